@@ -51,7 +51,14 @@ public:
         return choice;
     }
 
+    bool firmwareWarning(const QString& text) override {
+        firmwareWarnings.push_back(text);
+        return !dontShowFirmwareAgain;
+    }
+
     std::deque<Answer> answers;
+    bool dontShowFirmwareAgain = false;
+    std::vector<QString> firmwareWarnings;
     std::deque<std::optional<QString>> files;
     std::deque<std::optional<int>> replacementChoices;
     std::vector<Message> messages;
