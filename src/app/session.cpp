@@ -4,6 +4,7 @@
 #include "app/cp1252.h"
 #include "app/app_lifecycle.h"
 #include "app/label_flows.h"
+#include "links/demo_link.h"
 #include "links/midi_link.h"
 #include "links/serial_link.h"
 #include "protocol/catalog.h"
@@ -401,6 +402,16 @@ void Session::storeCurrentLabels() {
     storeLabels(current_, paths_.dataFolder);
     emit labelsChanged();
 }
+
+// ---- demo units --------------------------------------------------------------------------------
+
+void Session::useDemoUnits(const std::vector<int>& models) {
+    auto link = std::make_unique<DemoLink>(demoUnits(models));
+    useLinkOverride(link.get());
+    demoLink_ = std::move(link);
+}
+
+void Session::useLinkOverride(FrameLink* link) { links_->setOverride(link); }
 
 // ---- start-up and shut-down ------------------------------------------------------------------
 

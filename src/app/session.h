@@ -17,6 +17,7 @@
 
 namespace varento {
 
+class DemoLink;
 class FrameLink;
 class LinkSet;
 
@@ -149,6 +150,12 @@ public:
     void sendAllGains(int pauseMs);
     void resetToFactoryDefaults();
 
+    // Emulated units in-process stand in for every link (no socket is opened);
+    // `link` replaces them with any other link, e.g. one that records frames.
+    void useDemoUnits(const std::vector<int>& models = {});
+    void useLinkOverride(FrameLink* link);
+    DemoLink* demoLink() { return demoLink_.get(); }
+
     // Link choice (MIDI wins over the network; neither is the serial link).
     void selectLink(bool midi, bool network);
 
@@ -212,6 +219,7 @@ private:
     DeviceList deviceList_;
     PollEngine poll_;
     std::unique_ptr<LinkSet> links_;
+    std::unique_ptr<DemoLink> demoLink_;
     SendQueue sendQueue_;
     QTimer pollTimer_;
     QTimer supervisionTimer_;
