@@ -122,7 +122,7 @@ void Session::linkOpened(int result) {
             "device into software.",
             MessageIcon::Question, MessageButtons::YesNo);
         if (save == Answer::Yes) {
-            emit frontEndCommand(command_id::savePreset, 0);
+            savePreset();
         }
         state_.offlineModel = OfflineModel::None;
         emit offlineModelChanged(OfflineModel::None);
