@@ -14,6 +14,7 @@ class PxSettingsModel : public SettingsModel {
 public:
     PxSettingsModel(DeviceRecord& record, Interaction& interaction, QObject* parent = nullptr);
 
+    int templateNumber() const override { return 162; }
     QSize sizeInDialogUnits() const override { return {235, 409}; }
 
 protected:

@@ -163,7 +163,7 @@ void RemotePanelModel::openSettings() {
         position_ = (origin_ ? origin_() : QPoint()) + kDialogOffset;
     }
 
-    session_.command(command_id::stopTimers);
+    tellMainWindow(command_id::stopTimers);
     std::unique_ptr<SettingsModel> dialog;
     if (kind_ == panel::PanelKind::Base) {
         dialog = std::make_unique<UnitSettingsModel>(record, session_.interaction());
@@ -192,7 +192,15 @@ void RemotePanelModel::openSettings() {
         updateButtons();
     }
     emit repaintRequested(wholeWindow());
-    session_.command(command_id::restartTimers);
+    tellMainWindow(command_id::restartTimers);
+}
+
+void RemotePanelModel::tellMainWindow(int id) {
+    if (mainWindow_) {
+        mainWindow_(id);
+    } else {
+        session_.command(id);
+    }
 }
 
 // ---- the base window's buttons ---------------------------------------------------------------
@@ -214,14 +222,14 @@ void RemotePanelModel::updateButtons() {
 
 void RemotePanelModel::toggleMatrixMode() {
     session_.current().at(param::routingB) ^= kBit6;
-    session_.command(command_id::matrixMode);
+    tellMainWindow(command_id::matrixMode);
     updateButtons();
     emit repaintRequested(kMatrixArea);
 }
 
 void RemotePanelModel::toggleBank() {
     session_.current().at(param::routingA) ^= kBit6;
-    session_.command(command_id::sendRoutingA);
+    tellMainWindow(command_id::sendRoutingA);
     emit repaintRequested(kBankArea);
 }
 
@@ -239,7 +247,7 @@ void RemotePanelModel::resetRouting() {
         const int from = slot >= 32 && slot < 64 ? slot + 32 : slot;
         source[static_cast<std::size_t>(slot)] = static_cast<std::uint8_t>(from);
     }
-    session_.command(command_id::sendRoutingAll);
+    tellMainWindow(command_id::sendRoutingAll);
     emit repaintRequested(kResetArea);
 }
 

@@ -74,6 +74,9 @@ public:
     ButtonLook resetButton() const { return reset_; }
 
     void setDialogRunner(DialogRunner runner) { runner_ = std::move(runner); }
+    // Where the commands for the main window go (105, 106, 107, 117, 118); by
+    // default straight to the session.
+    void setMainWindow(std::function<void(int id)> send) { mainWindow_ = std::move(send); }
     // The window's top-left corner on the screen, for the dialog's first position.
     void setScreenOrigin(std::function<QPoint()> origin) { origin_ = std::move(origin); }
     std::optional<QPoint> dialogPosition() const { return position_; }
@@ -96,6 +99,7 @@ private:
     void toggleBank();
     void resetRouting();
     void updateButtons();
+    void tellMainWindow(int id);
 
     panel::PanelKind kind_;
     Session& session_;
@@ -106,6 +110,7 @@ private:
     ButtonLook bank_;
     ButtonLook reset_{false, 4};
     DialogRunner runner_;
+    std::function<void(int)> mainWindow_;
     std::function<QPoint()> origin_;
     std::optional<QPoint> position_;
     bool dialogOpen_ = false;

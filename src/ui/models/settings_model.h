@@ -39,7 +39,8 @@ public:
     // 1 after OK, 0 after Cancel; nothing while the dialog runs.
     std::optional<int> result() const { return result_; }
 
-    // The dialog's size in dialog units, from the template.
+    // The dialog template (106 or 162) and its size in dialog units.
+    virtual int templateNumber() const = 0;
     virtual QSize sizeInDialogUnits() const = 0;
 
     // The owner's remembered position, handed in before opening and read back after.

@@ -11,6 +11,7 @@ class UnitSettingsModel : public SettingsModel {
 public:
     UnitSettingsModel(DeviceRecord& record, Interaction& interaction, QObject* parent = nullptr);
 
+    int templateNumber() const override { return 106; }
     QSize sizeInDialogUnits() const override { return {235, 329}; }
 
 protected:
