@@ -91,6 +91,11 @@ TEST(BasePanel, ClockSourceRateAndFormat) {
     EXPECT_EQ(madi.look(Lamp::Madi56), Look::Unlit);
     EXPECT_EQ(madi.look(Lamp::Madi96k), Look::Unlit);
     EXPECT_EQ(base(with(8, {{param::clockRate, 0x10}})).look(Lamp::ClockInt), Look::Lit);
+
+    const PanelState leds = base(with(8, {{param::statusLeds, 0x05}}));
+    EXPECT_EQ(leds.look(Lamp::Status0), Look::Lit);
+    EXPECT_EQ(leds.look(Lamp::Status1), Look::Unlit);
+    EXPECT_EQ(leds.look(Lamp::Status2), Look::Lit);
 }
 
 TEST(BasePanel, SyncStatesLightFlashOrLeaveThePanel) {
@@ -128,6 +133,9 @@ TEST(BasePanel, FrameFlashesOnlyAwayFromDoubleSpeed) {
     EXPECT_FALSE(base(twice).find(Lamp::Madi96k)->flashing);
     EXPECT_TRUE(blinkNeeded(PanelKind::Base, single));
     EXPECT_FALSE(blinkNeeded(PanelKind::Base, twice));
+    // The extended panel's own inputs do not concern the base panel.
+    EXPECT_FALSE(blinkNeeded(PanelKind::Base, with(8, {{param::syncStatus2, 0x01},
+                                                       {param::param17, 0x01}})));
 }
 
 TEST(BasePanel, BanksAreDisabledInMatrixModeAndTheUpperOneAtDoubleSpeed) {
@@ -167,14 +175,6 @@ TEST(BasePanel, AnalogLevelsByModel) {
     }
 }
 
-TEST(BasePanel, StatusLeds) {
-    const PanelState s = base(with(8, {{param::statusLeds, 0x05}}));
-    EXPECT_EQ(s.look(Lamp::Status0), Look::Lit);
-    EXPECT_EQ(s.look(Lamp::Status1), Look::Unlit);
-    EXPECT_EQ(s.look(Lamp::Status2), Look::Lit);
-    EXPECT_EQ(base(with(8, {{param::statusLeds, 0x02}})).look(Lamp::Status2), Look::Unlit);
-}
-
 TEST(BasePanel, FramesMarkThePortInUseOnTheSecondPanelSet) {
     EXPECT_TRUE(base(with(8, {{param::syncStatus, 0x00}})).frames.empty());
     for (int model : {11, 12, 20, 21, 24}) {
@@ -206,21 +206,6 @@ TEST(Panels, TextsAndGauge) {
     r.at(param::firmwareMinor) = 0;
     EXPECT_EQ(base(r).firmware, "12.0");
 }
-
-TEST(BasePanel, BlinkTriggers) {
-    const std::pair<int, int> triggers[] = {
-        {param::syncStatus, 0x01}, {param::syncStatus, 0x04}, {param::syncStatus2, 0x04}};
-    for (const auto& [p, v] : triggers) {
-        EXPECT_TRUE(blinkNeeded(PanelKind::Base, with(8, {{p, v}}))) << p << " " << v;
-    }
-    EXPECT_FALSE(blinkNeeded(PanelKind::Base,
-                             with(8, {{param::syncStatus, 0x0F}, {param::syncStatus2, 0x0B}})));
-    // The extended panel's own inputs do not concern the base panel.
-    EXPECT_FALSE(blinkNeeded(PanelKind::Base,
-                             with(8, {{param::syncStatus2, 0x01}, {param::param17, 0x01}})));
-}
-
-// ---- extended panel ----------------------------------------------------------------------------
 
 TEST(ExtendedPanel, EveryIndicatorSitsAtItsPlace) {
     const Place places[] = {
