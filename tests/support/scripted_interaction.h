@@ -63,9 +63,11 @@ private:
         if (files.empty()) {
             return std::nullopt;
         }
-        auto f = files.front();
+        // Copying the optional trips GCC 12's maybe-uninitialized warning.
+        const bool chosen = files.front().has_value();
+        QString name = files.front().value_or(QString());
         files.pop_front();
-        return f;
+        return chosen ? std::optional<QString>(std::move(name)) : std::nullopt;
     }
 };
 
