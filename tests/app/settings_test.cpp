@@ -12,181 +12,133 @@ using namespace varento::testing;
 
 namespace {
 
-QString iniIn(const TempDir& dir) {
-    return QString::fromStdString((dir.path() / "VARENTO.ini").string());
-}
+class Settings : public ::testing::Test {
+protected:
+    QString ini() const { return QString::fromStdString((dir / "VARENTO.ini").string()); }
 
-PersistedSettings changedSettings() {
-    PersistedSettings p;
-    p.lastSnapshotFileName = "Show.vrj";
-    p.lastSnapshotFileDirectory = "/home/ton/Show.vrj";
-    p.lastPort = "/dev/ttyUSB1";
-    p.lastRate = 38400;
-    p.lastMidiIn = 2;
-    p.lastMidiOut = 3;
-    p.MidiMode = 1;
-    p.NetworkMode = 1;
-    p.Term = 4;
-    p.DisplayFwWarning = 0;
-    p.lastEmergencyChannel = 12;
-    p.GainDisplayOptions = 5;
-    p.GainReferenceLevel = -18;
-    p.MatrixDraggingMode = 0;
-    return p;
-}
+    // The stored values as another writer left them.
+    void store(const std::vector<std::pair<QString, QVariant>>& values) {
+        QSettings raw(ini(), QSettings::IniFormat);
+        for (const auto& [name, value] : values) {
+            value.isValid() ? raw.setValue(name, value) : raw.remove(name);
+        }
+    }
+
+    PersistedSettings load() const { return AppSettings(ini()).load(); }
+
+    static PersistedSettings changed() {
+        PersistedSettings p;
+        p.lastSnapshotFileName = "Show.vrj";
+        p.lastSnapshotFileDirectory = "/home/ton/Show.vrj";
+        p.lastPort = "/dev/ttyUSB1";
+        p.lastRate = 38400;
+        p.lastMidiIn = 2;
+        p.lastMidiOut = 3;
+        p.MidiMode = 1;
+        p.NetworkMode = 1;
+        p.Term = 4;
+        p.DisplayFwWarning = 0;
+        p.lastEmergencyChannel = 12;
+        p.GainDisplayOptions = 5;
+        p.GainReferenceLevel = -18;
+        p.MatrixDraggingMode = 0;
+        return p;
+    }
+
+    TempDir dir;
+    ScriptedInteraction ui;
+};
 
 } // namespace
 
-TEST(AppSettings, FirstStartWithoutAnySettings) {
-    TempDir dir;
-    const PersistedSettings p = AppSettings(iniIn(dir)).load();
-    EXPECT_EQ(p, PersistedSettings{});
-    EXPECT_EQ(p.lastEmergencyChannel, 0); // the initial value, not the per-value default 31
+TEST_F(Settings, FirstStartWithoutAnyValue) {
+    const PersistedSettings p = load();
+    EXPECT_EQ(p.lastEmergencyChannel, 0); // not the per-value default 31
     EXPECT_EQ(p.lastRate, 115200);
     EXPECT_TRUE(p.lastPort.isEmpty());
-    EXPECT_EQ(p.MidiMode, 0);
-    EXPECT_EQ(p.NetworkMode, 0);
     EXPECT_EQ(p.DisplayFwWarning, 1);
     EXPECT_EQ(p.MatrixDraggingMode, 1);
 }
 
-TEST(AppSettings, EveryValueComesBack) {
-    TempDir dir;
-    ScriptedInteraction ui;
-    ASSERT_TRUE(AppSettings(iniIn(dir)).save(changedSettings(), ui));
-    EXPECT_EQ(AppSettings(iniIn(dir)).load(), changedSettings());
+TEST_F(Settings, RoundTripAndTheMatrixSizeNeverRead) {
+    PersistedSettings p = changed();
+    p.matrixViewWidth = 900;
+    ASSERT_TRUE(AppSettings(ini()).save(p, ui));
+    EXPECT_EQ(QSettings(ini(), QSettings::IniFormat).value("Matrix DX").toInt(), 900);
+    EXPECT_EQ(load(), changed()); // 830 x 1000 at every start
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST(AppSettings, AMissingValueAloneTakesItsDefault) {
-    const std::pair<const char*, void (*)(PersistedSettings&)> cases[] = {
-        {"lastEmergencyChannel", [](PersistedSettings& p) { p.lastEmergencyChannel = 31; }},
-        {"DisplayFwWarning", [](PersistedSettings& p) { p.DisplayFwWarning = 1; }},
-        {"MatrixDraggingMode", [](PersistedSettings& p) { p.MatrixDraggingMode = 1; }},
-        {"lastRate", [](PersistedSettings& p) { p.lastRate = 115200; }},
-        {"lastPort", [](PersistedSettings& p) { p.lastPort.clear(); }},
-        {"Term", [](PersistedSettings& p) { p.Term = 0; }},
-        {"lastSnapshotFileName", [](PersistedSettings& p) { p.lastSnapshotFileName.clear(); }},
+TEST_F(Settings, AMissingOrUnreadableValueAloneTakesItsDefault) {
+    struct Case {
+        QString name;
+        QVariant stored; // invalid: the value is missing
+        void (*expect)(PersistedSettings&);
     };
-    for (const auto& [name, expectDefault] : cases) {
-        TempDir dir;
-        ScriptedInteraction ui;
-        AppSettings(iniIn(dir)).save(changedSettings(), ui);
-        {
-            QSettings raw(iniIn(dir), QSettings::IniFormat);
-            raw.remove(name);
-        }
-        PersistedSettings expected = changedSettings();
-        expectDefault(expected);
-        EXPECT_EQ(AppSettings(iniIn(dir)).load(), expected) << name;
-    }
-}
-
-TEST(AppSettings, TermIsOneByte) {
-    TempDir dir;
-    ScriptedInteraction ui;
-    PersistedSettings p;
-    p.Term = 4;
-    AppSettings(iniIn(dir)).save(p, ui);
-    {
-        QSettings raw(iniIn(dir), QSettings::IniFormat);
-        EXPECT_EQ(raw.value("Term").toByteArray(), QByteArray(1, '\x04'));
-        EXPECT_EQ(raw.value("Term").typeId(), QMetaType::QByteArray);
-    }
-    EXPECT_EQ(AppSettings(iniIn(dir)).load().Term, 4);
-
-    // Any other size or type reads as the default 0.
-    for (const QVariant& stored : {QVariant(QByteArray("\x04\x00", 2)), QVariant(QByteArray()),
-                                   QVariant(4), QVariant(QString("4"))}) {
-        {
-            QSettings raw(iniIn(dir), QSettings::IniFormat);
-            raw.setValue("Term", stored);
-        }
-        EXPECT_EQ(AppSettings(iniIn(dir)).load().Term, 0) << stored.toString().toStdString();
-    }
-}
-
-TEST(AppSettings, SizeAndTypeRules) {
-    TempDir dir;
-    const auto loadWith = [&](const char* name, const QVariant& value) {
-        {
-            QSettings raw(iniIn(dir), QSettings::IniFormat);
-            raw.clear();
-            raw.setValue("MidiMode", 1); // the key exists
-            raw.setValue(name, value);
-        }
-        return AppSettings(iniIn(dir)).load();
+    const Case cases[] = {
+        {"lastEmergencyChannel", {}, [](PersistedSettings& p) { p.lastEmergencyChannel = 31; }},
+        {"DisplayFwWarning", {}, [](PersistedSettings& p) { p.DisplayFwWarning = 1; }},
+        {"MatrixDraggingMode", {}, [](PersistedSettings& p) { p.MatrixDraggingMode = 1; }},
+        {"lastRate", "fast", [](PersistedSettings& p) { p.lastRate = 115200; }},
+        {"lastRate", "9600", [](PersistedSettings& p) { p.lastRate = 9600; }},
+        // Term is one byte: any other size or type is unreadable.
+        {"Term", QByteArray(1, '\x07'), [](PersistedSettings& p) { p.Term = 7; }},
+        {"Term", QByteArray("\x04\x00", 2), [](PersistedSettings& p) { p.Term = 0; }},
+        {"Term", 4, [](PersistedSettings& p) { p.Term = 0; }},
+        // Paths fill 260 bytes with their NUL, the port 127; longer ones read empty.
+        {"lastSnapshotFileName", QString(259, 'n'),
+         [](PersistedSettings& p) { p.lastSnapshotFileName = QString(259, 'n'); }},
+        {"lastSnapshotFileDirectory", QString(260, 'n'),
+         [](PersistedSettings& p) { p.lastSnapshotFileDirectory.clear(); }},
+        {"lastPort", QString(128, 'p'), [](PersistedSettings& p) { p.lastPort.clear(); }},
+        // The stored type is not checked: a multi-string gives its first string.
+        {"lastPort", QStringList{"COM5", "COM6"},
+         [](PersistedSettings& p) { p.lastPort = "COM5"; }},
+        {"lastPort", "COM4", [](PersistedSettings& p) { p.lastPort = "COM4"; }},
     };
-    // Paths fit 260 bytes with their NUL; a longer one fails to read and stays empty.
-    EXPECT_EQ(loadWith("lastSnapshotFileName", QString(259, 'n')).lastSnapshotFileName.size(), 259);
-    EXPECT_TRUE(loadWith("lastSnapshotFileName", QString(260, 'n')).lastSnapshotFileName.isEmpty());
-    EXPECT_TRUE(loadWith("lastSnapshotFileDirectory", QString(300, 'd'))
-                    .lastSnapshotFileDirectory.isEmpty());
-    // The port buffer takes 127 bytes.
-    EXPECT_EQ(loadWith("lastPort", QString(127, 'p')).lastPort.size(), 127);
-    EXPECT_TRUE(loadWith("lastPort", QString(128, 'p')).lastPort.isEmpty());
-    // The stored type is not checked: a plain string serves as the port, a
-    // multi-string as its first entry.
-    EXPECT_EQ(loadWith("lastPort", QString("COM4")).lastPort, "COM4");
-    EXPECT_EQ(loadWith("lastPort", QStringList{"COM5", "COM6"}).lastPort, "COM5");
-    // A number that does not read as one takes its default.
-    EXPECT_EQ(loadWith("lastRate", QString("fast")).lastRate, 115200);
-    EXPECT_EQ(loadWith("lastRate", QString("9600")).lastRate, 9600);
-    EXPECT_EQ(loadWith("lastEmergencyChannel", QString("x")).lastEmergencyChannel, 31);
-}
-
-TEST(AppSettings, MatrixSizeIsWrittenButNeverRead) {
-    TempDir dir;
-    ScriptedInteraction ui;
-    PersistedSettings p;
-    p.matrixViewWidth = 900;
-    p.matrixViewHeight = 700;
-    AppSettings(iniIn(dir)).save(p, ui);
-    {
-        QSettings raw(iniIn(dir), QSettings::IniFormat);
-        EXPECT_EQ(raw.value("Matrix DX").toInt(), 900);
-        EXPECT_EQ(raw.value("Matrix DY").toInt(), 700);
+    for (const Case& c : cases) {
+        QSettings(ini(), QSettings::IniFormat).clear();
+        AppSettings(ini()).save(changed(), ui);
+        store({{c.name, c.stored}});
+        PersistedSettings expected = changed();
+        c.expect(expected);
+        EXPECT_EQ(load(), expected)
+            << c.name.toStdString() << " = " << c.stored.toString().toStdString();
     }
-    const PersistedSettings back = AppSettings(iniIn(dir)).load();
-    EXPECT_EQ(back.matrixViewWidth, 830);
-    EXPECT_EQ(back.matrixViewHeight, 1000);
 }
 
-TEST(AppSettings, WriteOrderAndTypes) {
+TEST_F(Settings, WriteOrderAndTypes) {
     QStringList names;
-    for (const auto& [name, value] : AppSettings::values(changedSettings())) {
+    QList<int> types;
+    for (const auto& [name, value] : AppSettings::values(changed())) {
         names << name;
+        types << value.typeId();
     }
     EXPECT_EQ(names, (QStringList{"lastSnapshotFileName", "lastSnapshotFileDirectory", "lastPort",
                                   "lastRate", "lastMidiIn", "lastMidiOut", "MidiMode",
                                   "NetworkMode", "Term", "Matrix DX", "Matrix DY",
                                   "DisplayFwWarning", "lastEmergencyChannel", "GainDisplayOptions",
                                   "GainReferenceLevel", "MatrixDraggingMode"}));
-    const auto values = AppSettings::values(changedSettings());
-    EXPECT_EQ(values[0].second.typeId(), QMetaType::QString);
-    EXPECT_EQ(values[2].second.typeId(), QMetaType::QStringList); // a multi-string
-    EXPECT_EQ(values[3].second.typeId(), QMetaType::Int);
-    EXPECT_EQ(values[8].second.typeId(), QMetaType::QByteArray);
+    EXPECT_EQ(types.mid(0, 4), (QList<int>{QMetaType::QString, QMetaType::QString,
+                                           QMetaType::QStringList, QMetaType::Int}));
+    EXPECT_EQ(types[8], QMetaType::QByteArray);
 }
 
-TEST(AppSettings, DefaultLocationIsKeltaVarento) {
-    ScriptedInteraction ui;
+TEST_F(Settings, DefaultStoreIsKeltaVarento) {
     AppSettings settings;
+    ASSERT_TRUE(settings.save(changed(), ui));
     EXPECT_EQ(settings.store().organizationName(), "KELTA");
     EXPECT_EQ(settings.store().applicationName(), "VARENTO");
-    ASSERT_TRUE(settings.save(changedSettings(), ui));
     // The test environment moved the user's settings into a temporary folder.
     EXPECT_TRUE(settings.store().fileName().startsWith(
         QString::fromStdString(AppEnvironment::settingsFolder().string())));
-    EXPECT_EQ(AppSettings().load(), changedSettings());
+    EXPECT_EQ(AppSettings().load(), changed());
 }
 
-TEST(AppSettings, FailedWriteIsReported) {
-    TempDir dir;
+TEST_F(Settings, FailedWriteIsReported) {
     writeText(dir / "file", "a file where a folder should be");
-    ScriptedInteraction ui;
     AppSettings settings(QString::fromStdString((dir / "file" / "VARENTO.ini").string()));
-    EXPECT_FALSE(settings.save(changedSettings(), ui));
+    EXPECT_FALSE(settings.save(changed(), ui));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].title, "Error!");
     EXPECT_EQ(ui.messages[0].icon, MessageIcon::Error);
