@@ -118,20 +118,6 @@ TEST(LabelFile, WritingRoundTripsByteExactly) {
     EXPECT_EQ(encodeLabels(back), file);
 }
 
-TEST(LabelFile, DefaultTexts) {
-    LabelTable t{};
-    fillDefaultLabels(t);
-    const std::map<int, std::string> expected = {
-        {0, "AES 1 IN"},    {63, "AN 32 IN"},   {64, "M1 1 IN"},   {191, "M2 64 IN"},
-        {192, "AES 1 OUT"}, {255, "AN 32 OUT"}, {256, "M1 1 OUT"}, {383, "M2 64 OUT"},
-        {384, "BUS 1"},     {387, "BUS 4"}};
-    for (const auto& [entry, text] : expected) {
-        EXPECT_STREQ(t[static_cast<std::size_t>(entry)].data(), text.c_str());
-    }
-    EXPECT_EQ(labelIoTypeText(63), "Analog IN 32");
-    EXPECT_EQ(labelIoTypeText(387), "SUM Bus 4");
-}
-
 TEST(LabelStore, NewUnitGetsTheDefaultsStoredAtOnce) {
     TempDir dir; // no "Labels" folder yet
     DeviceUid uid{};
@@ -143,7 +129,15 @@ TEST(LabelStore, NewUnitGetsTheDefaultsStoredAtOnce) {
     const UnitLabelsLoad load = loadUnitLabels(dir.path(), uid, t);
     EXPECT_FALSE(load.fromStore);
     EXPECT_FALSE(load.storeError);
-    EXPECT_STREQ(t[0].data(), "AES 1 IN");
+    for (const auto& [entry, text] : std::map<int, std::string>{{0, "AES 1 IN"},
+                                                                {63, "AN 32 IN"},
+                                                                {191, "M2 64 IN"},
+                                                                {192, "AES 1 OUT"},
+                                                                {319, "M1 64 OUT"},
+                                                                {387, "BUS 4"}}) {
+        EXPECT_STREQ(t[static_cast<std::size_t>(entry)].data(), text.c_str());
+    }
+    EXPECT_EQ(labelIoTypeText(63), "Analog IN 32");
     EXPECT_EQ(readBytes(labelStorePath(dir.path(), uid)), encodeLabels(t));
 
     setLabel(t[10], "Snare");
