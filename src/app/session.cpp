@@ -483,6 +483,8 @@ QString Session::windowTitle() const {
 void Session::updateTitleMarker() {
     if (!state_.allSaved() && !state_.lastSnapshotFileName.isEmpty()) {
         emit titleChanged(windowTitle());
+        emit projectChanged(state_.lastSnapshotFileName + "*", state_.lastSnapshotFileDirectory,
+                            true);
     }
 }
 

@@ -269,3 +269,22 @@ TEST_F(SessionFiles, MissingUnitsAreExchangedOrSkipped) {
     // Gains only: the routing stays.
     EXPECT_EQ(sentWithCommand(0x22), 0u);
 }
+
+TEST_F(SessionFiles, TitleMarksUnsavedChangesOnlyWithAProject) {
+    connectToDemo({12});
+    QSignalSpy titles(session.get(), &Session::titleChanged);
+    session->current().channelGain[0] = 3;
+    session->command(command_id::channelGain, 0);
+    EXPECT_EQ(titles.count(), 0); // no project: the title stays
+    EXPECT_EQ(session->windowTitle(), "VARENTO Remote 3.5");
+
+    ui.files.push_back(file("gig.vrj"));
+    session->command(command_id::saveProjectAs);
+    EXPECT_EQ(session->windowTitle(), "VARENTO Remote 3.5 - gig.vrj");
+    QSignalSpy project(session.get(), &Session::projectChanged);
+    session->command(command_id::channelGain, 0);
+    EXPECT_EQ(titles.last().at(0).toString(), "VARENTO Remote 3.5 - gig.vrj*");
+    ASSERT_GE(project.count(), 1);
+    EXPECT_EQ(project.last().at(0).toString(), "gig.vrj*");
+    EXPECT_TRUE(project.last().at(2).toBool());
+}
