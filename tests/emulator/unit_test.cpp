@@ -335,3 +335,16 @@ TEST(EmulatedUnit, AnswersNothingToFramesItDoesNotActOn) {
     EXPECT_TRUE(unit.receive(frameOf(unit.uid(), 0x7E)).empty());
     EXPECT_TRUE(unit.receive(Bytes{0xF0, 1, 2}).empty());
 }
+
+TEST(LevelCodes, EveryCodeEncodesBackToItselfAndLevelsRoundToTheNearest) {
+    for (int c = 0; c < 128; ++c) {
+        const auto code = static_cast<std::uint8_t>(c);
+        EXPECT_EQ(levelCodeFromDb(levelDbFromCode(code)), code);
+    }
+    EXPECT_EQ(levelCodeFromDb(kSilence), 0);
+    EXPECT_EQ(levelCodeFromDb(0.1f), 0x68);
+    EXPECT_EQ(levelCodeFromDb(40.0f), 0x7F);
+    const float between = (levelDbFromCode(0x40) + levelDbFromCode(0x41)) / 2;
+    EXPECT_EQ(levelCodeFromDb(between - 0.01f), 0x40);
+    EXPECT_EQ(levelCodeFromDb(between + 0.01f), 0x41);
+}
