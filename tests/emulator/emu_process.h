@@ -1,6 +1,7 @@
 #pragma once
 
 // Runs varento-emu as a child process and reads what it prints, with time limits.
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QStringList>
@@ -8,6 +9,15 @@
 #include <csignal>
 
 namespace varento::testing {
+
+inline void ensureCoreApplication() {
+    static int argc = 1;
+    static char name[] = "test";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance()) {
+        new QCoreApplication(argc, argv);
+    }
+}
 
 class EmuProcess {
 public:
@@ -18,85 +28,50 @@ public:
         }
     }
 
-    // Starts the emulator and waits until it is ready; false with its output otherwise.
+    // Starts the emulator and waits until it says "ready"; otherwise `why` holds its output.
     bool start(const QStringList& args, QString& why, int timeoutMs = 8000) {
-        process_.setProgram(QStringLiteral(VARENTO_EMU_PATH));
-        process_.setArguments(args);
-        process_.setProcessChannelMode(QProcess::SeparateChannels);
-        process_.start();
-        if (!process_.waitForStarted(timeoutMs)) {
-            why = process_.errorString();
-            return false;
+        process_.start(QStringLiteral(VARENTO_EMU_PATH), args);
+        if (!waitForLine(QStringLiteral("ready"), timeoutMs).isNull()) {
+            return true;
         }
-        if (waitForLine(QStringLiteral("ready"), timeoutMs).isNull()) {
-            why =
-                QStringLiteral("not ready; stdout: %1; stderr: %2")
-                    .arg(lines_.join('|'), QString::fromLocal8Bit(process_.readAllStandardError()));
-            return false;
-        }
-        return true;
+        why = lines_.join('|') + QString::fromLocal8Bit(process_.readAllStandardError());
+        return false;
     }
 
-    // The first line (new or already read) that starts with `prefix`; null on time-out.
-    QString waitForLine(const QString& prefix, int timeoutMs = 5000) {
+    // The first line printed that contains `part`, waiting for it; null on time-out.
+    QString waitForLine(const QString& part, int timeoutMs = 5000) {
         QDeadlineTimer deadline(timeoutMs);
         for (;;) {
+            partial_ += QString::fromLocal8Bit(process_.readAllStandardOutput());
+            for (qsizetype nl; (nl = partial_.indexOf('\n')) >= 0; partial_.remove(0, nl + 1)) {
+                lines_ << partial_.left(nl);
+            }
             for (const QString& line : lines_) {
-                if (line.startsWith(prefix)) {
+                if (line.contains(part)) {
                     return line;
                 }
             }
             if (deadline.hasExpired() || process_.state() == QProcess::NotRunning) {
                 return {};
             }
-            if (process_.waitForReadyRead(
-                    static_cast<int>(std::max<qint64>(deadline.remainingTime(), 1)))) {
-                readLines();
-            }
-        }
-    }
-
-    // A line anywhere that contains `part`, waiting for it.
-    bool sawLineContaining(const QString& part, int timeoutMs = 5000) {
-        QDeadlineTimer deadline(timeoutMs);
-        for (;;) {
-            readLines();
-            for (const QString& line : lines_) {
-                if (line.contains(part)) {
-                    return true;
-                }
-            }
-            if (deadline.hasExpired() || process_.state() == QProcess::NotRunning) {
-                return false;
-            }
             process_.waitForReadyRead(
                 static_cast<int>(std::max<qint64>(deadline.remainingTime(), 1)));
         }
     }
 
-    // SIGTERM, as a user's Ctrl+C or a service manager would; returns the exit code.
-    int terminate(int timeoutMs = 5000) {
+    // SIGTERM, as Ctrl+C or a service manager sends it; the exit code, -1 for a crash.
+    int terminate() {
         ::kill(static_cast<pid_t>(process_.processId()), SIGTERM);
-        if (!process_.waitForFinished(timeoutMs)) {
+        if (!process_.waitForFinished(5000)) {
             return -1;
         }
-        readLines();
+        waitForLine(QStringLiteral("stopped"), 0);
         return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
     }
 
-    const QStringList& lines() const { return lines_; }
     QProcess& process() { return process_; }
 
 private:
-    void readLines() {
-        partial_ += QString::fromLocal8Bit(process_.readAllStandardOutput());
-        qsizetype nl;
-        while ((nl = partial_.indexOf('\n')) >= 0) {
-            lines_ << partial_.left(nl);
-            partial_.remove(0, nl + 1);
-        }
-    }
-
     QProcess process_;
     QStringList lines_;
     QString partial_;

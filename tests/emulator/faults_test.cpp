@@ -37,18 +37,6 @@ TEST(Faults, DropEveryNthReply) {
     EXPECT_EQ(answered, (std::vector<int>{1, 2, 4, 5, 7, 8}));
 }
 
-TEST(Faults, DelayIsCarriedAsDataOnEachReply) {
-    FaultPlan plan;
-    plan.delay = milliseconds(120);
-    EmulatedWire wire({kUnit, {14, uidOf(6), 6, 6, std::nullopt}}, plan);
-    const Delivery d = wire.receive(frameOf(DeviceUid::broadcast(), 0x10));
-    ASSERT_EQ(d.frames.size(), 2u);
-    for (const auto& out : d.frames) {
-        EXPECT_EQ(out.delay, milliseconds(120));
-        EXPECT_FALSE(out.corrupted);
-    }
-}
-
 TEST(Faults, MuteStopsReceivingAndAnsweringThenResumes) {
     FaultPlan plan;
     plan.muteAfter = milliseconds(1000);

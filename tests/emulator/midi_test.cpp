@@ -4,7 +4,6 @@
 
 #include "support/frames.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -62,12 +61,7 @@ int portIndex(RtMidi& midi, const std::string& part) {
 class Midi : public ::testing::Test {
 protected:
     void SetUp() override {
-        static int argc = 1;
-        static char name[] = "test";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance()) {
-            new QCoreApplication(argc, argv);
-        }
+        ensureCoreApplication();
         const QString jackd = QStandardPaths::findExecutable(QStringLiteral("jackd"));
         if (jackd.isEmpty()) {
             GTEST_SKIP() << "jackd is not installed";

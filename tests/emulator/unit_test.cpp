@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 using namespace varento;
@@ -55,30 +56,24 @@ Frame request(EmulatedUnit& unit, std::uint8_t command) {
 
 TEST(EmulatedUnit, ParameterReplyCarriesEveryParameterInPairs) {
     EmulatedUnit unit(UnitConfig{kVarento2, uidOf(5), 4, 1, std::nullopt}, 1);
-    const Frame reply = request(unit, 0x10);
     Bytes expected = header(uidOf(5), 0x30);
-    for (int n = 0; n <= 28; ++n) {
-        if (n != 26) {
-            expected.push_back(static_cast<std::uint8_t>(n));
-            expected.push_back(unit.parameterValue(n));
+    for (std::uint8_t n = 0; n <= 28; ++n) {
+        if (n != 26) { // 26 names no parameter
+            expected.insert(expected.end(), {n, unit.parameterValue(n)});
         }
     }
     expected.push_back(0xF7);
-    EXPECT_EQ(reply, expected);
-    ASSERT_EQ(reply.size(), 75u);
-    // Spot checks against the parameter table: rate, calibration halves, identity.
-    auto value = [&](int n) {
-        return reply[18 + 2 * static_cast<std::size_t>(n < 26 ? n : n - 1) + 1];
-    };
-    EXPECT_EQ(value(0), 0x10);
-    EXPECT_EQ(value(9), 16); // 2048 >> 7
-    EXPECT_EQ(value(10), 0);
-    EXPECT_EQ(value(25), kVarento2);
-    EXPECT_EQ(value(27), 4);
-    EXPECT_EQ(value(28), 1);
-    for (std::size_t i = 1; i + 1 < reply.size(); ++i) {
-        EXPECT_LT(reply[i], 0x80) << "data byte " << i;
-    }
+    EXPECT_EQ(request(unit, 0x10), expected);
+    // Against the parameter table: rate, calibration 2048 in two halves, identity.
+    EXPECT_EQ(unit.parameterValue(0), 0x10);
+    EXPECT_EQ(unit.parameterValue(9), 16);
+    EXPECT_EQ(unit.parameterValue(10), 0);
+    EXPECT_EQ(
+        (std::array{unit.parameterValue(25), unit.parameterValue(27), unit.parameterValue(28)}),
+        (std::array<std::uint8_t, 3>{kVarento2, 4, 1}));
+    // Read-only status and identity ignore sets.
+    unit.receive(frameOf(unit.uid(), 0x20, {16, 0, 23, 99, 25, 3, 27, 1, 40, 1}));
+    EXPECT_EQ(request(unit, 0x10), expected);
 }
 
 TEST(EmulatedUnit, LevelRoutingAndGainRepliesHaveTheirFixedLayouts) {
@@ -86,29 +81,26 @@ TEST(EmulatedUnit, LevelRoutingAndGainRepliesHaveTheirFixedLayouts) {
     const Frame levels = request(unit, 0x11);
     ASSERT_EQ(levels.size(), 147u);
     EXPECT_EQ(Bytes(levels.begin(), levels.begin() + 18), header(uidOf(5), 0x31));
+    EXPECT_TRUE(
+        std::all_of(levels.begin() + 18, levels.end() - 1, [](auto c) { return c < 0x80; }));
     EXPECT_EQ(levels.back(), 0xF7);
-    for (std::size_t i = 18; i < 146; ++i) {
-        EXPECT_LT(levels[i], 0x80);
-    }
 
-    const Frame routing = request(unit, 0x12);
-    ASSERT_EQ(routing.size(), 787u);
-    EXPECT_EQ(Bytes(routing.begin(), routing.begin() + 18), header(uidOf(5), 0x32));
-    for (int s = 0; s < 192; ++s) { // power-on: output s plays source s
-        const std::size_t at = 18 + 4 * static_cast<std::size_t>(s);
-        EXPECT_EQ(Bytes(routing.begin() + static_cast<long>(at),
-                        routing.begin() + static_cast<long>(at) + 4),
-                  (Bytes{static_cast<std::uint8_t>(s >> 7), static_cast<std::uint8_t>(s & 0x7F),
-                         static_cast<std::uint8_t>(s >> 7), static_cast<std::uint8_t>(s & 0x7F)}));
+    Bytes routing = header(uidOf(5), 0x32); // power-on: output s plays source s
+    Bytes gains = header(uidOf(5), 0x33);   // 32 gains of 30 dB, switches off, 64 levels 0 dB
+    for (int s = 0; s < 192; ++s) {
+        const auto hi = static_cast<std::uint8_t>(s >> 7);
+        const auto lo = static_cast<std::uint8_t>(s & 0x7F);
+        routing.insert(routing.end(), {hi, lo, hi, lo});
     }
-    EXPECT_EQ(routing.back(), 0xF7);
-
-    const Frame gains = request(unit, 0x13);
-    ASSERT_EQ(gains.size(), 275u);
-    EXPECT_EQ(Bytes(gains.begin(), gains.begin() + 18), header(uidOf(5), 0x33));
-    EXPECT_EQ(gains[18], 0); // input gain 1 = 30 dB: hi, lo
-    EXPECT_EQ(gains[19], 30);
-    EXPECT_EQ(gains.back(), 0xF7);
+    for (int g = 0; g < 128; ++g) {
+        gains.insert(gains.end(), {0, static_cast<std::uint8_t>(g < 32 ? 30 : 0)});
+    }
+    routing.push_back(0xF7);
+    gains.push_back(0xF7);
+    EXPECT_EQ(request(unit, 0x12), routing);
+    EXPECT_EQ(routing.size(), 787u);
+    EXPECT_EQ(request(unit, 0x13), gains);
+    EXPECT_EQ(gains.size(), 275u);
 }
 
 TEST(EmulatedUnit, SetsUseThePayloadEncodings) {
@@ -153,7 +145,8 @@ TEST(EmulatedUnit, EverySetShowsInTheNextRepliesAsTheApplicationReadsThem) {
     edit.calibration2 = 0x0ABC;
     edit.at(param::calibrationOptions) = 0x40;
     edit.routeSource[5] = 40;
-    edit.routeFlags[7] = 0x0A;
+    edit.routeFlags[7] = 0x7E;
+    edit.routeFlags[9] = 0xFE; // bit 7 cannot travel inside a frame: the unit keeps 1..6
     edit.routeSource[150] = kNoSource;
     edit.inputGain[3] = 50;
     edit.inputSwitch[3] = 2;
@@ -180,46 +173,34 @@ TEST(EmulatedUnit, EverySetShowsInTheNextRepliesAsTheApplicationReadsThem) {
     EXPECT_EQ(app.current.calibration2, 0x0ABC);
     EXPECT_EQ(app.current.at(param::calibrationOptions), 0x40);
     EXPECT_EQ(app.current.routeSource, edit.routeSource);
+    EXPECT_EQ(app.current.routeFlags[9], 0x7E);
+    edit.routeFlags[9] = 0x7E;
     EXPECT_EQ(app.current.routeFlags, edit.routeFlags);
     EXPECT_EQ(app.current.inputGain, edit.inputGain);
     EXPECT_EQ(app.current.inputSwitch, edit.inputSwitch);
     EXPECT_EQ(app.current.channelGain, edit.channelGain);
 }
 
-TEST(EmulatedUnit, StatusAndIdentityAreNotTheRemotesToSet) {
-    EmulatedUnit unit(config(kVarento2), 1);
-    const std::uint8_t temperature = unit.parameterValue(param::temperature);
-    unit.receive(
-        frameOf(unit.uid(), 0x20, {16, 0, 22, 0, 23, 99, 25, 3, 27, 1, 28, 1, 26, 5, 40, 1}));
-    EXPECT_EQ(unit.parameterValue(param::syncStatus), 0x0F);
-    EXPECT_EQ(unit.parameterValue(param::temperature), temperature);
-    EXPECT_EQ(unit.parameterValue(param::model), kVarento2);
-    EXPECT_EQ(unit.parameterValue(param::firmwareMajor), 6);
-}
-
-TEST(EmulatedUnit, ExtendedModelsKeepTheirInputStatusBesideTheSwitchBit) {
-    EmulatedUnit unit(config(kPxSrc), 1);
-    const std::uint8_t status = unit.parameterValue(param::param17) & 0x3F;
-    unit.receive(frameOf(unit.uid(), 0x20, {17, 0x40}));
-    EXPECT_EQ(unit.parameterValue(param::param17), status | 0x40);
-    unit.receive(frameOf(unit.uid(), 0x20, {17, 0x00}));
-    EXPECT_EQ(unit.parameterValue(param::param17), status);
-
-    EmulatedUnit base(config(kVarento2), 1); // on base models the whole byte is a setting
+TEST(EmulatedUnit, StatusSharingBytesAndAesLedDimKeepTheUnitsBits) {
+    // Extended models report input status in bits 0-5 of parameter 17; only bit 6 is set.
+    EmulatedUnit px(config(kPxSrc), 1);
+    const std::uint8_t status = px.parameterValue(param::param17) & 0x3F;
+    px.receive(frameOf(px.uid(), 0x20, {17, 0x40}));
+    EXPECT_EQ(px.parameterValue(param::param17), status | 0x40);
+    EmulatedUnit base(config(kVarento2), 1);
     base.receive(frameOf(base.uid(), 0x20, {17, 0x45}));
     EXPECT_EQ(base.parameterValue(param::param17), 0x45);
-}
 
-TEST(EmulatedUnit, AesModelsTakeTheirLedDimThroughParameter15) {
-    EmulatedUnit unit(config(kAes), 1);
-    App app(unit.uid());
-    app.take(request(unit, 0x10));
+    // AES models: the application's display setter (parameter 15) moves bits 4-5 of 24.
+    EmulatedUnit aes(config(kAes), 1);
+    App app(aes.uid());
+    app.take(request(aes, 0x10));
     app.current.at(param::statusLeds) =
         static_cast<std::uint8_t>((app.current.at(param::statusLeds) & ~0x30) | 0x10);
-    unit.receive(app.built(buildSetDisplay(app.buffer, app.current)));
-    app.take(request(unit, 0x10));
+    aes.receive(app.built(buildSetDisplay(app.buffer, app.current)));
+    app.take(request(aes, 0x10));
     EXPECT_EQ(app.current.ledDimLevel(), 1);
-    EXPECT_EQ(app.current.at(param::statusLeds) & 0x07, 0x01); // the LEDs stay the unit's
+    EXPECT_EQ(app.current.at(param::statusLeds) & 0x07, 0x01);
 }
 
 TEST(EmulatedUnit, IdentifyBlinksTheStatusLedsForAFewSecondsThenClearsItsBit) {
@@ -331,9 +312,8 @@ TEST(EmulatedUnit, StatusAndTemperatureChangeNowAndThen) {
 
 TEST(EmulatedUnit, AnswersNothingToFramesItDoesNotActOn) {
     EmulatedUnit unit(config(kVarento2), 1);
-    EXPECT_TRUE(unit.receive(frameOf(unit.uid(), 0x30, {0, 1})).empty()); // a unit's reply
+    EXPECT_TRUE(unit.receive(frameOf(unit.uid(), 0x30, {0, 1})).empty()); // another unit's reply
     EXPECT_TRUE(unit.receive(frameOf(unit.uid(), 0x7E)).empty());
-    EXPECT_TRUE(unit.receive(Bytes{0xF0, 1, 2}).empty());
 }
 
 TEST(LevelCodes, EveryCodeEncodesBackToItselfAndLevelsRoundToTheNearest) {

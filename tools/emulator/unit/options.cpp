@@ -97,9 +97,9 @@ CommandLine parseCommandLine(std::span<const std::string_view> args) {
             return std::nullopt;
         };
 
-        if (arg == "--help" || arg == "-h") {
+        if (arg == "--help" || arg == "-h" || arg == "--version") {
             CommandLine c;
-            c.help = true;
+            (arg == "--version" ? c.version : c.help) = true;
             return c;
         }
         if (arg == "--trace") {
