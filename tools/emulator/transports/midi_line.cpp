@@ -72,7 +72,8 @@ bool MidiLine::start(QString& error) {
         }
         failures << why;
     }
-    error = QStringLiteral("no MIDI backend could open a virtual port (%1)")
+    error = QStringLiteral("no MIDI backend could open a virtual port (%1); for JACK, start a "
+                           "server first, for example: jackd -d dummy -r 48000 -p 256")
                 .arg(failures.isEmpty() ? QStringLiteral("none compiled in") : failures.join("; "));
     return false;
 }
