@@ -1,0 +1,11 @@
+// GoogleTest main for suites that need a Qt event loop: one QCoreApplication for
+// the process, created before any test runs.
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
