@@ -3,5 +3,5 @@ add_library(varento_warnings INTERFACE)
 target_compile_options(varento_warnings INTERFACE
     -Wall -Wextra -Wpedantic -Werror
     -Wshadow -Wconversion -Wsign-conversion -Wnon-virtual-dtor
-    -Wold-style-cast -Woverloaded-virtual -Wnull-dereference
+    -Wold-style-cast -Woverloaded-virtual
     -Wimplicit-fallthrough)

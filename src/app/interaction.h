@@ -34,6 +34,10 @@ public:
     virtual std::optional<int> chooseReplacementUnit(const QString& missingUnitText,
                                                      const QStringList& onlineUnits) = 0;
 
+    // The firmware update text with its "Don't show this message again." box;
+    // returns whether warnings are to be shown again.
+    virtual bool firmwareWarning(const QString& text) = 0;
+
     void inform(const QString& title, const QString& text, MessageIcon icon) {
         message(title, text, icon, MessageButtons::Ok);
     }

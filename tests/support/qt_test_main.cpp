@@ -1,5 +1,5 @@
-// GoogleTest main for suites that need a Qt event loop: one QCoreApplication for
-// the process, created before any test runs.
+// One QCoreApplication for the whole test process, so tests can run the event
+// loop (QSignalSpy::wait, QTRY_*).
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>

@@ -51,7 +51,14 @@ public:
         return choice;
     }
 
+    bool firmwareWarning(const QString& text) override {
+        firmwareWarnings.push_back(text);
+        return !dontShowFirmwareAgain;
+    }
+
     std::deque<Answer> answers;
+    bool dontShowFirmwareAgain = false;
+    std::vector<QString> firmwareWarnings;
     std::deque<std::optional<QString>> files;
     std::deque<std::optional<int>> replacementChoices;
     std::vector<Message> messages;
@@ -63,9 +70,13 @@ private:
         if (files.empty()) {
             return std::nullopt;
         }
-        auto f = files.front();
+        const bool cancelled = !files.front().has_value();
+        const QString name = cancelled ? QString() : *files.front();
         files.pop_front();
-        return f;
+        if (cancelled) {
+            return std::nullopt;
+        }
+        return name;
     }
 };
 

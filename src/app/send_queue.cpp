@@ -1,0 +1,87 @@
+#include "app/send_queue.h"
+
+namespace varento {
+
+SendQueue::SendQueue(SendFunction send, QObject* parent)
+    : QObject(parent), send_(std::move(send)) {
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, &SendQueue::pump);
+}
+
+void SendQueue::enqueue(std::vector<SequenceStep> steps, Done done) {
+    for (SequenceStep& step : steps) {
+        items_.push_back({std::move(step.frame), step.pauseAfterMs, {}, false});
+    }
+    items_.push_back({{}, 0, std::move(done), true});
+    setBusy(true);
+    if (!timer_.isActive()) {
+        pump();
+    }
+}
+
+void SendQueue::enqueuePause(int ms) {
+    items_.push_back({{}, ms, {}, false});
+    setBusy(true);
+    if (!timer_.isActive()) {
+        pump();
+    }
+}
+
+void SendQueue::clear() {
+    items_.clear();
+    timer_.stop();
+    setBusy(false);
+}
+
+void SendQueue::pump() {
+    if (pumping_) {
+        return; // a done callback queued more; the running loop takes it
+    }
+    pumping_ = true;
+    while (!items_.empty() && !timer_.isActive()) {
+        Item item = std::move(items_.front());
+        items_.pop_front();
+        if (item.endsSequence) {
+            if (item.done) {
+                item.done(0);
+            }
+            continue;
+        }
+        if (!item.frame.empty()) {
+            const int result = send_(item.frame);
+            if (result != 0) {
+                // Drop the rest of this sequence and report the failure to its owner.
+                while (!items_.empty() && !items_.front().endsSequence) {
+                    items_.pop_front();
+                }
+                Done done;
+                if (!items_.empty()) {
+                    done = std::move(items_.front().done);
+                    items_.pop_front();
+                }
+                emit sendFailed(result);
+                if (done) {
+                    done(result);
+                }
+                continue;
+            }
+        }
+        if (item.pauseAfterMs > 0) {
+            timer_.start(item.pauseAfterMs);
+        }
+    }
+    pumping_ = false;
+    if (items_.empty() && !timer_.isActive()) {
+        setBusy(false);
+    }
+}
+
+void SendQueue::setBusy(bool busy) {
+    if (busy_ != busy) {
+        busy_ = busy;
+        emit busyChanged(busy);
+    }
+}
+
+} // namespace varento

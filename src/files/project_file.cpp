@@ -1,0 +1,69 @@
+#include "files/project_file.h"
+
+#include "files/byte_io.h"
+
+#include <algorithm>
+
+namespace varento {
+
+namespace {
+constexpr std::uint8_t kUsbEmbedderBit = 0x20;
+}
+
+std::vector<std::uint8_t> encodeProjectData(
+    const std::vector<std::pair<DeviceUid, PresetBlock>>& units) {
+    std::vector<std::uint8_t> out;
+    out.reserve(4 + units.size() * (kProjectDatasetHeadSize + kPresetBlockSize));
+    bytes::appendBe32(out, static_cast<std::uint32_t>(units.size()));
+    for (const auto& [uid, block] : units) {
+        bytes::appendBe32(out, static_cast<std::uint32_t>(block.size()));
+        out.insert(out.end(), uid.bytes.begin(), uid.bytes.end());
+        out.insert(out.end(), block.begin(), block.end());
+    }
+    return out;
+}
+
+ProjectData decodeProjectData(std::span<const std::uint8_t> data) {
+    ProjectData out;
+    if (data.size() < 4) {
+        return out;
+    }
+    out.declaredCount = bytes::getBe32(data.data());
+    std::size_t off = 4;
+    for (std::uint32_t k = 0; k < out.declaredCount; ++k) {
+        if (data.size() - off < kProjectDatasetHeadSize) {
+            break;
+        }
+        const std::uint64_t length = bytes::getBe32(data.data() + off);
+        const std::size_t blockStart = off + kProjectDatasetHeadSize;
+        if (length > data.size() - blockStart) {
+            break;
+        }
+        if (length <= kMaxPresetDataSize) {
+            ProjectDataset dataset;
+            std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(off + 4), 16,
+                        dataset.uid.bytes.begin());
+            const auto block = data.subspan(blockStart, static_cast<std::size_t>(length));
+            dataset.block.assign(block.begin(), block.end());
+            out.datasets.push_back(std::move(dataset));
+        }
+        off = blockStart + static_cast<std::size_t>(length);
+    }
+    return out;
+}
+
+void applyProjectDataset(std::span<const std::uint8_t> block, bool gainsOnly,
+                         DeviceRecord& record) {
+    if (!gainsOnly) {
+        const std::uint8_t usbEmbedder = record.at(param::ioOptions) & kUsbEmbedderBit;
+        applyPresetBlock(block, PresetKind::Settings, record);
+        if (block.size() >= kMinPresetDataSize && block.size() <= kMaxPresetDataSize) {
+            auto& io = record.at(param::ioOptions);
+            io = static_cast<std::uint8_t>((io & ~kUsbEmbedderBit) | usbEmbedder);
+        }
+        applyPresetBlock(block, PresetKind::Matrix, record);
+    }
+    applyPresetBlock(block, PresetKind::Gains, record);
+}
+
+} // namespace varento

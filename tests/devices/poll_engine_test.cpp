@@ -1,0 +1,182 @@
+#include "devices/poll_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace varento;
+
+namespace {
+
+char letter(PollRequest r) {
+    switch (r) {
+    case PollRequest::None: return '.';
+    case PollRequest::Discover: return 'D';
+    case PollRequest::Parameters: return 'P';
+    case PollRequest::Levels: return 'L';
+    case PollRequest::Routing: return 'R';
+    case PollRequest::Gains: return 'G';
+    }
+    return '?';
+}
+
+// Runs ticks, answering each request at once when `answered` is set, and returns
+// the requests as letters ('.' for a tick that sent nothing).
+std::string run(PollEngine& engine, int ticks, bool answered, PollContext context = {}) {
+    std::string out;
+    for (int i = 0; i < ticks; ++i) {
+        const PollStep step = engine.tick(context);
+        out += letter(step.request);
+        if (answered && step.request != PollRequest::None) {
+            const int code = step.request == PollRequest::Gains ? 4 : 1;
+            engine.dataArrived(code, context.discoveredCount);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(PollEngine, SteadyStateCycleOfEighteen) {
+    PollEngine engine;
+    engine.pollPhase = 1;
+    const std::string cycle = "PLLLLLPLLLLLLLLLLG";
+    EXPECT_EQ(run(engine, 54, true), cycle + cycle + cycle);
+}
+
+TEST(PollEngine, UnansweredRequestIsFollowedOnTheSixthTick) {
+    PollEngine engine;
+    engine.pollPhase = 1;
+    EXPECT_EQ(run(engine, 13, false), "P.....L.....L");
+}
+
+TEST(PollEngine, RoutingOnDemandReturnsIntoTheCycle) {
+    PollEngine engine;
+    engine.pollPhase = 1;
+    run(engine, 3, true); // P L L
+    engine.pollPhase = 2;
+    EXPECT_EQ(run(engine, 5, true), "RLLLP");
+}
+
+TEST(PollEngine, NothingDuringBulkTransfer) {
+    PollEngine engine;
+    engine.pollPhase = 1;
+    PollContext busy;
+    busy.bulkTransfer = true;
+    EXPECT_EQ(run(engine, 20, true, busy), std::string(20, '.'));
+    EXPECT_EQ(engine.pollPhase, 1);
+    EXPECT_EQ(run(engine, 1, true), "P");
+}
+
+TEST(PollEngine, DiscoveryRepeatsUntilAnswered) {
+    PollEngine engine;
+    engine.beginDiscovery(false);
+    PollContext context;
+    context.selectedDaemon = 0;
+    std::string out;
+    for (int i = 0; i < 13; ++i) {
+        const PollStep step = engine.tick(context);
+        out += letter(step.request);
+        if (step.request == PollRequest::Discover) {
+            EXPECT_EQ(step.searchDaemon, 0);
+        }
+    }
+    EXPECT_EQ(out, "D.....D.....D");
+    engine.discoveryAnswered(false);
+    EXPECT_EQ(engine.pollPhase, 8);
+    EXPECT_EQ(engine.pendingMark, 0);
+}
+
+TEST(PollEngine, GatheringAsksEveryUnitThenPolls) {
+    PollEngine engine;
+    engine.beginDiscovery(false);
+    PollContext context;
+    context.discoveredCount = 2;
+    engine.tick(context);
+    engine.discoveryAnswered(false);
+
+    std::vector<int> gathered;
+    std::string out;
+    int clears = 0;
+    bool ended = false;
+    for (int i = 0; i < 7; ++i) {
+        const PollStep step = engine.tick(context);
+        out += letter(step.request);
+        if (step.gatherUnit) {
+            gathered.push_back(*step.gatherUnit);
+            EXPECT_TRUE(engine.gathering(context.discoveredCount) || *step.gatherUnit == 2);
+        }
+        clears += step.clearShadow ? 1 : 0;
+        const int code = step.request == PollRequest::Gains ? 4 : 1;
+        ended = engine.dataArrived(code, context.discoveredCount);
+        EXPECT_EQ(ended, i == 5) << "tick " << i;
+    }
+    EXPECT_EQ(out, "PRGPRGP");
+    EXPECT_EQ(gathered, (std::vector<int>{1, 2}));
+    EXPECT_EQ(clears, 2);
+    EXPECT_FALSE(engine.gathering(context.discoveredCount));
+}
+
+TEST(PollEngine, UnansweredGatheringMovesOn) {
+    PollEngine engine;
+    engine.pollPhase = 8;
+    PollContext context;
+    context.discoveredCount = 1;
+    EXPECT_EQ(run(engine, 19, false, context), "P.....R.....G.....P");
+}
+
+TEST(PollEngine, SweepAsksEachDaemonOnceThenGathersEveryUnit) {
+    PollEngine engine;
+    engine.beginDiscovery(true);
+    PollContext context;
+    context.daemonCount = 2;
+    context.selectedDaemon = 0;
+
+    PollStep step = engine.tick(context);
+    EXPECT_EQ(step.request, PollRequest::Discover);
+    EXPECT_EQ(step.selectDaemon, 0);
+    // A unit answers on daemon 0; the answer does not end the sweep.
+    context.discoveredCount = 1;
+    engine.discoveryAnswered(true);
+    EXPECT_EQ(engine.pollPhase, 7);
+    EXPECT_FALSE(engine.gathering(context.discoveredCount)); // gathering text stays hidden
+
+    EXPECT_EQ(run(engine, 5, false, context), ".....");
+    step = engine.tick(context);
+    EXPECT_EQ(step.selectDaemon, 1);
+    EXPECT_EQ(step.searchDaemon, 1);
+    context.selectedDaemon = 1;
+    context.discoveredCount = 3;
+
+    EXPECT_EQ(run(engine, 5, false, context), ".....");
+    step = engine.tick(context);
+    EXPECT_EQ(step.request, PollRequest::None);
+    EXPECT_TRUE(step.selectUnitFromSelector);
+    EXPECT_EQ(engine.pollPhase, 8);
+    EXPECT_TRUE(engine.gathering(context.discoveredCount));
+
+    std::string out = run(engine, 9, true, context);
+    EXPECT_EQ(out, "PRGPRGPRG");
+    EXPECT_EQ(engine.pollPhase, 1);
+}
+
+TEST(PollEngine, EmptySweepStartsAgainAtDaemonZero) {
+    PollEngine engine;
+    engine.beginDiscovery(true);
+    PollContext context;
+    context.daemonCount = 2;
+    std::vector<int> asked;
+    for (int i = 0; i < 30; ++i) {
+        const PollStep step = engine.tick(context);
+        if (step.selectDaemon) {
+            asked.push_back(*step.selectDaemon);
+            context.selectedDaemon = *step.selectDaemon;
+        }
+        if (step.resetSelectedDaemon) {
+            context.selectedDaemon = 0;
+        }
+        EXPECT_FALSE(step.selectUnitFromSelector);
+    }
+    EXPECT_EQ(asked, (std::vector<int>{0, 1, 0, 1, 0}));
+}
