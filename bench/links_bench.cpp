@@ -87,7 +87,8 @@ void measure(const char* transport, FrameLink& link, LinkFlags flags, int rounds
         return;
     }
     const auto at = [&](double q) {
-        return micros[std::min(micros.size() - 1, static_cast<std::size_t>(q * static_cast<double>(micros.size())))];
+        return micros[std::min(micros.size() - 1,
+                               static_cast<std::size_t>(q * static_cast<double>(micros.size())))];
     };
     std::printf("%-8s %5zu round trips  median %8.1f us  p99 %8.1f us  lost %d\n", transport,
                 micros.size(), at(0.5), at(0.99), lost);

@@ -64,8 +64,8 @@ QString SerialLink::portNameOf(const QString& path) {
             return path.mid(prefix.size());
         }
     }
-    const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')),
-                                   path.lastIndexOf(QLatin1Char('\\')));
+    const qsizetype cut =
+        std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
     return path.mid(cut + 1);
 }
 
@@ -109,11 +109,10 @@ int SerialLink::open() {
         return 0;
     }
     port_.setPortName(selectedPath_);
-    const bool configured = port_.open(QIODevice::ReadWrite) && port_.setBaudRate(baudRate_) &&
-                            port_.setDataBits(QSerialPort::Data8) &&
-                            port_.setParity(QSerialPort::NoParity) &&
-                            port_.setStopBits(QSerialPort::OneStop) &&
-                            port_.setFlowControl(QSerialPort::NoFlowControl);
+    const bool configured =
+        port_.open(QIODevice::ReadWrite) && port_.setBaudRate(baudRate_) &&
+        port_.setDataBits(QSerialPort::Data8) && port_.setParity(QSerialPort::NoParity) &&
+        port_.setStopBits(QSerialPort::OneStop) && port_.setFlowControl(QSerialPort::NoFlowControl);
     if (configured && !port_.setRequestToSend(false)) {
         // Ports without modem lines (pseudo-terminals, some adapters) have no RTS
         // to hold low; that is no reason to refuse them.

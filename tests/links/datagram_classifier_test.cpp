@@ -29,8 +29,7 @@ TEST(DatagramClassifier, SortsEveryClassByItsFirstBytes) {
     for (const char* ignored : {"", "Q", "QS7000", "Qr7000", "V", "VW7000", "qq", "X", "R7000"}) {
         EXPECT_EQ(classify(ignored).kind, DatagramClass::Ignored) << '"' << ignored << '"';
     }
-    EXPECT_EQ(classifyDatagram(std::vector<std::uint8_t>{0x00, 0x51}).kind,
-              DatagramClass::Ignored);
+    EXPECT_EQ(classifyDatagram(std::vector<std::uint8_t>{0x00, 0x51}).kind, DatagramClass::Ignored);
 }
 
 TEST(DatagramClassifier, ReadsThePortLikeTheDaemonsWriteIt) {

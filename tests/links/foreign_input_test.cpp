@@ -64,8 +64,7 @@ public:
         to.sin_family = AF_INET;
         to.sin_port = htons(port);
         inet_pton(AF_INET, "224.7.7.7", &to.sin_addr);
-        ::sendto(socket_, d.data(), d.size(), 0, reinterpret_cast<const sockaddr*>(&to),
-                 sizeof to);
+        ::sendto(socket_, d.data(), d.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
     }
 
     void start(std::vector<std::pair<Datagram, quint16>> datagrams, int total) {
@@ -137,9 +136,9 @@ TEST_F(ForeignInput, MalformedDatagramsAreDroppedAndChangeNothing) {
 
     const std::uint8_t ioOptions = current.at(param::ioOptions);
     Flood flood;
-    for (const Datagram& d : {Datagram{}, noise, oversize, text("QR"), text("QRport"),
-                              text("QR99999999999999999999"), text("QR-7000"), text("VVxyz"),
-                              text("VV0"), text("Q"), text("QQQ")}) {
+    for (const Datagram& d :
+         {Datagram{}, noise, oversize, text("QR"), text("QRport"), text("QR99999999999999999999"),
+          text("QR-7000"), text("VVxyz"), text("VV0"), text("Q"), text("QQQ")}) {
         flood.sendNow(d, NetworkLink::kControlPort);
     }
     for (const Datagram& d : {Datagram{}, noise, oversize, truncated, text("I"), text("O"),
@@ -178,9 +177,8 @@ TEST_F(ForeignInput, AHundredThousandDatagramsNeitherStallTheLoopNorGrowMemory) 
     QElapsedTimer sinceTick;
     QTimer ticker;
     ticker.setInterval(5);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        longestGap = std::max(longestGap, sinceTick.restart());
-    });
+    QObject::connect(&ticker, &QTimer::timeout,
+                     [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
 
     Flood flood;
     sinceTick.start();

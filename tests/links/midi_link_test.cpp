@@ -226,8 +226,8 @@ TEST_F(MidiLinkTest, InputReachesTheMainThreadAsWholeSysExOnlyWhileReceiving) {
     backend->receive(reply); // connected but reception not started yet
     link->startInput();
     EXPECT_TRUE(link->isReceiving());
-    backend->receive({0x90, 0x40, 0x7F});            // a note: not a frame
-    backend->receive(Bytes(1100, 0x01));              // too long for any buffer
+    backend->receive({0x90, 0x40, 0x7F}); // a note: not a frame
+    backend->receive(Bytes(1100, 0x01));  // too long for any buffer
     backend->receive(reply);
     ASSERT_TRUE(frames.wait(2000));
     ASSERT_EQ(frames.size(), 1);

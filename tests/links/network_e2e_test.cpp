@@ -77,8 +77,8 @@ TEST_F(NetworkE2e, TwoDaemonsAndSelectDaemon) {
     EXPECT_EQ(talk.modelOf(kUnitB), 11);
     // Nothing of the first daemon's unit reaches us any more.
     for (qsizetype i = before; i < talk.received.size(); ++i) {
-        EXPECT_FALSE(talk.received[i].contains(QByteArray(
-            reinterpret_cast<const char*>(kUnitA.bytes.data()), 16)));
+        EXPECT_FALSE(talk.received[i].contains(
+            QByteArray(reinterpret_cast<const char*>(kUnitA.bytes.data()), 16)));
     }
     EXPECT_FALSE(talk.modelOf(kUnitA).has_value());
 }

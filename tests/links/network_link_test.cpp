@@ -89,9 +89,9 @@ TEST_F(NetworkLinkTest, FindsTheDaemonAndCarriesFramesBothWays) {
     ASSERT_EQ(openAndWait(), 0);
 
     EXPECT_EQ(daemon.queries, 5);
-    EXPECT_EQ(texts(status), (QStringList{"Opening Network socket...",
-                                          "Connecting to Ravnet Daemon...",
-                                          "Connecting to Ravnet Daemon on port 17001."}));
+    EXPECT_EQ(texts(status),
+              (QStringList{"Opening Network socket...", "Connecting to Ravnet Daemon...",
+                           "Connecting to Ravnet Daemon on port 17001."}));
     EXPECT_TRUE(link.isActive());
     EXPECT_EQ(link.daemons().count(), 1);
     EXPECT_EQ(link.daemons().portAt(0), 17001);
@@ -229,8 +229,8 @@ TEST_F(NetworkLinkTest, MalformedControlDatagramsChangeNothing) {
     ASSERT_EQ(link.selectDaemon(1), 0);
     announced.clear();
 
-    for (const char* junk : {"QR", "QRabc", "QR-17041", "QR0", "QR99999999999", "VV", "VVx",
-                             "VV-1", "Q", "QX17041", "", "I\xF0", "O\xF0"}) {
+    for (const char* junk : {"QR", "QRabc", "QR-17041", "QR0", "QR99999999999", "VV", "VVx", "VV-1",
+                             "Q", "QX17041", "", "I\xF0", "O\xF0"}) {
         daemon.control(junk);
     }
     // A well-formed announcement sent last marks the end of the junk.
@@ -254,8 +254,8 @@ TEST_F(NetworkLinkTest, SocketSetUpFailuresAreReportedAndAddNothing) {
         ASSERT_EQ(openAndWait(), 0);
         daemon.control("QR17051");
         daemon.control("QR17052");
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return diagnosticText() == "Failed to bind socket\n"; }, 2000));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return diagnosticText() == "Failed to bind socket\n"; }, 2000));
         EXPECT_EQ(link.daemons().indexOf(17051), -1);
         EXPECT_EQ(link.daemons().count(), 1);
         link.close();

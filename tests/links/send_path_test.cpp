@@ -34,9 +34,9 @@ TEST_F(SendPath, TheLinkFlagsPickTheLinkAsTheyAlwaysHave) {
         std::int32_t midi, network;
         const FakeLink* expected;
     };
-    for (const Case c : {Case{1, 0, &midi_}, Case{1, 1, &midi_}, Case{0, 0, &serial_},
-                         Case{0, 1, &network_}, Case{2, 1, &network_}, Case{2, 0, nullptr},
-                         Case{0, 2, nullptr}}) {
+    for (const Case c :
+         {Case{1, 0, &midi_}, Case{1, 1, &midi_}, Case{0, 0, &serial_}, Case{0, 1, &network_},
+          Case{2, 1, &network_}, Case{2, 0, nullptr}, Case{0, 2, nullptr}}) {
         for (FakeLink* l : {&midi_, &network_, &serial_}) {
             l->sent.clear();
         }

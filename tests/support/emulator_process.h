@@ -24,10 +24,12 @@ public:
     bool start(const QStringList& arguments, int timeoutMs = 10000) {
         process_.setProgram(QStringLiteral(VARENTO_EMU_PATH));
         process_.setArguments(arguments);
-        QObject::connect(&process_, &QProcess::readyReadStandardOutput,
-                         [this] { output_ += QString::fromLocal8Bit(process_.readAllStandardOutput()); });
-        QObject::connect(&process_, &QProcess::readyReadStandardError,
-                         [this] { errors_ += QString::fromLocal8Bit(process_.readAllStandardError()); });
+        QObject::connect(&process_, &QProcess::readyReadStandardOutput, [this] {
+            output_ += QString::fromLocal8Bit(process_.readAllStandardOutput());
+        });
+        QObject::connect(&process_, &QProcess::readyReadStandardError, [this] {
+            errors_ += QString::fromLocal8Bit(process_.readAllStandardError());
+        });
         process_.start();
         const bool ready = QTest::qWaitFor(
             [this] {
