@@ -261,7 +261,9 @@ void NetworkLink::announce(quint16 port) {
         dataSockets_[static_cast<std::size_t>(index)] = std::move(socket);
         table_.occupy(index, port);
     }
-    selected_ = 0;
+    // Every announcement starts over at the first daemon: the lowest live entry,
+    // since entry 0 may have been freed by a withdrawal.
+    selected_ = table_.liveIndices().front();
     emit daemonAnnounced(index);
 }
 

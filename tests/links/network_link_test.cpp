@@ -202,6 +202,24 @@ TEST_F(NetworkLinkTest, WithdrawalFreesItsEntryInPlaceAndRequestsTheDisconnect) 
     EXPECT_EQ(link.daemons().count(), 3);
 }
 
+TEST_F(NetworkLinkTest, AnAnnouncementSelectsTheFirstLiveDaemonAfterEntryZeroWithdrew) {
+    FakeDaemon a(17031);
+    ASSERT_EQ(openAndWait(), 0);
+    FakeDaemon b(17032, false);
+    b.announce();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return link.daemons().count() == 2; }, 2000));
+    a.withdraw();
+    ASSERT_TRUE(withdrawn.wait(2000));
+    announced.clear();
+    b.announce();
+    ASSERT_TRUE(announced.wait(2000));
+    EXPECT_EQ(announced.at(0).at(0).toInt(), 1);
+    EXPECT_EQ(link.selectedDaemon(), 1);
+    const Bytes request = frameOf(uidOf(1), 0x10);
+    EXPECT_EQ(link.send(spanOf(request)), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !b.received.empty(); }, 2000));
+}
+
 TEST_F(NetworkLinkTest, TheThirtyThirdDaemonIsRefused) {
     FakeDaemon first(17100);
     ASSERT_EQ(openAndWait(), 0);
@@ -209,10 +227,12 @@ TEST_F(NetworkLinkTest, TheThirtyThirdDaemonIsRefused) {
         first.control("QR" + QByteArray::number(port));
     }
     ASSERT_TRUE(QTest::qWaitFor([&] { return link.daemons().count() == 32; }, 3000));
-    // The 33rd is sent last; once the one before it is in, give it its turn.
+    // Datagrams are read in order: once a repeat sent after the 33rd is in, the
+    // 33rd has had its turn.
+    announced.clear();
     first.control("QR17131");
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return announced.size() > 0 && announced.last().at(0).toInt() == 31; }, 2000));
+    ASSERT_TRUE(announced.wait(2000));
+    EXPECT_EQ(announced.last().at(0).toInt(), 31);
     EXPECT_EQ(link.daemons().indexOf(17132), -1);
     EXPECT_EQ(link.daemons().count(), 32);
     for (int i = 0; i < 32; ++i) {
