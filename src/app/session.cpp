@@ -185,7 +185,7 @@ void Session::pollTick() {
     context.bulkTransfer = bulkTransfer();
     context.discoveredCount = discovered_.count();
     context.daemonCount = links_->daemonCount();
-    context.selectedDaemon = links_->selectedDaemon();
+    context.selectedDaemon = links_->sweepPosition();
     const bool wasGathering = gathering();
     runPollStep(poll_.tick(context));
     if (wasGathering != gathering()) {
@@ -195,16 +195,19 @@ void Session::pollTick() {
 
 void Session::runPollStep(const PollStep& step) {
     if (step.searchDaemon) {
-        current_.searchDaemonIndex = *step.searchDaemon;
+        current_.searchDaemonIndex = links_->daemonAtPosition(*step.searchDaemon);
     }
     if (step.selectDaemon) {
-        links_->selectDaemon(*step.selectDaemon);
+        links_->selectDaemon(links_->daemonAtPosition(*step.selectDaemon));
     }
     if (step.resetSelectedDaemon) {
-        links_->selectDaemon(0);
+        links_->selectDaemon(links_->daemonAtPosition(0));
     }
     if (step.selectUnitFromSelector) {
+        // Selecting picks the steady-state phase; the sweep goes on to gathering.
+        const int phase = poll_.pollPhase;
         selectUnit(selectedUnitIndex_);
+        poll_.pollPhase = phase;
     }
     if (step.gatherUnit) {
         selectOnlineUnit(*step.gatherUnit);
@@ -362,7 +365,18 @@ void Session::fillUnitSelector() {
 bool Session::selectOnlineUnit(int n) {
     DeviceUid uid{}; // no such entry: an id that matches no unit
     deviceList_.onlineId(n, uid);
-    return discovered_.select(uid, current_) == 0;
+    if (discovered_.select(uid, current_) != 0) {
+        return false;
+    }
+    followUnitsDaemon();
+    return true;
+}
+
+void Session::followUnitsDaemon() {
+    // Units found through different daemons are reached only through their own.
+    if (state_.networkMode && links_->selectedDaemon() != current_.daemonIndex) {
+        links_->selectDaemon(current_.daemonIndex);
+    }
 }
 
 void Session::selectUnit(int selectorIndex) {
@@ -373,9 +387,7 @@ void Session::selectUnit(int selectorIndex) {
     }
     discovered_.select(uid, current_);
     loadCurrentLabels();
-    if (state_.networkMode && links_->selectedDaemon() != current_.daemonIndex) {
-        links_->selectDaemon(current_.daemonIndex);
-    }
+    followUnitsDaemon();
     const bool micUnit = hasMicInputs(current_.model);
     if (state_.viewMode == ViewMode::Gain && !micUnit) {
         state_.viewMode = ViewMode::Device;

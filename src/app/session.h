@@ -225,6 +225,7 @@ private:
     void discoveryAnswered();
     void fillUnitSelector();
     bool selectOnlineUnit(int n);
+    void followUnitsDaemon();
     void runPollStep(const PollStep& step);
     int sendNow(std::span<const std::uint8_t> frame);
     void sendOne(int length);

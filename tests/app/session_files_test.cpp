@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/wait.h"
+
 using namespace varento;
 using namespace varento::testing;
 
@@ -32,7 +34,7 @@ protected:
         recorder = std::make_unique<RecordingLink>(*session->demoLink());
         session->useLinkOverride(recorder.get());
         session->connectOrDisconnect();
-        QTRY_VERIFY_WITH_TIMEOUT(session->unitsGathered(), 10000);
+        ASSERT_EVENTUALLY(session->unitsGathered(), 10000);
     }
 
     QString file(const QString& name) const { return dir.filePath(name); }
@@ -99,7 +101,7 @@ TEST_F(SessionFiles, LoadSettingsKeepsTheUsbEmbedderBitAndSends) {
     EXPECT_EQ(ui.messages.back().title, "Load Settings");
     EXPECT_EQ(session->current().at(param::ioOptions), 0x2A);
     EXPECT_EQ(session->current().at(param::fanSlowTemp), 44);
-    QTRY_VERIFY_WITH_TIMEOUT(!session->bulkTransfer(), 3000);
+    ASSERT_EVENTUALLY(!session->bulkTransfer(), 3000);
     EXPECT_EQ(sentWithCommand(0x20, before), 11u);
     EXPECT_EQ(rack().units()[0].state().at(param::fanSlowTemp), 44);
     EXPECT_TRUE(session->state().settingsSaved);
@@ -119,7 +121,7 @@ TEST_F(SessionFiles, CancelledLoadsStillSendTheCurrentStateAndMarkItSaved) {
     before = recorder->sent.size();
     ui.files.push_back(std::nullopt);
     session->command(command_id::loadGains);
-    QTRY_VERIFY_WITH_TIMEOUT(!session->bulkTransfer(), 3000);
+    ASSERT_EVENTUALLY(!session->bulkTransfer(), 3000);
     EXPECT_EQ(sentWithCommand(0x23, before), 3u);
     EXPECT_TRUE(session->state().gainsSaved);
 }
@@ -222,16 +224,16 @@ TEST_F(SessionFiles, ProjectOfThreeUnitsRoundTrips) {
     const DeviceUid shown = session->current().uid;
     session->current().inputGain[0] = 60;
     session->command(command_id::inputGain, 0);
-    QTRY_VERIFY_WITH_TIMEOUT(rack().units()[0].state().inputGain[0] == 60, 2000);
+    ASSERT_EVENTUALLY(rack().units()[0].state().inputGain[0] == 60, 2000);
 
     ui.files.push_back(file("show.txt"));
     const std::size_t before = recorder->sent.size();
     session->command(command_id::loadProject);
-    QTRY_VERIFY_WITH_TIMEOUT(!session->bulkTransfer(), 5000);
+    ASSERT_EVENTUALLY(!session->bulkTransfer(), 5000);
     EXPECT_EQ(session->current().uid, shown);
     EXPECT_EQ(sentWithCommand(0x23, before), 9u);
     EXPECT_EQ(sentWithCommand(0x22, before), 3u);
-    QTRY_VERIFY_WITH_TIMEOUT(rack().units()[0].state().inputGain[0] != 60, 2000);
+    ASSERT_EVENTUALLY(rack().units()[0].state().inputGain[0] != 60, 2000);
     EXPECT_TRUE(session->state().allSaved());
 
     // Save (not Save As) after a load asks before overwriting; No opens the dialog.
@@ -261,8 +263,8 @@ TEST_F(SessionFiles, MissingUnitsAreExchangedOrSkipped) {
     ASSERT_EQ(ui.replacementQuestions.size(), 2u);
     EXPECT_EQ(ui.replacementQuestions[0].second.size(), 2);
     EXPECT_TRUE(ui.replacementQuestions[1].first.startsWith("090909"));
-    QTRY_VERIFY_WITH_TIMEOUT(!session->bulkTransfer(), 3000);
-    QTRY_VERIFY_WITH_TIMEOUT(rack().units()[1].state().inputGain[5] == 40, 2000);
+    ASSERT_EVENTUALLY(!session->bulkTransfer(), 3000);
+    ASSERT_EVENTUALLY(rack().units()[1].state().inputGain[5] == 40, 2000);
     EXPECT_NE(rack().units()[0].state().inputGain[5], 40);
     // Gains only: the routing stays.
     EXPECT_EQ(sentWithCommand(0x22), 0u);

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/wait.h"
+
 using namespace varento;
 using namespace varento::testing;
 
@@ -32,7 +34,7 @@ protected:
         session->useLinkOverride(recorder.get());
         session->connectOrDisconnect();
         ASSERT_TRUE(session->state().isConnected);
-        QTRY_VERIFY_WITH_TIMEOUT(session->unitsGathered(), 10000);
+        ASSERT_EVENTUALLY(session->unitsGathered(), 10000);
     }
 
     emu::EmulatedRack& rack() { return session->demoLink()->rack(); }
@@ -79,14 +81,14 @@ TEST_F(SessionTest, GatheringReadsEveryUnitCompletely) {
     EXPECT_TRUE(items[0].startsWith("VARENTO 2 - "));
     // The first unit is current, and its windows were asked for once gathered.
     EXPECT_EQ(session->current().uid, rack().units()[0].uid());
-    QTRY_VERIFY_WITH_TIMEOUT(identified.count() >= 1, 3000);
+    ASSERT_EVENTUALLY(identified.count() >= 1, 3000);
     EXPECT_EQ(identified.last().at(0).toInt(), 12);
 }
 
 TEST_F(SessionTest, SteadyPollingCycle) {
     connectToDemo({12});
     const std::size_t start = recorder->sent.size();
-    QTRY_VERIFY_WITH_TIMEOUT(recorder->sent.size() >= start + 40, 10000);
+    ASSERT_EVENTUALLY(recorder->sent.size() >= start + 40, 10000);
     std::string letters;
     for (std::size_t i = start; i < recorder->sent.size(); ++i) {
         switch (recorder->sent[i].frame[17]) {
@@ -109,7 +111,7 @@ TEST_F(SessionTest, SelectingAnotherUnit) {
     EXPECT_EQ(session->current().model, 14);
     EXPECT_EQ(session->selectedUnitIndex(), 1);
     const std::size_t before = recorder->sent.size();
-    QTRY_VERIFY_WITH_TIMEOUT(recorder->sent.size() > before + 2, 3000);
+    ASSERT_EVENTUALLY(recorder->sent.size() > before + 2, 3000);
     const auto& last = recorder->sent.back().frame;
     EXPECT_TRUE(std::equal(second.bytes.begin(), second.bytes.end(), last.begin() + 1));
 }
@@ -130,7 +132,7 @@ TEST_F(SessionTest, SupervisionReportsSilenceAndRecovery) {
     EXPECT_TRUE(session->state().isConnected);
 
     session->demoLink()->setAnswering(true);
-    QTRY_VERIFY_WITH_TIMEOUT((session->supervisionTick(),
+    ASSERT_EVENTUALLY((session->supervisionTick(),
                               texts.last().at(1).toString() == "\tConnected"),
                              3000);
     EXPECT_FALSE(alarm.last().at(0).toBool());
@@ -144,7 +146,7 @@ TEST_F(SessionTest, FirmwareWarningOncePerRun) {
     ASSERT_EQ(ui.firmwareWarnings.size(), 1u);
     EXPECT_TRUE(ui.firmwareWarnings[0].endsWith("version 6.6 or higher."));
     EXPECT_TRUE(session->resumeTimer().isActive()); // polling resumes 10 ms later
-    QTRY_VERIFY_WITH_TIMEOUT(session->pollTimer().isActive(), 1000);
+    ASSERT_EVENTUALLY(session->pollTimer().isActive(), 1000);
     session->supervisionTick();
     session->supervisionTick();
     EXPECT_EQ(ui.firmwareWarnings.size(), 1u);
@@ -181,8 +183,8 @@ TEST_F(SessionTest, GainBurstSendsOneFramePerEditAndResumesAfterTheLast) {
     }
     EXPECT_EQ(gainFrames, 5u);
     EXPECT_EQ(recorder->sent[afterEdits - 1].frame[21], 24);
-    QTRY_VERIFY_WITH_TIMEOUT(session->pollTimer().isActive(), 1000);
-    QTRY_VERIFY_WITH_TIMEOUT(rack().units()[0].state().inputGain[3] == 24, 1000);
+    ASSERT_EVENTUALLY(session->pollTimer().isActive(), 1000);
+    ASSERT_EVENTUALLY(rack().units()[0].state().inputGain[3] == 24, 1000);
     EXPECT_FALSE(session->state().gainsSaved);
 }
 
@@ -200,7 +202,7 @@ TEST_F(SessionTest, RoutingEditOfUpperOutputsSendsOneRangeFrame) {
     // Outputs from 192 on send the whole table.
     session->command(command_id::routingEdit, (192 << 8) | 200);
     EXPECT_EQ(recorder->sent.back().frame.size(), 787u);
-    QTRY_VERIFY_WITH_TIMEOUT(rack().units()[0].state().routeSource[40] == 7, 1000);
+    ASSERT_EVENTUALLY(rack().units()[0].state().routeSource[40] == 7, 1000);
 }
 
 TEST_F(SessionTest, FactoryResetKeepsItsPausesWithoutStallingTheLoop) {
@@ -218,7 +220,7 @@ TEST_F(SessionTest, FactoryResetKeepsItsPausesWithoutStallingTheLoop) {
     clock.start();
     session->command(command_id::factoryDefaults);
     EXPECT_FALSE(session->pollTimer().isActive());
-    QTRY_VERIFY_WITH_TIMEOUT(!session->bulkTransfer(), 5000);
+    ASSERT_EVENTUALLY(!session->bulkTransfer(), 5000);
     const qint64 took = clock.elapsed();
     probe.stop();
 
@@ -236,7 +238,7 @@ TEST_F(SessionTest, FactoryResetKeepsItsPausesWithoutStallingTheLoop) {
     EXPECT_GE(frames[75].atMs - frames[12].atMs, 63 * 20 - 5);
     EXPECT_GE(took, 1300);
     EXPECT_LE(longestGap, 20);
-    QTRY_VERIFY_WITH_TIMEOUT(session->pollTimer().isActive(), 2000);
+    ASSERT_EVENTUALLY(session->pollTimer().isActive(), 2000);
     EXPECT_EQ(rack().units()[0].state().at(param::fanSlowTemp), 30);
 }
 
@@ -269,7 +271,7 @@ TEST_F(SessionTest, DisconnectEmptiesTheSelectorAndMarksUnitsOffline) {
 TEST_F(SessionTest, FailedSendDisconnects) {
     connectToDemo({12});
     recorder->failWith = -1;
-    QTRY_VERIFY_WITH_TIMEOUT(!session->state().isConnected, 2000);
+    ASSERT_EVENTUALLY(!session->state().isConnected, 2000);
 }
 
 TEST_F(SessionTest, FailedOpenLeavesTheSessionDisconnected) {

@@ -61,6 +61,7 @@ public:
         }
     }
 
+    qint64 processId() const { return process_.processId(); }
     const QString& output() const { return output_; }
     const std::string& problem() const { return problem_; }
 
