@@ -3,8 +3,7 @@
 #include "files/preset_file.h"
 #include "files/project_file.h"
 #include "links/demo_link.h"
-#include "support/recording_link.h"
-#include "support/scripted_interaction.h"
+#include "support/demo_session.h"
 #include "unit/emulated_rack.h"
 
 #include <QFile>
@@ -14,29 +13,13 @@
 
 #include <gtest/gtest.h>
 
-#include "support/wait.h"
-
 using namespace varento;
 using namespace varento::testing;
 
 namespace {
 
-class SessionFiles : public ::testing::Test {
+class SessionFiles : public DemoSessionTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        session = std::make_unique<Session>(
-            ui, SessionPaths{dir.path().toStdString(), dir.path().toStdString()});
-    }
-
-    void connectToDemo(const std::vector<int>& models = {}) {
-        session->useDemoUnits(models);
-        recorder = std::make_unique<RecordingLink>(*session->demoLink());
-        session->useLinkOverride(recorder.get());
-        session->connectOrDisconnect();
-        ASSERT_EVENTUALLY(session->unitsGathered(), 10000);
-    }
-
     QString file(const QString& name) const { return dir.filePath(name); }
 
     QByteArray bytesOf(const QString& path) const {
@@ -65,12 +48,6 @@ protected:
         return n;
     }
 
-    emu::EmulatedRack& rack() { return session->demoLink()->rack(); }
-
-    QTemporaryDir dir;
-    ScriptedInteraction ui;
-    std::unique_ptr<Session> session;
-    std::unique_ptr<RecordingLink> recorder;
 };
 
 } // namespace

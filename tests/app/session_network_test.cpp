@@ -6,6 +6,7 @@
 #include "support/emulator_process.h"
 #include "support/netns.h"
 #include "support/scripted_interaction.h"
+#include "support/wait.h"
 #include "unit/emulated_unit.h"
 #include "unit/unit_config.h"
 
@@ -16,8 +17,6 @@
 #include <csignal>
 
 #include <gtest/gtest.h>
-
-#include "support/wait.h"
 
 using namespace varento;
 using namespace varento::testing;

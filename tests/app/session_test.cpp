@@ -1,49 +1,21 @@
 #include "app/session.h"
 #include "links/demo_link.h"
 #include "protocol/catalog.h"
-#include "support/recording_link.h"
-#include "support/scripted_interaction.h"
+#include "support/demo_session.h"
 #include "unit/emulated_rack.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
-
-#include "support/wait.h"
 
 using namespace varento;
 using namespace varento::testing;
 
 namespace {
 
-class SessionTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(dataDir.isValid());
-        session = std::make_unique<Session>(
-            ui, SessionPaths{dataDir.path().toStdString(), dataDir.path().toStdString()});
-    }
-
-    // Demo units behind a recorder; returns once every unit has been gathered.
-    void connectToDemo(const std::vector<int>& models = {}) {
-        session->useDemoUnits(models);
-        recorder = std::make_unique<RecordingLink>(*session->demoLink());
-        session->useLinkOverride(recorder.get());
-        session->connectOrDisconnect();
-        ASSERT_TRUE(session->state().isConnected);
-        ASSERT_EVENTUALLY(session->unitsGathered(), 10000);
-    }
-
-    emu::EmulatedRack& rack() { return session->demoLink()->rack(); }
-
-    QTemporaryDir dataDir;
-    ScriptedInteraction ui;
-    std::unique_ptr<Session> session;
-    std::unique_ptr<RecordingLink> recorder;
-};
+using SessionTest = DemoSessionTest;
 
 std::size_t count(const std::vector<std::uint8_t>& commands, std::uint8_t command) {
     return static_cast<std::size_t>(std::count(commands.begin(), commands.end(), command));
@@ -57,10 +29,10 @@ TEST_F(SessionTest, GatheringReadsEveryUnitCompletely) {
     connectToDemo();
     ASSERT_EQ(session->discovered().count(), 3);
     for (const emu::EmulatedUnit& unit : rack().units()) {
-        const DeviceRecord* node = session->discovered().find(unit.uid());
-        if (node == nullptr || node->uid == session->current().uid) {
-            node = node == nullptr ? nullptr : &session->current();
-        }
+        // The current unit's state lives in the current record, not in its node.
+        const DeviceRecord* node = unit.uid() == session->current().uid
+                                       ? &session->current()
+                                       : session->discovered().find(unit.uid());
         ASSERT_NE(node, nullptr);
         EXPECT_EQ(node->model, unit.config().model);
         EXPECT_EQ(node->awaitingData, 0);
