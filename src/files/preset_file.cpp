@@ -1,10 +1,9 @@
 #include "files/preset_file.h"
 
-#include "files/byte_order.h"
+#include "files/byte_io.h"
+#include "files/file_io.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 namespace varento {
@@ -62,7 +61,7 @@ PresetFileContent decodePresetFile(std::span<const std::uint8_t> file) {
         return out;
     }
     out.versionWarning = out.header.fromProgramWithoutUpperSwitches();
-    const std::uint32_t n = readLe32(std::span(prefix).subspan(kFileHeaderSize, 4));
+    const std::uint32_t n = bytes::getLe32(prefix.data() + kFileHeaderSize);
     if (file.size() < n) {
         out.error = PresetReadError::SizeMismatch;
         return out;
@@ -76,15 +75,15 @@ PresetFileContent decodePresetFile(std::span<const std::uint8_t> file) {
 }
 
 PresetFileContent readPresetFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    FileRead read = readWholeFile(path);
+    if (read.status != ReadStatus::Ok) {
         PresetFileContent out;
-        out.error = PresetReadError::CannotOpen;
+        out.error = read.status == ReadStatus::CannotOpen ? PresetReadError::CannotOpen
+                                                          : PresetReadError::ShortRead;
+        out.systemError = read.error;
         return out;
     }
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                          std::istreambuf_iterator<char>());
-    return decodePresetFile(bytes);
+    return decodePresetFile(read.bytes);
 }
 
 std::vector<std::uint8_t> encodePresetFile(std::uint8_t fileType,
@@ -95,7 +94,7 @@ std::vector<std::uint8_t> encodePresetFile(std::uint8_t fileType,
     out.reserve(kPrefixSize + data.size());
     const auto h = header.encode();
     out.insert(out.end(), h.begin(), h.end());
-    appendLe32(out, static_cast<std::uint32_t>(data.size()));
+    bytes::appendLe32(out, static_cast<std::uint32_t>(data.size()));
     out.insert(out.end(), data.begin(), data.end());
     return out;
 }

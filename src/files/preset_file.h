@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <string>
+#include <system_error>
 #include <vector>
 
 namespace varento {
@@ -26,6 +28,7 @@ struct PresetFileContent {
     // Written by a program between 1.4.1 and 1.6.x; reported even when a later check fails.
     bool versionWarning = false;
     std::vector<std::uint8_t> data; // N bytes after the header
+    std::error_code systemError;    // why the file could not be opened
 };
 
 struct MessageText {

@@ -1,6 +1,6 @@
 #include "files/project_file.h"
 
-#include "files/byte_order.h"
+#include "files/byte_io.h"
 
 #include <algorithm>
 
@@ -14,9 +14,9 @@ std::vector<std::uint8_t> encodeProjectData(
     const std::vector<std::pair<DeviceUid, PresetBlock>>& units) {
     std::vector<std::uint8_t> out;
     out.reserve(4 + units.size() * (kProjectDatasetHeadSize + kPresetBlockSize));
-    appendBe32(out, static_cast<std::uint32_t>(units.size()));
+    bytes::appendBe32(out, static_cast<std::uint32_t>(units.size()));
     for (const auto& [uid, block] : units) {
-        appendBe32(out, static_cast<std::uint32_t>(block.size()));
+        bytes::appendBe32(out, static_cast<std::uint32_t>(block.size()));
         out.insert(out.end(), uid.bytes.begin(), uid.bytes.end());
         out.insert(out.end(), block.begin(), block.end());
     }
@@ -28,13 +28,13 @@ ProjectData decodeProjectData(std::span<const std::uint8_t> data) {
     if (data.size() < 4) {
         return out;
     }
-    out.declaredCount = readBe32(data);
+    out.declaredCount = bytes::getBe32(data.data());
     std::size_t off = 4;
     for (std::uint32_t k = 0; k < out.declaredCount; ++k) {
         if (data.size() - off < kProjectDatasetHeadSize) {
             break;
         }
-        const std::uint64_t length = readBe32(data.subspan(off, 4));
+        const std::uint64_t length = bytes::getBe32(data.data() + off);
         const std::size_t blockStart = off + kProjectDatasetHeadSize;
         if (length > data.size() - blockStart) {
             break;

@@ -70,9 +70,13 @@ private:
         if (files.empty()) {
             return std::nullopt;
         }
-        auto f = files.front();
+        const bool cancelled = !files.front().has_value();
+        const QString name = cancelled ? QString() : *files.front();
         files.pop_front();
-        return f;
+        if (cancelled) {
+            return std::nullopt;
+        }
+        return name;
     }
 };
 

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "links/frame_link.h"
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+namespace varento {
+
+class Interaction;
+class MidiLink;
+class NetworkLink;
+class SerialLink;
+
+// The three links of the application (and the in-process demo link when one is
+// set), with the choice between them that the link flags make. Everything a
+// session does with "the selected link" goes through here.
+class LinkSet : public QObject {
+    Q_OBJECT
+
+public:
+    // open() finished at once with success or failure, or the network link is
+    // still asking for daemons and reports through `opened`.
+    static constexpr int kOpenPending = 1000;
+
+    explicit LinkSet(Interaction& interaction, QObject* parent = nullptr);
+    ~LinkSet() override;
+
+    NetworkLink& network() { return *network_; }
+    MidiLink& midi() { return *midi_; }
+    SerialLink& serial() { return *serial_; }
+
+    // A link that stands in for whichever link the flags select (demo units).
+    void setOverride(FrameLink* link);
+    FrameLink* overrideLink() const { return override_; }
+
+    // Opens the link the flags select: 0, -1 (shown), a reporter code, or kOpenPending.
+    int open(bool midiMode, bool networkMode);
+    void close();
+    // sendFrame of the selected link (0 while none is open).
+    int send(std::span<const std::uint8_t> frame);
+    void reportError(int code);
+
+    int daemonCount() const;
+    int selectedDaemon() const;
+    void selectDaemon(int index);
+
+    // Status bar field 0 and 1 for the selected link.
+    QString endpointText(bool midiMode, bool networkMode) const;
+    QString linkText(bool midiMode, bool networkMode) const;
+
+signals:
+    void frameReceived(const QByteArray& frame);
+    void opened(int result);
+    void statusTextChanged(int field, const QString& text);
+    // A daemon announced itself: units found before are forgotten.
+    void daemonAnnounced();
+    // A daemon withdrew; units found through it are dropped, then the link ends.
+    void daemonWithdrawn(int index);
+
+private:
+    FrameLink* selected() const;
+
+    Interaction& interaction_;
+    std::unique_ptr<NetworkLink> network_;
+    std::unique_ptr<MidiLink> midi_;
+    std::unique_ptr<SerialLink> serial_;
+    FrameLink* override_ = nullptr;
+    bool midiMode_ = false;
+    bool networkMode_ = false;
+    bool open_ = false;
+};
+
+} // namespace varento

@@ -1,0 +1,493 @@
+#include "app/session.h"
+
+#include "app/link_set.h"
+#include "app/cp1252.h"
+#include "app/app_lifecycle.h"
+#include "app/label_flows.h"
+#include "links/demo_link.h"
+#include "links/midi_link.h"
+#include "links/serial_link.h"
+#include "protocol/catalog.h"
+#include "protocol/handle_frame.h"
+
+namespace varento {
+
+namespace {
+
+constexpr int kPollMs = 100;
+constexpr int kSupervisionMs = 3000;
+constexpr int kResumeMs = 250;
+constexpr int kResumeAfterWarningMs = 10;
+constexpr std::uint8_t kBit6 = 0x40;
+
+const char* const kNotConnected = "\tNot Connected";
+const char* const kConnecting = "\tConnecting...";
+const char* const kConnected = "\tConnected";
+const char* const kNoResponse = "\tNo Response!";
+
+} // namespace
+
+Session::Session(Interaction& interaction, SessionPaths paths, QObject* parent)
+    : QObject(parent), interaction_(interaction), paths_(std::move(paths)),
+      links_(std::make_unique<LinkSet>(interaction)),
+      sendQueue_([this](std::span<const std::uint8_t> f) { return sendNow(f); }) {
+    resetToPowerOnDefaults(current_);
+    pollTimer_.setInterval(kPollMs);
+    supervisionTimer_.setInterval(kSupervisionMs);
+    resumeTimer_.setSingleShot(true);
+    resumeTimer_.setInterval(kResumeMs);
+    connect(&pollTimer_, &QTimer::timeout, this, &Session::pollTick);
+    connect(&supervisionTimer_, &QTimer::timeout, this, &Session::supervisionTick);
+    connect(&resumeTimer_, &QTimer::timeout, this, &Session::resumeTick);
+    connect(&sendQueue_, &SendQueue::sendFailed, this, &Session::reportSendFailure);
+    connect(links_.get(), &LinkSet::frameReceived, this,
+            [this](const QByteArray& frame) {
+                frameReceived({reinterpret_cast<const std::uint8_t*>(frame.constData()),
+                               static_cast<std::size_t>(frame.size())});
+            });
+    connect(links_.get(), &LinkSet::opened, this, &Session::linkOpened);
+    connect(links_.get(), &LinkSet::statusTextChanged, this, &Session::statusTextChanged);
+    connect(links_.get(), &LinkSet::daemonAnnounced, this, [this] { discovered_.clear(); });
+    connect(links_.get(), &LinkSet::daemonWithdrawn, this, [this](int index) {
+        if (index >= 0) {
+            discovered_.removeByDaemon(index);
+        }
+        if (state_.isConnected) {
+            disconnect();
+        }
+    });
+}
+
+Session::~Session() = default;
+
+// ---- connect and disconnect ------------------------------------------------------------
+
+void Session::connectOrDisconnect() {
+    if (state_.isConnected) {
+        disconnect();
+    } else {
+        openLinkAndBeginDiscovery();
+    }
+}
+
+void Session::openLinkAndBeginDiscovery() {
+    state_.isConnected = true;
+    discovered_.clear();
+    const int result = links_->open(state_.midiMode, state_.networkMode);
+    if (result == LinkSet::kOpenPending) {
+        // The network link asks for daemons for a second; the loop runs meanwhile.
+        emit connectedChanged(true);
+        emit statusTextChanged(2, kConnecting);
+        return;
+    }
+    linkOpened(result);
+}
+
+void Session::linkOpened(int result) {
+    if (!state_.isConnected) {
+        return; // disconnected while the link was still opening
+    }
+    if (result != 0) {
+        // The flag goes back down at once, so the next Connect connects.
+        state_.isConnected = false;
+        links_->close();
+        if (result != -1) {
+            links_->reportError(result);
+        }
+        emit connectedChanged(false);
+        emit statusTextChanged(2, kNotConnected);
+        if (state_.midiMode) {
+            emit connectFailed(command_id::selectMidi);
+        } else if (!state_.networkMode) {
+            emit connectFailed(command_id::selectSerialPort);
+        } else {
+            emit connectFailed(0);
+        }
+        return;
+    }
+    emit connectedChanged(true);
+    emit statusTextChanged(2, kConnecting);
+    clearShadow(shadow_);
+    current_.model = 0xFF;
+    current_.uid = DeviceUid::broadcast();
+    current_.awaitingData = 1;
+    poll_.beginDiscovery(state_.networkMode && links_->daemonCount() > 1);
+    replySeen_ = false;
+    if (state_.offline()) {
+        const Answer save = interaction_.message(
+            "Connecting...",
+            "Changes made in offline mode will be overwritten by data gathered from the device. "
+            "Do you want to save the current settings into a preset file so you can load it "
+            "into the device later on?\n\n Click 'No' to discard changes and read data from "
+            "device into software.",
+            MessageIcon::Question, MessageButtons::YesNo);
+        if (save == Answer::Yes) {
+            savePreset();
+        }
+        state_.offlineModel = OfflineModel::None;
+        emit offlineModelChanged(OfflineModel::None);
+    }
+    restartTimers();
+    emit gatheringChanged();
+}
+
+void Session::disconnect() {
+    state_.isConnected = false;
+    stopTimers();
+    resumeTimer_.stop();
+    sendQueue_.clear();
+    state_.bulkTransfer = false;
+    links_->close();
+    emit statusTextChanged(2, kNotConnected);
+    emit statusAlarmChanged(false);
+    state_.viewMode = ViewMode::Device;
+    emit viewModeChanged(state_.viewMode);
+    emit connectedChanged(false);
+    deviceList_.markAllOffline();
+    discovered_.clear();
+    fillUnitSelector();
+    emit gatheringChanged();
+}
+
+// ---- timers -------------------------------------------------------------------------------
+
+void Session::stopTimers() {
+    pollTimer_.stop();
+    supervisionTimer_.stop();
+}
+
+void Session::restartTimers() {
+    supervisionTimer_.start();
+    pollTimer_.start();
+}
+
+void Session::pausePolling() {
+    state_.bulkTransfer = true;
+    if (!state_.offline()) {
+        resumeTimer_.start(kResumeMs);
+        stopTimers();
+    }
+}
+
+void Session::resumeTick() {
+    matrixEdit_ = false;
+    restartTimers();
+    resumeTimer_.stop();
+}
+
+void Session::pollTick() {
+    if (!state_.isConnected) {
+        return;
+    }
+    PollContext context;
+    context.bulkTransfer = bulkTransfer();
+    context.discoveredCount = discovered_.count();
+    context.daemonCount = links_->daemonCount();
+    context.selectedDaemon = links_->selectedDaemon();
+    const bool wasGathering = gathering();
+    runPollStep(poll_.tick(context));
+    if (wasGathering != gathering()) {
+        emit gatheringChanged();
+    }
+}
+
+void Session::runPollStep(const PollStep& step) {
+    if (step.searchDaemon) {
+        current_.searchDaemonIndex = *step.searchDaemon;
+    }
+    if (step.selectDaemon) {
+        links_->selectDaemon(*step.selectDaemon);
+    }
+    if (step.resetSelectedDaemon) {
+        links_->selectDaemon(0);
+    }
+    if (step.selectUnitFromSelector) {
+        selectUnit(selectedUnitIndex_);
+    }
+    if (step.gatherUnit) {
+        selectOnlineUnit(*step.gatherUnit);
+        emit gatheringChanged();
+    }
+    int length = 0;
+    switch (step.request) {
+    case PollRequest::None:
+        break;
+    case PollRequest::Discover:
+        length = buildDiscover(sendBuffer_);
+        break;
+    case PollRequest::Parameters:
+        length = buildRequestParams(sendBuffer_, current_);
+        break;
+    case PollRequest::Levels:
+        length = buildRequestLevels(sendBuffer_, current_);
+        break;
+    case PollRequest::Routing:
+        length = buildRequestRouting(sendBuffer_, current_);
+        break;
+    case PollRequest::Gains:
+        length = buildRequestGains(sendBuffer_, current_);
+        break;
+    }
+    if (step.clearShadow) {
+        clearShadow(shadow_);
+    }
+    if (length > 0 &&
+        sendNow({sendBuffer_.data(), static_cast<std::size_t>(length)}) != 0) {
+        disconnect();
+    }
+}
+
+void Session::supervisionTick() {
+    if (!replySeen_) {
+        emit statusAlarmChanged(true);
+        emit statusTextChanged(2, kNoResponse);
+        return;
+    }
+    emit statusAlarmChanged(false);
+    emit statusTextChanged(2, kConnected);
+    if (!firmwareChecked_ && state_.displayFwWarning) {
+        const auto warning =
+            firmwareWarning(current_.model, static_cast<std::int8_t>(current_.at(param::firmwareMajor)),
+                            static_cast<std::int8_t>(current_.at(param::firmwareMinor)));
+        if (warning) {
+            stopTimers();
+            state_.displayFwWarning = interaction_.firmwareWarning(QString::fromStdString(*warning));
+            resumeTimer_.start(kResumeAfterWarningMs);
+        }
+        firmwareChecked_ = true;
+    }
+    replySeen_ = false;
+}
+
+bool Session::gathering() const { return state_.isConnected && poll_.gathering(discovered_.count()); }
+
+// ---- replies ------------------------------------------------------------------------------
+
+void Session::frameReceived(std::span<const std::uint8_t> frame) {
+    const FrameOutcome outcome = handleFrame(frame, current_, shadow_, discovered_);
+    if (outcome.notify) {
+        dataArrived(outcome.changeCode);
+    }
+    if (outcome.modelChanged) {
+        modelChanged();
+    }
+}
+
+void Session::dataArrived(int changeCode) {
+    replySeen_ = true;
+    const bool endOfGathering = poll_.dataArrived(changeCode, discovered_.count());
+    switch (changeCode) {
+    case change::parameters:
+        current_.awaitingData = 0;
+        emit parametersChanged();
+        emit matrixModeChanged((current_.at(param::routingB) & kBit6) != 0);
+        emit remoteOverMadiChanged(remoteOverMadiDisabled());
+        break;
+    case change::routing:
+        if (!matrixEdit_) {
+            emit routingChanged();
+        }
+        break;
+    case change::gains:
+        if (endOfGathering) {
+            selectOnlineUnit(1);
+            clearShadow(shadow_);
+            emit gatheringChanged();
+        }
+        emit gainsChanged();
+        break;
+    case change::levels:
+        emit levelsChanged();
+        break;
+    case change::unitList:
+        discoveryAnswered();
+        break;
+    default:
+        break;
+    }
+    updateTitleMarker();
+}
+
+void Session::modelChanged() {
+    // The windows of a unit appear once every discovered unit has been read.
+    if (state_.isConnected && poll_.gatheringIndex <= discovered_.count()) {
+        return;
+    }
+    state_.bulkTransfer = true;
+    emit unitIdentified(current_.model);
+    poll_.pollPhase = 2;
+    state_.bulkTransfer = false;
+}
+
+void Session::discoveryAnswered() {
+    fillUnitSelector();
+    DeviceUid first;
+    if (deviceList_.onlineId(1, first) != 0) {
+        interaction_.inform("Error", "Unable to retrieve device index", MessageIcon::Error);
+        disconnect();
+        return;
+    }
+    discovered_.select(first, current_);
+    loadCurrentLabels();
+    poll_.discoveryAnswered(state_.networkMode);
+    emit gatheringChanged();
+}
+
+void Session::fillUnitSelector() {
+    selectorItems_.clear();
+    int position = 0;
+    for (const DeviceRecord& node : discovered_) {
+        std::string name;
+        typeNameAt(discovered_, position++, name);
+        if (KnownDevice* entry =
+                deviceList_.addOrRefresh(node.uid, name, node.at(param::firmwareMajor),
+                                         node.at(param::firmwareMinor))) {
+            entry->presence = presence::online;
+        }
+    }
+    for (const KnownDevice& entry : deviceList_) {
+        if (entry.presence == presence::online) {
+            selectorItems_ << fromWindows1252(entry.typeName) + " - " +
+                                  fromWindows1252(entry.userName);
+        }
+    }
+    selectedUnitIndex_ = 0;
+    emit unitListChanged(selectorItems_, 0);
+}
+
+bool Session::selectOnlineUnit(int n) {
+    DeviceUid uid{}; // no such entry: an id that matches no unit
+    deviceList_.onlineId(n, uid);
+    return discovered_.select(uid, current_) == 0;
+}
+
+void Session::selectUnit(int selectorIndex) {
+    selectedUnitIndex_ = selectorIndex;
+    DeviceUid uid;
+    if (deviceList_.onlineId(selectorIndex + 1, uid) != 0) {
+        return;
+    }
+    discovered_.select(uid, current_);
+    loadCurrentLabels();
+    if (state_.networkMode && links_->selectedDaemon() != current_.daemonIndex) {
+        links_->selectDaemon(current_.daemonIndex);
+    }
+    const bool micUnit = hasMicInputs(current_.model);
+    if (state_.viewMode == ViewMode::Gain && !micUnit) {
+        state_.viewMode = ViewMode::Device;
+        emit viewModeChanged(state_.viewMode);
+    }
+    replySeen_ = false;
+    poll_.pollPhase = micUnit ? 4 : 1;
+    emit unitListChanged(selectorItems_, selectedUnitIndex_);
+    emit parametersChanged();
+    emit routingChanged();
+    emit gainsChanged();
+}
+
+void Session::restartDiscovery() {
+    discovered_.clear();
+    deviceList_.markAllOffline();
+    poll_.restartDiscovery();
+}
+
+// ---- labels --------------------------------------------------------------------------------
+
+void Session::loadCurrentLabels() {
+    applyLabels(current_, paths_.dataFolder, interaction_);
+    emit labelsChanged();
+}
+
+void Session::storeCurrentLabels() {
+    storeLabels(current_, paths_.dataFolder);
+    emit labelsChanged();
+}
+
+// ---- demo units --------------------------------------------------------------------------------
+
+void Session::useDemoUnits(const std::vector<int>& models) {
+    auto link = std::make_unique<DemoLink>(demoUnits(models));
+    useLinkOverride(link.get());
+    demoLink_ = std::move(link);
+}
+
+void Session::useLinkOverride(FrameLink* link) { links_->setOverride(link); }
+
+// ---- start-up and shut-down ------------------------------------------------------------------
+
+void Session::start(const PersistedSettings& s) {
+    initialiseApplication(current_, deviceList_, paths_.dataFolder);
+    state_.lastSnapshotFileName = s.lastSnapshotFileName;
+    state_.lastSnapshotFileDirectory = s.lastSnapshotFileDirectory;
+    state_.displayFwWarning = s.DisplayFwWarning != 0;
+    state_.lastEmergencyChannel = s.lastEmergencyChannel;
+    state_.gainDisplayOptions = s.GainDisplayOptions;
+    state_.gainReferenceLevel = s.GainReferenceLevel;
+    state_.matrixDraggingMode = s.MatrixDraggingMode != 0;
+    current_.at(param::wckTermChoice) = s.Term;
+    SerialLink& serial = links_->serial();
+    serial.setBaudRate(s.lastRate);
+    serial.setRememberedPortPath(s.lastPort);
+    MidiLink& midi = links_->midi();
+    if (s.lastMidiIn >= 0 && s.lastMidiIn < midi.inputDeviceCount()) {
+        midi.selectDevices(s.lastMidiIn, s.lastMidiOut);
+    }
+    serial.probeRememberedPort();
+    // The link used last; MIDI wins when both flags were stored.
+    selectLink(s.MidiMode == 1, s.MidiMode != 1 && s.NetworkMode == 1);
+}
+
+PersistedSettings Session::persistedSettings() const {
+    PersistedSettings s;
+    s.lastSnapshotFileName = state_.lastSnapshotFileName;
+    s.lastSnapshotFileDirectory = state_.lastSnapshotFileDirectory;
+    const SerialLink& serial = links_->serial();
+    s.lastPort = serial.selectedPortPath().isEmpty() ? serial.rememberedPortPath()
+                                                     : serial.selectedPortPath();
+    s.lastRate = serial.baudRate();
+    s.lastMidiIn = links_->midi().state().inputDevice;
+    s.lastMidiOut = links_->midi().state().outputDevice;
+    s.MidiMode = state_.midiMode ? 1 : 0;
+    s.NetworkMode = state_.networkMode ? 1 : 0;
+    s.Term = current_.at(param::wckTermChoice);
+    s.DisplayFwWarning = state_.displayFwWarning ? 1 : 0;
+    s.lastEmergencyChannel = state_.lastEmergencyChannel;
+    s.GainDisplayOptions = state_.gainDisplayOptions;
+    s.GainReferenceLevel = state_.gainReferenceLevel;
+    s.MatrixDraggingMode = state_.matrixDraggingMode ? 1 : 0;
+    return s;
+}
+
+void Session::shutDown() {
+    // Nothing may reach a unit once the front end is gone.
+    if (state_.isConnected) {
+        disconnect();
+    }
+    links_->close();
+    cleanUpApplication(deviceList_, paths_.dataFolder);
+}
+
+// ---- the unsaved-changes marker ------------------------------------------------------------
+
+QString Session::windowTitle() const {
+    QString title = "VARENTO Remote 3.5";
+    if (!state_.lastSnapshotFileName.isEmpty()) {
+        title += " - " + state_.lastSnapshotFileName;
+        if (!state_.allSaved()) {
+            title += "*";
+        }
+    }
+    return title;
+}
+
+void Session::updateTitleMarker() {
+    if (!state_.allSaved() && !state_.lastSnapshotFileName.isEmpty()) {
+        emit titleChanged(windowTitle());
+        emit projectChanged(state_.lastSnapshotFileName + "*", state_.lastSnapshotFileDirectory,
+                            true);
+    }
+}
+
+bool Session::remoteOverMadiDisabled() const { return (current_.at(param::param19) & kBit6) != 0; }
+
+} // namespace varento

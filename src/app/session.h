@@ -1,0 +1,265 @@
+#pragma once
+
+#include "app/app_settings.h"
+#include "app/app_state.h"
+#include "app/interaction.h"
+#include "app/send_queue.h"
+#include "devices/device_list.h"
+#include "devices/poll_engine.h"
+#include "files/preset_block.h"
+#include "protocol/discovered_list.h"
+
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+namespace varento {
+
+class DemoLink;
+class FrameLink;
+class LinkSet;
+
+// Command ids shared by the menus, the windows and the session.
+namespace command_id {
+inline constexpr int quit = 100;
+inline constexpr int about = 101;
+inline constexpr int connect = 103;
+inline constexpr int matrixMode = 105;
+inline constexpr int sendRoutingAll = 106;
+inline constexpr int sendRoutingA = 107;
+inline constexpr int loadRoutingPreset = 109;
+inline constexpr int storeRoutingPreset = 110;
+inline constexpr int matrixModeAndRemote = 111;
+inline constexpr int relayout = 116;
+inline constexpr int stopTimers = 117;
+inline constexpr int restartTimers = 118;
+inline constexpr int loadProjectGains = 122;
+inline constexpr int sendLedDim = 124;
+inline constexpr int setEmergencyChannel = 154;
+inline constexpr int routingEdit = 160;
+inline constexpr int inputGain = 170;
+inline constexpr int inputSwitch = 171;
+inline constexpr int gpoBits = 172;
+inline constexpr int allInputGains = 173;
+inline constexpr int channelGain = 174;
+inline constexpr int allChannelGains = 175;
+inline constexpr int enableGains = 181;
+inline constexpr int muteAllOutputs = 182;
+inline constexpr int storeLabels = 183;
+inline constexpr int selectUnitByIndex = 184;
+inline constexpr int deviceCombo = 401;
+inline constexpr int sendCalibration = 1024;
+inline constexpr int enableMidi = 40009;
+inline constexpr int savePreset = 40011;
+inline constexpr int loadSettings = 40014;
+inline constexpr int loadMatrix = 40016;
+inline constexpr int offlineBase = 40017;
+inline constexpr int offlinePx = 40019;
+inline constexpr int factoryDefaults = 40022;
+inline constexpr int loadGains = 40025;
+inline constexpr int offlineLc = 40026;
+inline constexpr int loadAll = 40028;
+inline constexpr int connectKey = 40031;
+inline constexpr int enableNetwork = 40039;
+inline constexpr int offlineAes = 40041;
+inline constexpr int enableSerial = 40043;
+inline constexpr int selectSerialPort = 40045;
+inline constexpr int selectMidi = 40007;
+inline constexpr int disableRemoteOverMadi = 40054;
+inline constexpr int exportLabels = 40061;
+inline constexpr int importLabels = 40062;
+inline constexpr int saveProject = 40064;
+inline constexpr int loadProject = 40065;
+inline constexpr int saveProjectAs = 40066;
+} // namespace command_id
+
+struct SessionPaths {
+    std::filesystem::path dataFolder;    // device list and labels
+    std::filesystem::path programFolder; // the routing preset
+};
+
+// The headless application: owns the unit records, the lists, the links, the
+// timers and the poll engine, and runs every flow that does not draw. Views
+// subscribe to its signals; it never calls a view.
+class Session : public QObject {
+    Q_OBJECT
+
+public:
+    Session(Interaction& interaction, SessionPaths paths, QObject* parent = nullptr);
+    ~Session() override;
+
+    // Runs one command of the command table that has no drawing of its own.
+    // Returns false for ids the session does not handle.
+    bool command(int id, int param = 0);
+
+    void connectOrDisconnect();
+    void disconnect();
+    void selectUnit(int selectorIndex);
+    void restartDiscovery();
+
+    // Edits made in the views: pause polling, then send.
+    void pausePolling();
+    void restartTimers();
+    void stopTimers();
+
+    AppState& state() { return state_; }
+    const AppState& state() const { return state_; }
+    DeviceRecord& current() { return current_; }
+    const DeviceRecord& current() const { return current_; }
+    DeviceRecord& shadow() { return shadow_; }
+    DiscoveredList& discovered() { return discovered_; }
+    const DiscoveredList& discovered() const { return discovered_; }
+    DeviceList& deviceList() { return deviceList_; }
+    const DeviceList& deviceList() const { return deviceList_; }
+    PollEngine& pollEngine() { return poll_; }
+    LinkSet& links() { return *links_; }
+    SendQueue& sendQueue() { return sendQueue_; }
+    const SessionPaths& paths() const { return paths_; }
+    Interaction& interaction() { return interaction_; }
+
+    QStringList unitSelectorItems() const { return selectorItems_; }
+    int selectedUnitIndex() const { return selectedUnitIndex_; }
+    bool gathering() const;
+    bool bulkTransfer() const { return state_.bulkTransfer || sendQueue_.busy(); }
+    bool remoteOverMadiDisabled() const;
+
+    // The timers, exposed so tests can drive the conversation tick by tick.
+    QTimer& pollTimer() { return pollTimer_; }
+    QTimer& supervisionTimer() { return supervisionTimer_; }
+    QTimer& resumeTimer() { return resumeTimer_; }
+
+    // One tick of each timer, as their timeouts run them.
+    void pollTick();
+    void supervisionTick();
+    void resumeTick();
+
+    // A complete frame from the active link.
+    void frameReceived(std::span<const std::uint8_t> frame);
+
+    // Labels of the current unit.
+    void loadCurrentLabels();
+    void storeCurrentLabels();
+
+    // The multi-frame sends; each holds off polling while it runs.
+    void sendAllSettings();
+    void sendIdentify();
+    void sendCalibration();
+    void sendRoutingAll();
+    void sendAllGains(int pauseMs);
+    void resetToFactoryDefaults();
+
+    // Emulated units in-process stand in for every link (no socket is opened);
+    // `link` replaces them with any other link, e.g. one that records frames.
+    void useDemoUnits(const std::vector<int>& models = {});
+    void useLinkOverride(FrameLink* link);
+    DemoLink* demoLink() { return demoLink_.get(); }
+
+    // Link choice (MIDI wins over the network; neither is the serial link).
+    void selectLink(bool midi, bool network);
+
+    // Start-up and shut-down: the device list and the remembered options.
+    void start(const PersistedSettings& settings);
+    PersistedSettings persistedSettings() const;
+    void shutDown();
+
+    // Presets: the whole unit to a file, and the four loads (settings, matrix, gains,
+    // all), each of which also sends what it loaded to a connected unit.
+    bool savePreset();
+    void loadSettings();
+    void loadMatrix();
+    void loadGainSettings();
+    void loadAll();
+    // The routing preset kept next to the program.
+    bool storeRoutingPreset();
+    bool loadRoutingPreset();
+    QString routingPresetPath() const;
+    // Projects: every discovered unit in one file.
+    void saveProject(bool saveAs);
+    void loadProject(bool gainsOnly);
+
+    // Offline mode: `model` 0 leaves it.
+    void setOfflineModel(OfflineModel model);
+
+    QString windowTitle() const;
+
+signals:
+    void connectedChanged(bool connected);
+    // Link open failed: the front end offers the link's own dialog (40045 or 40007).
+    void connectFailed(int dialogCommand);
+    void statusTextChanged(int field, const QString& text);
+    void statusAlarmChanged(bool noResponse);
+    void unitListChanged(const QStringList& items, int selected);
+    void gatheringChanged();
+    void parametersChanged();
+    void routingChanged();
+    void gainsChanged();
+    void levelsChanged();
+    void labelsChanged();
+    // The current unit's model is known: show its windows.
+    void unitIdentified(int model);
+    void offlineModelChanged(OfflineModel model);
+    void linkModeChanged();
+    void viewModeChanged(ViewMode mode);
+    void matrixModeChanged(bool on);
+    void remoteOverMadiChanged(bool disabled);
+    void titleChanged(const QString& title);
+    // The project's name and path for the gain window; `modified` lights its Save.
+    void projectChanged(const QString& name, const QString& path, bool modified);
+    // Storing the routing preset failed: the matrix window releases its button.
+    void routingPresetStoreFailed();
+    // Commands the front end carries out (relayout, dialogs).
+    void frontEndCommand(int id, int param);
+
+private:
+    void openLinkAndBeginDiscovery();
+    void linkOpened(int result);
+    void dataArrived(int changeCode);
+    void modelChanged();
+    void discoveryAnswered();
+    void fillUnitSelector();
+    bool selectOnlineUnit(int n);
+    void runPollStep(const PollStep& step);
+    int sendNow(std::span<const std::uint8_t> frame);
+    void sendOne(int length);
+    void sendSequence(std::vector<SequenceStep> steps, SendQueue::Done done = {});
+    void reportSendFailure(int result);
+    void updateTitleMarker();
+    void routingEdit(int packedRange);
+    void gainEdit(int id, int param);
+    bool readPreset(const QString& path, std::vector<std::uint8_t>& data);
+    bool writePreset(const QString& path, std::uint8_t fileType, std::span<const std::uint8_t> data);
+    bool chooseAndReadPreset(PresetKind kind);
+    bool readPresetForLoadAll(PresetKind kind);
+    bool confirmLoad(const char* title, const char* text);
+    void writeProject(bool saveAs);
+    std::optional<DeviceUid> projectTarget(const DeviceUid& uid);
+
+    Interaction& interaction_;
+    SessionPaths paths_;
+    AppState state_;
+    DeviceRecord current_;
+    DeviceRecord shadow_;
+    DiscoveredList discovered_;
+    DeviceList deviceList_;
+    PollEngine poll_;
+    std::unique_ptr<LinkSet> links_;
+    std::unique_ptr<DemoLink> demoLink_;
+    SendQueue sendQueue_;
+    QTimer pollTimer_;
+    QTimer supervisionTimer_;
+    QTimer resumeTimer_;
+    FrameBuffer sendBuffer_{};
+    QStringList selectorItems_;
+    int selectedUnitIndex_ = 0;
+    bool replySeen_ = false;
+    bool firmwareChecked_ = false;
+    bool matrixEdit_ = false;
+    QString loadAllFile_;      // kept between the three reads of Load All
+    QString projectWritePath_; // where Save (not Save As) writes the project
+};
+
+} // namespace varento

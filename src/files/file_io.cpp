@@ -1,0 +1,138 @@
+#include "files/file_io.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <new>
+#include <random>
+#include <string>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace varento {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::error_code lastError() {
+    return {errno != 0 ? errno : EIO, std::generic_category()};
+}
+
+std::FILE* openFile(const fs::path& path, bool forWriting) {
+#ifdef _WIN32
+    return _wfopen(path.c_str(), forWriting ? L"wbx" : L"rb");
+#else
+    // "x": never clobber a file that happens to have the temporary name.
+    return std::fopen(path.c_str(), forWriting ? "wbx" : "rb");
+#endif
+}
+
+bool flushToDisk(std::FILE* f) {
+    if (std::fflush(f) != 0) {
+        return false;
+    }
+#ifdef _WIN32
+    return _commit(_fileno(f)) == 0;
+#else
+    return ::fsync(fileno(f)) == 0;
+#endif
+}
+
+// Makes the rename itself durable; a folder that can't be opened is no failure of
+// the save, which already replaced the file.
+void flushFolder([[maybe_unused]] const fs::path& folder) {
+#ifndef _WIN32
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#endif
+}
+
+fs::path temporaryName(const fs::path& path) {
+    static std::mt19937 random{std::random_device{}()};
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(random()));
+    fs::path name = fs::path(".") += path.filename();
+    name += ".tmp";
+    name += suffix;
+    return path.parent_path() / name;
+}
+
+} // namespace
+
+FileRead readWholeFile(const fs::path& path) {
+    FileRead result;
+    errno = 0;
+    std::FILE* f = openFile(path, false);
+    if (f == nullptr) {
+        result.status = ReadStatus::CannotOpen;
+        result.error = lastError();
+        return result;
+    }
+    try {
+        std::error_code ignored;
+        const auto size = fs::file_size(path, ignored);
+        if (!ignored) {
+            result.bytes.reserve(static_cast<std::size_t>(size));
+        }
+        std::uint8_t chunk[65536];
+        std::size_t n = 0;
+        while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
+            result.bytes.insert(result.bytes.end(), chunk, chunk + n);
+        }
+        if (std::ferror(f) != 0) {
+            result.status = ReadStatus::ReadFailed;
+            result.error = lastError();
+            result.bytes.clear();
+        }
+    } catch (const std::bad_alloc&) {
+        result.status = ReadStatus::OutOfMemory;
+        result.bytes = {};
+    } catch (const std::length_error&) {
+        result.status = ReadStatus::OutOfMemory;
+        result.bytes = {};
+    }
+    std::fclose(f);
+    return result;
+}
+
+std::error_code writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes) {
+    std::FILE* f = nullptr;
+    fs::path temp;
+    for (int attempt = 0; attempt < 16 && f == nullptr; ++attempt) {
+        temp = temporaryName(path);
+        errno = 0;
+        f = openFile(temp, true);
+        if (f == nullptr && errno != EEXIST) {
+            break;
+        }
+    }
+    if (f == nullptr) {
+        return lastError();
+    }
+    errno = 0;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    std::error_code error = written && flushToDisk(f) ? std::error_code{} : lastError();
+    if (std::fclose(f) != 0 && !error) {
+        error = lastError();
+    }
+    if (!error) {
+        fs::rename(temp, path, error);
+    }
+    if (error) {
+        std::error_code ignored;
+        fs::remove(temp, ignored);
+        return error;
+    }
+    flushFolder(path.has_parent_path() ? path.parent_path() : fs::path("."));
+    return {};
+}
+
+} // namespace varento

@@ -1,0 +1,309 @@
+#include "links/network_link.h"
+
+#include "links/datagram.h"
+
+#include <QVariant>
+#include <QUdpSocket>
+
+#include <vector>
+
+namespace varento {
+
+namespace {
+
+const QString kNetworkError = QStringLiteral("Network Error");
+// A readyRead handles at most this many datagrams before yielding to the event
+// loop, so a flood cannot stall it.
+constexpr int kDatagramsPerTurn = 64;
+
+} // namespace
+
+QHostAddress NetworkLink::groupAddress() {
+    return QHostAddress(QStringLiteral("224.7.7.7"));
+}
+
+NetworkLink::NetworkLink(Interaction& ui, QObject* parent) : FrameLink(parent), ui_(ui) {
+    queryTimer_.setInterval(kQueryIntervalMs);
+    connect(&queryTimer_, &QTimer::timeout, this, [this] {
+        if (queriesSent_ < queryCount_) {
+            sendQuery();
+        } else {
+            finishQueries();
+        }
+    });
+}
+
+NetworkLink::~NetworkLink() {
+    queryTimer_.stop();
+    for (auto& socket : dataSockets_) {
+        socket.reset();
+    }
+    control_.reset();
+}
+
+void NetworkLink::retire(std::unique_ptr<QUdpSocket>& socket) {
+    if (!socket) {
+        return;
+    }
+    // The socket may be the sender of the signal being handled right now, so it is
+    // closed at once and deleted later; as our child it cannot outlive the link.
+    QUdpSocket* s = socket.release();
+    s->disconnect(this);
+    s->close();
+    s->setParent(this);
+    s->deleteLater();
+}
+
+void NetworkLink::setQueryBurst(int count, int intervalMs) {
+    queryCount_ = count < 1 ? 1 : count;
+    queryTimer_.setInterval(intervalMs);
+}
+
+std::unique_ptr<QUdpSocket> NetworkLink::openGroupSocket(quint16 port) {
+    auto socket = std::make_unique<QUdpSocket>();
+    // Qt creates the socket and sets the address reuse as part of bind.
+    if (!socket->bind(QHostAddress::AnyIPv4, port,
+                      QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint)) {
+        const auto error = socket->error();
+        const bool notCreated = error == QAbstractSocket::SocketResourceError ||
+                                error == QAbstractSocket::UnsupportedSocketOperationError;
+        std::fputs(notCreated ? "Failed to open socket\n" : "Failed to bind socket\n",
+                   diagnostics_);
+        return nullptr;
+    }
+    if (!socket->joinMulticastGroup(groupAddress())) {
+        std::fputs("Failed to add IP Membership\n", diagnostics_);
+        return nullptr;
+    }
+    socket->setSocketOption(QAbstractSocket::MulticastTtlOption, 128);
+    if (socket->socketOption(QAbstractSocket::MulticastTtlOption).toInt() != 128) {
+        std::fputs("Failed to set Multicast TTL\n", diagnostics_);
+        return nullptr;
+    }
+    return socket;
+}
+
+int NetworkLink::open() {
+    if (control_) {
+        // Already searching or connected: the burst is not repeated.
+        QMetaObject::invokeMethod(this, [this] { emit opened(0); }, Qt::QueuedConnection);
+        return 0;
+    }
+    emit statusText(QStringLiteral("Opening Network socket..."));
+    selected_ = 0;
+    control_ = openGroupSocket(kControlPort);
+    if (!control_) {
+        ui_.inform(kNetworkError, QStringLiteral("Unable to open network socket!"),
+                   MessageIcon::Error);
+        return -1;
+    }
+    emit statusText(QStringLiteral("Connecting to Ravnet Daemon..."));
+    connect(control_.get(), &QUdpSocket::readyRead, this, &NetworkLink::readControl);
+    controlReading_ = true;
+
+    queriesSent_ = 0;
+    sendQuery();
+    if (!control_) {
+        return -1; // the first query failed and has been shown
+    }
+    queryTimer_.start();
+    return 0;
+}
+
+void NetworkLink::sendQuery() {
+    static const QByteArray query("QQ");
+    if (control_->writeDatagram(query, groupAddress(), kControlPort) != query.size()) {
+        const bool first = queriesSent_ == 0;
+        failOpen(QStringLiteral("Failed to send query!"));
+        if (!first) {
+            emit opened(-1);
+        }
+        return;
+    }
+    ++queriesSent_;
+}
+
+void NetworkLink::failOpen(const QString& text) {
+    queryTimer_.stop();
+    ui_.inform(kNetworkError, text, MessageIcon::Error);
+    controlReading_ = false;
+    closeDataSockets();
+    retire(control_);
+}
+
+void NetworkLink::finishQueries() {
+    queryTimer_.stop();
+    if (table_.count() == 0) {
+        // Searching goes on: later announcements still enter the table.
+        emit statusText(QStringLiteral("No Ravnet Daemon found"));
+        emit opened(0);
+        return;
+    }
+    emit statusText(
+        QStringLiteral("Connecting to Ravnet Daemon on port %1.").arg(table_.portAt(selected_)));
+    active_ = true;
+    emit opened(0);
+}
+
+void NetworkLink::close() {
+    if (!control_) {
+        return;
+    }
+    active_ = false;
+    queryTimer_.stop();
+    controlReading_ = false;
+    closeDataSockets();
+    retire(control_);
+    emit statusText(QStringLiteral("Not connected"));
+}
+
+void NetworkLink::closeDataSockets() {
+    for (auto& socket : dataSockets_) {
+        retire(socket);
+    }
+    table_.clear();
+}
+
+bool NetworkLink::isOpen() const {
+    return control_ != nullptr;
+}
+
+int NetworkLink::send(std::span<const std::uint8_t> frame) {
+    QUdpSocket* socket = table_.isLive(selected_)
+                             ? dataSockets_[static_cast<std::size_t>(selected_)].get()
+                             : nullptr;
+    if (socket == nullptr || frame.size() >= static_cast<std::size_t>(kMaxDatagramSize)) {
+        return -1;
+    }
+    QByteArray datagram;
+    datagram.reserve(static_cast<qsizetype>(frame.size()) + 1);
+    datagram.append('O');
+    datagram.append(reinterpret_cast<const char*>(frame.data()),
+                    static_cast<qsizetype>(frame.size()));
+    const auto port = static_cast<quint16>(table_.portAt(selected_));
+    return socket->writeDatagram(datagram, groupAddress(), port) == datagram.size() ? 0 : -1;
+}
+
+int NetworkLink::selectDaemon(int index) {
+    if (!table_.isLive(index)) {
+        return -1;
+    }
+    // Delivery follows `selected_` at once; datagrams still queued on the old
+    // daemon's socket are read and dropped there.
+    selected_ = index;
+    active_ = true;
+    emit statusText(
+        QStringLiteral("Connected to Ravnet Daemon on port %1").arg(table_.portAt(index)));
+    return 0;
+}
+
+namespace {
+
+// Reads one datagram into `buffer`; false when nothing could be read. Datagrams
+// longer than the protocol allows are consumed and left empty.
+bool readOne(QUdpSocket& socket, std::vector<std::uint8_t>& buffer, bool& error) {
+    error = false;
+    const qint64 size = socket.pendingDatagramSize();
+    if (size < 0) {
+        return false;
+    }
+    buffer.resize(static_cast<std::size_t>(kMaxDatagramSize) + 1);
+    const qint64 got = socket.readDatagram(reinterpret_cast<char*>(buffer.data()),
+                                           static_cast<qint64>(buffer.size()));
+    if (got < 0) {
+        error = true;
+        return false;
+    }
+    // Longer than any datagram of ours: kept empty, so it is ignored.
+    buffer.resize(got > kMaxDatagramSize ? 0 : static_cast<std::size_t>(got));
+    return true;
+}
+
+} // namespace
+
+void NetworkLink::readControl() {
+    std::vector<std::uint8_t> buffer;
+    for (int n = 0; n < kDatagramsPerTurn && control_ && controlReading_; ++n) {
+        bool error = false;
+        if (!readOne(*control_, buffer, error)) {
+            if (error) {
+                controlReading_ = false;
+                ui_.inform(kNetworkError, QStringLiteral("Network read failed!"),
+                           MessageIcon::Error);
+            }
+            return;
+        }
+        const ClassifiedDatagram d = classifyDatagram(buffer);
+        if (d.kind == DatagramClass::Announcement && d.port) {
+            announce(*d.port);
+        } else if (d.kind == DatagramClass::Withdrawal && d.port) {
+            withdraw(*d.port);
+        }
+    }
+    if (control_ && control_->hasPendingDatagrams()) {
+        QMetaObject::invokeMethod(this, &NetworkLink::readControl, Qt::QueuedConnection);
+    }
+}
+
+void NetworkLink::announce(quint16 port) {
+    int index = table_.indexOf(port);
+    if (index < 0) {
+        index = table_.freeIndex();
+        if (index < 0) {
+            return; // a 33rd daemon: refused, the table stays as it is
+        }
+        auto socket = openGroupSocket(port);
+        if (!socket) {
+            return;
+        }
+        connect(socket.get(), &QUdpSocket::readyRead, this, [this, index] { readData(index); });
+        dataSockets_[static_cast<std::size_t>(index)] = std::move(socket);
+        table_.occupy(index, port);
+    }
+    selected_ = 0;
+    emit daemonAnnounced(index);
+}
+
+void NetworkLink::withdraw(quint16 port) {
+    const int index = table_.withdraw(port);
+    if (index >= 0) {
+        retire(dataSockets_[static_cast<std::size_t>(index)]);
+    }
+    emit statusText(QStringLiteral("Connection to Ravnet daemon terminated!"));
+    emit daemonWithdrawn(index);
+}
+
+void NetworkLink::readData(int index) {
+    std::vector<std::uint8_t> buffer;
+    for (int n = 0; n < kDatagramsPerTurn; ++n) {
+        QUdpSocket* socket = dataSockets_[static_cast<std::size_t>(index)].get();
+        if (socket == nullptr) {
+            return;
+        }
+        bool error = false;
+        if (!readOne(*socket, buffer, error)) {
+            if (error && active_ && index == selected_) {
+                active_ = false;
+                ui_.inform(kNetworkError, QStringLiteral("Daemon read failed!"),
+                           MessageIcon::Error);
+            }
+            return;
+        }
+        // Only the selected daemon's messages reach the handler; the others' are
+        // drained so that nothing stale is waiting when one of them is selected.
+        if (!active_ || index != selected_) {
+            continue;
+        }
+        if (classifyDatagram(buffer).kind == DatagramClass::Incoming) {
+            emit frameReceived(QByteArray(reinterpret_cast<const char*>(buffer.data()) + 1,
+                                          static_cast<qsizetype>(buffer.size()) - 1));
+        }
+    }
+    QUdpSocket* socket = dataSockets_[static_cast<std::size_t>(index)].get();
+    if (socket != nullptr && socket->hasPendingDatagrams()) {
+        QMetaObject::invokeMethod(
+            this, [this, index] { readData(index); }, Qt::QueuedConnection);
+    }
+}
+
+} // namespace varento

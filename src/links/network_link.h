@@ -1,0 +1,89 @@
+#pragma once
+
+#include "app/interaction.h"
+#include "links/daemon_table.h"
+#include "links/frame_link.h"
+
+#include <QHostAddress>
+#include <QTimer>
+
+#include <array>
+#include <cstdio>
+#include <memory>
+
+class QUdpSocket;
+
+namespace varento {
+
+// The link to the Ravnet daemons: UDP multicast on 224.7.7.7. The control socket
+// (port 7777) finds the daemons; each daemon's data port carries "O" + frame out
+// and "I" + frame in. Everything runs on the main thread from readyRead.
+class NetworkLink : public FrameLink {
+    Q_OBJECT
+public:
+    static constexpr quint16 kControlPort = 7777;
+    static constexpr int kQueryCount = 50;
+    static constexpr int kQueryIntervalMs = 20;
+    static QHostAddress groupAddress();
+
+    explicit NetworkLink(Interaction& ui, QObject* parent = nullptr);
+    ~NetworkLink() override;
+
+    // Connect. -1: failed, already shown; nothing follows. 0: the query burst runs
+    // (50 "QQ", 20 ms apart) and `opened` reports the outcome, 0 or -1.
+    int open();
+    // Disconnect: acts only while open; ends with the status "Not connected".
+    void close();
+    // "O" + frame to the selected daemon's data port; 0, or -1 with nothing shown.
+    int send(std::span<const std::uint8_t> frame) override;
+    // The control socket is open (searching or connected to a daemon).
+    bool isOpen() const override;
+    // Received frames are being delivered (a daemon was found and selected).
+    bool isActive() const { return active_; }
+
+    // Switches delivery and sending to the daemon at `index`; -1 for an index that
+    // is not a live daemon (nothing changes).
+    int selectDaemon(int index);
+    int selectedDaemon() const { return selected_; }
+    const DaemonTable& daemons() const { return table_; }
+
+    // Tests shorten the burst and capture the set-up diagnostics.
+    void setQueryBurst(int count, int intervalMs);
+    void setDiagnosticStream(std::FILE* stream) { diagnostics_ = stream; }
+
+signals:
+    void opened(int result);
+    void statusText(const QString& text);
+    // Every accepted announcement, also a repeated one: the session clears the
+    // discovered list (the selection has been reset to daemon 0).
+    void daemonAnnounced(int index);
+    // A withdrawal; `index` is -1 when no entry served the port. The session
+    // removes the units found through it and then runs Connect/Disconnect.
+    void daemonWithdrawn(int index);
+
+private:
+    std::unique_ptr<QUdpSocket> openGroupSocket(quint16 port);
+    void sendQuery();
+    void finishQueries();
+    void failOpen(const QString& text);
+    void readControl();
+    void readData(int index);
+    void announce(quint16 port);
+    void withdraw(quint16 port);
+    void closeDataSockets();
+    void retire(std::unique_ptr<QUdpSocket>& socket);
+
+    Interaction& ui_;
+    std::FILE* diagnostics_ = stdout;
+    std::unique_ptr<QUdpSocket> control_;
+    std::array<std::unique_ptr<QUdpSocket>, DaemonTable::kCapacity> dataSockets_;
+    DaemonTable table_;
+    QTimer queryTimer_;
+    int queriesSent_ = 0;
+    int queryCount_ = kQueryCount;
+    int selected_ = 0;
+    bool active_ = false;
+    bool controlReading_ = false;
+};
+
+} // namespace varento

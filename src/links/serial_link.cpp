@@ -1,0 +1,183 @@
+#include "links/serial_link.h"
+
+#include "links/error_reporter.h"
+
+#include <QSerialPortInfo>
+
+namespace varento {
+
+namespace {
+
+// The port number in a name ("COM3" -> 3, "ttyUSB0" -> 0); 0 when it has none.
+int portNumberOf(const QString& name) {
+    qsizetype start = name.size();
+    while (start > 0 && name[start - 1].isDigit()) {
+        --start;
+    }
+    return name.mid(start).toInt();
+}
+
+bool canOpen(const QString& path) {
+    QSerialPort probe;
+    probe.setPortName(path);
+    if (!probe.open(QIODevice::ReadWrite)) {
+        return false;
+    }
+    probe.close();
+    return true;
+}
+
+} // namespace
+
+SerialLink::SerialLink(Interaction& ui, QObject* parent) : FrameLink(parent), ui_(ui) {
+    connect(&port_, &QSerialPort::readyRead, this, &SerialLink::readBytes);
+    connect(&port_, &QSerialPort::errorOccurred, this, &SerialLink::onError);
+}
+
+SerialLink::~SerialLink() {
+    port_.disconnect(this);
+    port_.close();
+}
+
+QString SerialLink::baudRateText(int rate) {
+    switch (rate) {
+    case 9600:
+        return QStringLiteral("\t9.600 Bit/s");
+    case 14400:
+        return QStringLiteral("\t14.400 Bit/s");
+    case 19200:
+        return QStringLiteral("\t19.200 Bit/s");
+    case 38400:
+        return QStringLiteral("\t38.400 Bit/s");
+    case 57600:
+        return QStringLiteral("\t57.600 Bit/s");
+    case 115200:
+        return QStringLiteral("\t115.200 Bit/s");
+    default:
+        return {};
+    }
+}
+
+QString SerialLink::portNameOf(const QString& path) {
+    const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')),
+                                   path.lastIndexOf(QLatin1Char('\\')));
+    return path.mid(cut + 1);
+}
+
+int SerialLink::probeRememberedPort() {
+    selectedIndex_ = -1;
+    selectedPath_.clear();
+    selectedName_.clear();
+    // Only the remembered port matters here, so only it is opened.
+    if (!rememberedPath_.isEmpty() && canOpen(rememberedPath_)) {
+        selectedPath_ = rememberedPath_;
+        selectedName_ = portNameOf(rememberedPath_);
+        selectedIndex_ = portNumberOf(selectedName_);
+    }
+    return selectedIndex_;
+}
+
+QList<SerialLink::Port> SerialLink::availablePorts() const {
+    QList<Port> ports;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        if (canOpen(info.systemLocation())) {
+            ports.push_back({info.portName(), info.systemLocation()});
+        }
+    }
+    const bool listed = std::any_of(ports.begin(), ports.end(),
+                                    [this](const Port& p) { return p.path == rememberedPath_; });
+    if (!listed && !rememberedPath_.isEmpty() && canOpen(rememberedPath_)) {
+        ports.push_back({portNameOf(rememberedPath_), rememberedPath_});
+    }
+    return ports;
+}
+
+void SerialLink::selectPort(const Port& port) {
+    selectedPath_ = port.path;
+    selectedName_ = port.name;
+    selectedIndex_ = portNumberOf(port.name);
+    rememberedPath_ = port.path;
+}
+
+int SerialLink::open() {
+    if (portOpen_) {
+        return 0;
+    }
+    port_.setPortName(selectedPath_);
+    const bool configured = port_.open(QIODevice::ReadWrite) && port_.setBaudRate(baudRate_) &&
+                            port_.setDataBits(QSerialPort::Data8) &&
+                            port_.setParity(QSerialPort::NoParity) &&
+                            port_.setStopBits(QSerialPort::OneStop) &&
+                            port_.setFlowControl(QSerialPort::NoFlowControl) &&
+                            port_.setRequestToSend(false);
+    if (!configured) {
+        const QString text = port_.errorString();
+        port_.close();
+        showSystemError(ui_, text, AlsoToStderr::Yes);
+        return -1;
+    }
+    port_.clear();
+    port_.clearError();
+    assembler_.reset();
+    writeFailed_ = false;
+    portOpen_ = true;
+    receiving_ = true;
+    return 0;
+}
+
+void SerialLink::close() {
+    if (!portOpen_) {
+        return;
+    }
+    portOpen_ = false;
+    receiving_ = false;
+    port_.close();
+    assembler_.reset();
+}
+
+int SerialLink::send(std::span<const std::uint8_t> frame) {
+    if (!portOpen_) {
+        return 0;
+    }
+    if (port_.error() == QSerialPort::ResourceError) {
+        showSystemError(ui_, port_.errorString(), AlsoToStderr::No);
+        return link_error::serialWriteSetup;
+    }
+    if (writeFailed_) {
+        writeFailed_ = false; // reported once, by this send
+        return -1;
+    }
+    const auto size = static_cast<qint64>(frame.size());
+    return port_.write(reinterpret_cast<const char*>(frame.data()), size) == size ? 0 : -1;
+}
+
+void SerialLink::readBytes() {
+    const QByteArray bytes = port_.readAll();
+    if (!receiving_) {
+        return;
+    }
+    assembler_.feed(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                              static_cast<std::size_t>(bytes.size())),
+                    [this](std::span<const std::uint8_t> frame) {
+                        emit frameReceived(QByteArray(reinterpret_cast<const char*>(frame.data()),
+                                                      static_cast<qsizetype>(frame.size())));
+                    });
+}
+
+void SerialLink::onError(QSerialPort::SerialPortError error) {
+    if (!portOpen_ || error == QSerialPort::NoError) {
+        return;
+    }
+    if (error == QSerialPort::WriteError) {
+        writeFailed_ = true; // the write completes after send returned
+        return;
+    }
+    if (error == QSerialPort::TimeoutError || !receiving_) {
+        return;
+    }
+    // Reception ends here; the port stays open until disconnect.
+    receiving_ = false;
+    showSystemError(ui_, port_.errorString(), AlsoToStderr::Yes);
+}
+
+} // namespace varento
