@@ -13,8 +13,10 @@ namespace {
 QFont buttonFont(int fontSize) {
     QFont font;
     font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")});
-    font.setPixelSize(fontSize == 1 ? 16 : fontSize == 2 ? 24 : 12);
-    font.setWeight(static_cast<QFont::Weight>(150));
+    // Character cells of 12, 16 and 24 pixels; the em is about 0.83 of the cell.
+    font.setPixelSize(fontSize == 1 ? 13 : fontSize == 2 ? 20 : 10);
+    // Weight 150 asked of Tahoma, which has no lighter cut than regular.
+    font.setWeight(QFont::Normal);
     return font;
 }
 

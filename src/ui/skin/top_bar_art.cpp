@@ -59,9 +59,9 @@ void drawViewKey(QPainter& p, QSize size, Look look, const QString& legend,
     const bool on = look == Look::On;
     drawKeyCap(p, size, on, look == Look::Hover);
     const qreal dy = on ? 0.5 : 0.0;
-    drawLed(p, QPointF(9.5, size.height() / 2.0 - 0.5 + dy), 2.6, kLedBlue, on);
-    icon(p, QRectF(16, 9 + dy, 16, size.height() - 20), on);
-    drawLegend(p, QRectF(32, dy, size.width() - 36, size.height() - 2), legend, look);
+    drawLed(p, QPointF(8.5, size.height() / 2.0 - 0.5 + dy), 2.4, kLedBlue, on);
+    icon(p, QRectF(14, 12 + dy, 11, size.height() - 25), on);
+    drawLegend(p, QRectF(27, dy, size.width() - 30, size.height() - 2), legend, look);
 }
 
 QColor iconColour(bool on) {
