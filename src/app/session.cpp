@@ -112,6 +112,7 @@ void Session::linkOpened(int result) {
     current_.uid = DeviceUid::broadcast();
     current_.awaitingData = 1;
     poll_.beginDiscovery(state_.networkMode && links_->daemonCount() > 1);
+    unitsGathered_ = false;
     replySeen_ = false;
     if (state_.offline()) {
         const Answer save = interaction_.message(
@@ -133,6 +134,7 @@ void Session::linkOpened(int result) {
 
 void Session::disconnect() {
     state_.isConnected = false;
+    unitsGathered_ = false;
     stopTimers();
     resumeTimer_.stop();
     sendQueue_.clear();
@@ -292,7 +294,9 @@ void Session::dataArrived(int changeCode) {
         if (endOfGathering) {
             selectOnlineUnit(1);
             clearShadow(shadow_);
+            unitsGathered_ = true;
             emit gatheringChanged();
+            emit gatheringFinished();
         }
         emit gainsChanged();
         break;
@@ -386,6 +390,7 @@ void Session::selectUnit(int selectorIndex) {
 }
 
 void Session::restartDiscovery() {
+    unitsGathered_ = false;
     discovered_.clear();
     deviceList_.markAllOffline();
     poll_.restartDiscovery();

@@ -32,9 +32,7 @@ protected:
         recorder = std::make_unique<RecordingLink>(*session->demoLink());
         session->useLinkOverride(recorder.get());
         session->connectOrDisconnect();
-        QTRY_VERIFY_WITH_TIMEOUT(session->discovered().count() > 0 && !session->gathering() &&
-                                     session->pollEngine().pollPhase <= 5,
-                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(session->unitsGathered(), 10000);
     }
 
     QString file(const QString& name) const { return dir.filePath(name); }

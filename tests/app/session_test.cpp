@@ -32,9 +32,7 @@ protected:
         session->useLinkOverride(recorder.get());
         session->connectOrDisconnect();
         ASSERT_TRUE(session->state().isConnected);
-        QTRY_VERIFY_WITH_TIMEOUT(session->discovered().count() > 0 && !session->gathering() &&
-                                     session->pollEngine().pollPhase <= 5,
-                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(session->unitsGathered(), 10000);
     }
 
     emu::EmulatedRack& rack() { return session->demoLink()->rack(); }
