@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+
+#include <functional>
+
+namespace varento {
+
+class Session;
+
+// The one entry point for every command id: menus, keys, top-bar buttons and the
+// views all call command(). Ids that draw are handled by whoever registered for
+// them (the main window, a view); every other id goes to Session.
+class CommandDispatcher : public QObject {
+    Q_OBJECT
+public:
+    using Handler = std::function<void(int param)>;
+
+    explicit CommandDispatcher(Session& session, QObject* parent = nullptr);
+
+    // A later registration for the same id replaces the earlier one.
+    void handle(int id, Handler handler);
+    void handle(std::initializer_list<int> ids, const Handler& handler);
+    bool handles(int id) const { return handlers_.contains(id); }
+
+    // False when neither a handler nor Session knows the id.
+    bool command(int id, int param = 0);
+
+signals:
+    // Every command, after it ran (tests and tracing).
+    void commandIssued(int id, int param);
+
+private:
+    Session& session_;
+    QHash<int, Handler> handlers_;
+};
+
+} // namespace varento

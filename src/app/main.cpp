@@ -1,0 +1,219 @@
+// varento-remote: the application window over one Session.
+//
+//   varento-remote                      the program as users start it
+//   varento-remote --demo[=12,14,11]    connected to emulated units in-process
+//   varento-remote --offline=MODEL      an offline model (12, 14, 11 or 19)
+//   varento-remote --screenshot FILE    with --demo or --offline: the window as a PNG
+#include "app/app_settings.h"
+#include "app/data_folder.h"
+#include "app/front_end_ids.h"
+#include "app/gui_interaction.h"
+#include "app/main_window.h"
+#include "app/session.h"
+#include "protocol/catalog.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+
+namespace {
+
+using namespace varento;
+
+struct Options {
+    bool demo = false;
+    std::vector<int> demoModels;
+    int offlineModel = 0;
+    QString screenshot;
+    bool startupProbe = false;
+};
+
+const char* const kUsage =
+    "Usage: varento-remote [--demo[=MODEL,MODEL,...]] [--offline=MODEL] [--screenshot FILE]\n"
+    "  --demo            connect to emulated units in this process (models 12, 14 and 11,\n"
+    "                    or the model codes given); no socket, port or device is opened\n"
+    "  --offline=MODEL   start in offline mode with model 12, 14, 11 or 19\n"
+    "  --screenshot FILE with --demo or --offline: save the window as a PNG once it shows\n"
+    "                    the units, then exit (works without a display)\n"
+    "  --startup-probe   print the time to the first painted window, then exit\n";
+
+int offlineCommand(int model) {
+    switch (model) {
+    case 12:
+        return command_id::offlineBase;
+    case 14:
+        return command_id::offlinePx;
+    case 11:
+        return command_id::offlineLc;
+    case 19:
+        return command_id::offlineAes;
+    default:
+        return 0;
+    }
+}
+
+std::optional<int> parseModel(const QString& text) {
+    bool ok = false;
+    const int model = text.trimmed().toInt(&ok);
+    if (!ok || model < 0 || model > 127 || std::strcmp(typeName(model), "N/A") == 0) {
+        return std::nullopt;
+    }
+    return model;
+}
+
+// Nothing is changed when an argument is wrong: the reason goes to standard error.
+std::optional<Options> parseOptions(const QStringList& args, QString& error) {
+    Options o;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == "--demo") {
+            o.demo = true;
+        } else if (a.startsWith("--demo=")) {
+            o.demo = true;
+            for (const QString& part : a.mid(7).split(',')) {
+                const auto model = parseModel(part);
+                if (!model) {
+                    error = QStringLiteral("--demo: \"%1\" is not a model code").arg(part);
+                    return std::nullopt;
+                }
+                o.demoModels.push_back(*model);
+            }
+        } else if (a.startsWith("--offline=")) {
+            o.offlineModel = a.mid(10).toInt();
+            if (offlineCommand(o.offlineModel) == 0) {
+                error = QStringLiteral("--offline: the offline models are 12, 14, 11 and 19");
+                return std::nullopt;
+            }
+        } else if (a == "--screenshot" || a.startsWith("--screenshot=")) {
+            o.screenshot = a.startsWith("--screenshot=") ? a.mid(13)
+                           : i + 1 < args.size()         ? args[++i]
+                                                         : QString();
+            if (o.screenshot.isEmpty()) {
+                error = QStringLiteral("--screenshot needs a file name");
+                return std::nullopt;
+            }
+        } else if (a == "--startup-probe") {
+            o.startupProbe = true;
+        } else if (a == "--help" || a == "-h") {
+            error.clear();
+            return std::nullopt;
+        } else {
+            error = QStringLiteral("unknown argument \"%1\"").arg(a);
+            return std::nullopt;
+        }
+    }
+    if (!o.screenshot.isEmpty() && !o.demo && o.offlineModel == 0) {
+        error = QStringLiteral("--screenshot needs --demo or --offline");
+        return std::nullopt;
+    }
+    if (o.demo && o.offlineModel != 0) {
+        error = QStringLiteral("--demo and --offline exclude each other");
+        return std::nullopt;
+    }
+    return o;
+}
+
+// Saves the window once it shows what a user would see: with demo units, after
+// every unit has been gathered and the current one has sent parameters and levels.
+void scheduleScreenshot(MainWindow& window, Session& session, const Options& options) {
+    auto save = [&window, file = options.screenshot] {
+        QTimer::singleShot(0, &window, [&window, file] {
+            const QPixmap shot = window.grab();
+            if (!shot.save(file, "PNG")) {
+                std::fprintf(stderr, "varento-remote: cannot write %s\n", qPrintable(file));
+                QCoreApplication::exit(1);
+                return;
+            }
+            window.close();
+        });
+    };
+    if (options.offlineModel != 0) {
+        QObject::connect(&session, &Session::unitIdentified, &window, save,
+                         Qt::SingleShotConnection);
+    } else {
+        auto identified = std::make_shared<bool>(false);
+        auto parameters = std::make_shared<bool>(false);
+        QObject::connect(&session, &Session::unitIdentified, &window,
+                         [identified] { *identified = true; });
+        QObject::connect(&session, &Session::parametersChanged, &window,
+                         [identified, parameters] { *parameters = *identified; });
+        auto done = std::make_shared<bool>(false);
+        QObject::connect(&session, &Session::levelsChanged, &window,
+                         [&session, identified, parameters, done, save] {
+                             if (!*done && *identified && *parameters && !session.gathering()) {
+                                 *done = true;
+                                 save();
+                             }
+                         });
+    }
+    QTimer::singleShot(30000, &window, [] {
+        std::fprintf(stderr, "varento-remote: the units did not answer in time\n");
+        QCoreApplication::exit(1);
+    });
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QElapsedTimer clock;
+    clock.start();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("VARENTO Remote"));
+    QApplication::setApplicationVersion(QStringLiteral("3.5.3"));
+
+    QString error;
+    const auto options = parseOptions(QApplication::arguments(), error);
+    if (!options) {
+        if (!error.isEmpty()) {
+            std::fprintf(stderr, "varento-remote: %s\n", qPrintable(error));
+        }
+        std::fputs(kUsage, error.isEmpty() ? stdout : stderr);
+        return error.isEmpty() ? 0 : 2;
+    }
+
+    // Demo units and screenshots never touch the user's own device list or settings.
+    std::unique_ptr<QTemporaryDir> scratch;
+    if (options->demo || !options->screenshot.isEmpty()) {
+        scratch = std::make_unique<QTemporaryDir>();
+    }
+    const std::filesystem::path data =
+        scratch ? toPath(scratch->filePath(QStringLiteral("data"))) : dataFolder();
+    const auto settings =
+        scratch ? std::make_unique<AppSettings>(scratch->filePath(QStringLiteral("settings.ini")))
+                : std::make_unique<AppSettings>();
+
+    GuiInteraction interaction;
+    Session session(interaction, SessionPaths{data, toPath(QApplication::applicationDirPath())});
+    if (options->demo) {
+        session.useDemoUnits(options->demoModels);
+    }
+    MainWindow window(session, *settings, interaction);
+    interaction.setParent(&window);
+    window.start(settings->load());
+    window.setDemo(options->demo);
+
+    if (options->startupProbe) {
+        QObject::connect(&window, &MainWindow::firstPaint, &window, [&clock, &window] {
+            std::printf("first paint after %lld ms\n", static_cast<long long>(clock.elapsed()));
+            QTimer::singleShot(0, &window, &QWidget::close);
+        });
+    }
+    if (!options->screenshot.isEmpty()) {
+        scheduleScreenshot(window, session, *options);
+    }
+    window.show();
+    if (options->demo) {
+        QTimer::singleShot(0, &window, [&window] { window.command(command_id::connect); });
+    } else if (options->offlineModel != 0) {
+        const int id = offlineCommand(options->offlineModel);
+        QTimer::singleShot(0, &window, [&window, id] { window.command(id); });
+    }
+    return QApplication::exec();
+}

@@ -1,0 +1,836 @@
+#include "app/main_window.h"
+
+#include "app/app_settings.h"
+#include "app/front_end_ids.h"
+#include "app/interaction.h"
+#include "app/link_set.h"
+#include "app/session.h"
+#include "app/top_bar.h"
+#include "links/midi_link.h"
+#include "links/serial_link.h"
+#include "ui/controls/my_button.h"
+#include "ui/dialogs/calibration_dialog.h"
+#include "ui/dialogs/midi_io_dialog.h"
+#include "ui/dialogs/serial_port_dialog.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+
+namespace varento {
+
+namespace cid = command_id;
+
+namespace {
+
+struct MenuItem {
+    const char* text; // nullptr: a separator
+    int id;
+    bool checkable = false;
+    bool checked = false;
+    bool enabled = true;
+};
+
+struct Menu {
+    const char* title;
+    std::vector<MenuItem> items;
+    const char* submenu = nullptr; // the items after the first, nested under this title
+};
+
+// The menu bar as the program has always had it: texts, ids and initial states.
+const std::vector<Menu>& menuTable() {
+    static const std::vector<Menu> menus{
+        {"&File",
+         {{"&Save... \t Ctrl+S", cid::savePreset},
+          {"&Load Settings...", cid::loadSettings},
+          {"Load &Matrix...", cid::loadMatrix},
+          {"Load &Gain Settings...", cid::loadGains},
+          {"L&oad All...", cid::loadAll},
+          {nullptr, 0},
+          {"Save Project As...", cid::saveProjectAs, false, false, false},
+          {"Load Project...", cid::loadProject, false, false, false},
+          {nullptr, 0},
+          {"&Quit \t Alt+F4", cid::quit}}},
+        {"&Command",
+         {{"&Connect \t Ctrl+C", cid::connect},
+          {"Device Manager", cid::deviceManager},
+          {"VARENTO", cid::offlineBase, true},
+          {"VARENTO.PX (SRC)", cid::offlinePx, true},
+          {"VARENTO.LC", cid::offlineLc, true},
+          {"VARENTO.AES (SRC)", cid::offlineAes, true}},
+         "Offline Mode"},
+        {"&Labels",
+         {{"&Edit Labels", cid::editLabels},
+          {"&Export Labels", cid::exportLabels},
+          {"&Import Labels", cid::importLabels}}},
+        {"&Settings",
+         {{"Enable &Serial I/O", cid::enableSerial, true, true},
+          {"&Enable MIDI I/O", cid::enableMidi, true},
+          {"Enable &Network", cid::enableNetwork, true},
+          {nullptr, 0},
+          {"Select Serial &Port", cid::selectSerialPort},
+          {"Select &MIDI I/O", cid::selectMidi},
+          {nullptr, 0},
+          {"Disable &Remote-over-MADI", cid::disableRemoteOverMadi, true, false, false},
+          {"AD/DA &Calibration", cid::calibration, false, false, false},
+          {"Enable Click and &Drag in Matrix", cid::matrixDragging, true, true}}},
+        {"&Help", {{"&About", cid::about}}},
+    };
+    return menus;
+}
+
+struct Key {
+    int id;
+    QKeySequence sequence;
+};
+
+// The accelerator table: these act from every window of the program.
+const std::vector<Key>& keyTable() {
+    static const std::vector<Key> keys{
+        {cid::connectKey, QKeySequence(Qt::CTRL | Qt::Key_C)},
+        {cid::savePresetKey, QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {cid::matrixViewKey, QKeySequence(Qt::Key_M)},
+        {cid::gainViewKey, QKeySequence(Qt::Key_L)},
+        {cid::deviceViewKey, QKeySequence(Qt::Key_R)},
+        {cid::buttonViewKey, QKeySequence(Qt::Key_F12)},
+        {cid::meterbridgeKey, QKeySequence(Qt::Key_O)},
+        {cid::factoryDefaults, QKeySequence(Qt::CTRL | Qt::Key_F1)},
+        {cid::gpo1Key, QKeySequence(Qt::KeypadModifier | Qt::Key_1)},
+        {cid::gpo2Key, QKeySequence(Qt::KeypadModifier | Qt::Key_2)},
+        {cid::noEffectF4, QKeySequence(Qt::Key_F4)},
+        {cid::noEffectF5, QKeySequence(Qt::Key_F5)},
+    };
+    return keys;
+}
+
+// Items that cannot change while a connection is open.
+constexpr std::initializer_list<int> kLockedWhileConnected{
+    cid::offlineBase, cid::offlinePx,     cid::offlineLc,    cid::offlineAes,      cid::enableMidi,
+    cid::selectMidi,  cid::enableNetwork, cid::enableSerial, cid::selectSerialPort};
+// Items that need a unit.
+constexpr std::initializer_list<int> kNeedAUnit{cid::calibration, cid::disableRemoteOverMadi,
+                                                cid::saveProjectAs, cid::loadProject};
+
+constexpr int kStatusEdges[3] = {360, 460, 710};
+
+} // namespace
+
+MainWindow::MainWindow(Session& session, AppSettings& settings, Interaction& interaction,
+                       QWidget* parent)
+    : QMainWindow(parent), session_(session), settings_(settings), interaction_(interaction),
+      dispatcher_(session) {
+    setObjectName(QStringLiteral("MainWindowClass"));
+    setWindowTitle(QString::fromLatin1(kTitle));
+    // No maximise box: each view has its own size limits.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setGeometry(50, 50, 710, 400);
+    setAutoFillBackground(true);
+    QPalette grey = palette();
+    grey.setColor(QPalette::Window, QColor(212, 208, 200));
+    setPalette(grey);
+
+    buildMenus();
+    buildKeys();
+    buildTopBar();
+    buildStatusBar();
+    registerCommands();
+    connectSession();
+}
+
+MainWindow::~MainWindow() {
+    shutDown();
+}
+
+// ---- construction ------------------------------------------------------------------------
+
+void MainWindow::buildMenus() {
+    for (const Menu& menu : menuTable()) {
+        QMenu* target = menuBar()->addMenu(QString::fromLatin1(menu.title));
+        for (std::size_t i = 0; i < menu.items.size(); ++i) {
+            const MenuItem& item = menu.items[i];
+            if (item.text == nullptr) {
+                target->addSeparator();
+                continue;
+            }
+            QMenu* into = target;
+            // The checkable items of a menu with a submenu (the offline models) sit in it.
+            if (menu.submenu != nullptr && item.checkable) {
+                auto existing = target->findChild<QMenu*>(QString::fromLatin1(menu.submenu));
+                into = existing ? existing : target->addMenu(QString::fromLatin1(menu.submenu));
+                into->setObjectName(QString::fromLatin1(menu.submenu));
+            }
+            QAction* action = into->addAction(QString::fromLatin1(item.text));
+            action->setObjectName(QString::number(item.id));
+            action->setData(item.id);
+            action->setCheckable(item.checkable);
+            action->setChecked(item.checked);
+            action->setEnabled(item.enabled);
+            const int id = item.id;
+            connect(action, &QAction::triggered, this, [this, id] { command(id); });
+            actions_.insert(id, action);
+        }
+    }
+}
+
+void MainWindow::buildKeys() {
+    for (const Key& key : keyTable()) {
+        auto* action = new QAction(this);
+        action->setObjectName(QStringLiteral("key%1").arg(key.id));
+        action->setShortcut(key.sequence);
+        action->setShortcutContext(Qt::ApplicationShortcut);
+        const int id = key.id;
+        connect(action, &QAction::triggered, this, [this, id] { command(id); });
+        addAction(action);
+        keys_.insert(id, action);
+    }
+}
+
+void MainWindow::buildTopBar() {
+    client_ = new QWidget(this);
+    client_->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client_);
+    topBar_ = new TopBar(client_);
+    topBar_->setGeometry(0, 0, 4096, TopBar::kHeight);
+
+    struct Spec {
+        int id;
+        int x;
+        std::array<int, 5> bitmaps;
+        bool toggle;
+    };
+    const Spec specs[] = {
+        {cid::connect, 10, {106, 107, 108, 109, 0}, true},
+        {cid::matrixButton, 60, {155, 156, 173, 156, 0}, true},
+        {cid::meterbridgeButton, 140, {204, 206, 205, 206, 0}, false},
+        {cid::gainButton, 220, {180, 181, 182, 181, 0}, true},
+    };
+    for (const Spec& spec : specs) {
+        MyButton::Block block;
+        block.bitmaps = spec.bitmaps;
+        block.toggle = spec.toggle;
+        MyButton* button = MyButton::create(topBar_, spec.id, spec.x, 7, block);
+        connect(button, &MyButton::clicked, this,
+                [this](int id, int state) { command(id, state); });
+        buttons_.insert(spec.id, button);
+    }
+    buttons_[cid::connect]->setToolTip(QStringLiteral("Connect"));
+    buttons_[cid::matrixButton]->setToolTip(QStringLiteral("Matrix (M)"));
+    buttons_[cid::meterbridgeButton]->setToolTip(QStringLiteral("Meterbridge (O)"));
+    buttons_[cid::gainButton]->setToolTip(QStringLiteral("Gain (L)"));
+    for (int id : {cid::matrixButton, cid::gainButton}) {
+        enableButton(id, false);
+        showButton(id, false);
+    }
+    showButton(cid::meterbridgeButton, false);
+
+    deviceCombo_ = new QComboBox(topBar_);
+    deviceCombo_->setObjectName(QString::number(cid::deviceCombo));
+    deviceCombo_->setGeometry(345, 12, 340, 26);
+    deviceCombo_->setFont(TopBar::textFont());
+    deviceCombo_->setMaxVisibleItems(16);
+    deviceCombo_->setEnabled(false);
+    connect(deviceCombo_, &QComboBox::activated, this,
+            [this](int index) { command(cid::deviceCombo, index); });
+}
+
+void MainWindow::buildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setSizeGripEnabled(false);
+    int left = 0;
+    for (int field = 0; field < 3; ++field) {
+        auto* label = new QLabel(bar);
+        label->setObjectName(QStringLiteral("status%1").arg(field));
+        label->setFixedWidth(kStatusEdges[field] - left - (field == 0 ? 0 : 6));
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->setContentsMargins(4, 0, 4, 0);
+        left = kStatusEdges[field];
+        bar->addWidget(label);
+        status_[field] = label;
+    }
+    setStatusText(2, QStringLiteral("\tNot Connected"));
+}
+
+void MainWindow::registerCommands() {
+    auto& d = dispatcher_;
+    d.handle(cid::quit, [this](int) { close(); });
+    d.handle(cid::about, [this](int) { about(); });
+    d.handle(cid::savePresetKey, [this](int) { command(cid::savePreset); });
+    d.handle(cid::selectSerialPort, [this](int) { selectSerialPort(); });
+    d.handle(cid::selectMidi, [this](int) { selectMidi(); });
+    d.handle(cid::calibration, [this](int) { calibrate(); });
+    d.handle(cid::matrixDragging, [this](int) {
+        session_.state().matrixDraggingMode = !session_.state().matrixDraggingMode;
+        syncChecks();
+    });
+    d.handle(cid::relayout, [this](int) { relayout(); });
+    d.handle(cid::buttonView,
+             [this](int param) { setViewMode(param == 2 ? ViewMode::Button : ViewMode::Device); });
+    d.handle(cid::matrixButton,
+             [this](int state) { setViewMode(state == 2 ? ViewMode::Matrix : ViewMode::Device); });
+    d.handle(cid::gainButton,
+             [this](int state) { setViewMode(state == 2 ? ViewMode::Gain : ViewMode::Device); });
+    d.handle(cid::matrixViewKey, [this](int) {
+        if (session_.state().isConnected) {
+            setViewMode(ViewMode::Matrix);
+        }
+    });
+    d.handle(cid::gainViewKey, [this](int) {
+        const int model = session_.current().model;
+        if (session_.state().isConnected && (model == 11 || model == 24)) {
+            setViewMode(ViewMode::Gain);
+        }
+    });
+    d.handle(cid::deviceViewKey, [this](int) {
+        if (session_.state().isConnected) {
+            setViewMode(ViewMode::Device);
+        }
+    });
+    d.handle(cid::buttonViewKey, [this](int) {
+        if (session_.state().isConnected) {
+            command(cid::buttonView, session_.state().viewMode == ViewMode::Button ? 0 : 2);
+        }
+    });
+    d.handle(cid::meterbridgeKey, [this](int) {
+        if (session_.state().isConnected) {
+            showMeterbridge();
+        }
+    });
+    d.handle(cid::meterbridgeButton, [this](int) { showMeterbridge(); });
+    d.handle({cid::noEffectF4, cid::noEffectF5}, [](int) {});
+    // Until their windows exist these do nothing; the views take them over.
+    d.handle({cid::deviceManager, cid::editLabels, cid::gpo1Key, cid::gpo2Key}, [](int) {});
+}
+
+void MainWindow::connectSession() {
+    Session* s = &session_;
+    connect(s, &Session::connectedChanged, this, &MainWindow::onConnectedChanged);
+    connect(s, &Session::connectFailed, this, &MainWindow::onConnectFailed);
+    connect(s, &Session::statusTextChanged, this, &MainWindow::setStatusText);
+    connect(s, &Session::statusAlarmChanged, this, &MainWindow::setAlarm);
+    connect(s, &Session::unitListChanged, this, &MainWindow::onUnitListChanged);
+    connect(s, &Session::gatheringChanged, this,
+            [this] { topBar_->setGathering(session_.gathering(), session_.discovered().count()); });
+    connect(s, &Session::unitIdentified, this, &MainWindow::onUnitIdentified);
+    connect(s, &Session::offlineModelChanged, this, &MainWindow::onOfflineModelChanged);
+    connect(s, &Session::linkModeChanged, this, &MainWindow::syncChecks);
+    connect(s, &Session::remoteOverMadiChanged, this, &MainWindow::syncChecks);
+    connect(s, &Session::parametersChanged, this, &MainWindow::syncChecks);
+    connect(s, &Session::viewModeChanged, this, [this](ViewMode) { relayout(); });
+    connect(s, &Session::titleChanged, this, &QWidget::setWindowTitle);
+    // Dialogs the session asks for open from the event loop, not inside its flows.
+    connect(
+        s, &Session::frontEndCommand, this,
+        [this](int id, int param) {
+            if (demo_ && id == cid::selectSerialPort) {
+                return; // the demo needs no port
+            }
+            command(id, param);
+        },
+        Qt::QueuedConnection);
+}
+
+void MainWindow::start(const PersistedSettings& settings) {
+    session_.start(settings);
+    viewSizes_ = ViewSizes{}; // the matrix view starts at 830 x 1000 every time
+    createViews();
+    syncChecks();
+    applySizeLimits();
+}
+
+void MainWindow::setDemo(bool demo) {
+    demo_ = demo;
+    if (demo) {
+        setStatusText(0, QStringLiteral("Demo units (emulated in-process)"));
+        setStatusText(1, QStringLiteral("\tDemo"));
+    }
+}
+
+void MainWindow::createViews() {
+    const ViewContext context{session_, dispatcher_, client_};
+    for (const ViewFactory& factory : contentViews()) {
+        if (views_.value(factory.slot)) {
+            continue;
+        }
+        QWidget* view = factory.create(context);
+        if (view == nullptr) {
+            continue;
+        }
+        if (factory.slot != ViewSlot::DrTrigger && factory.slot != ViewSlot::Meterbridge) {
+            view->move(0, TopBar::kHeight);
+            view->hide();
+        }
+        views_.insert(factory.slot, view);
+    }
+}
+
+// ---- status bar ------------------------------------------------------------------------------
+
+void MainWindow::setStatusText(int field, const QString& text) {
+    if (field < 0 || field > 2) {
+        return;
+    }
+    statusTexts_[field] = text;
+    // A leading tab centres the text in its field.
+    const bool centred = text.startsWith(QLatin1Char('\t'));
+    status_[field]->setText(centred ? text.mid(1) : text);
+    status_[field]->setAlignment((centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
+    if (field != 1) {
+        status_[field]->setToolTip(centred ? text.mid(1) : text);
+    }
+}
+
+QString MainWindow::statusText(int field) const {
+    return field >= 0 && field < 3 ? statusTexts_[field] : QString();
+}
+
+void MainWindow::setAlarm(bool on) {
+    alarm_ = on;
+    statusBar()->setStyleSheet(on ? QStringLiteral("QStatusBar { background: rgb(255, 0, 0); }")
+                                  : QString());
+}
+
+// ---- menu states ----------------------------------------------------------------------------
+
+void MainWindow::syncChecks() {
+    const AppState& st = session_.state();
+    actions_[cid::enableMidi]->setChecked(st.midiMode);
+    actions_[cid::enableNetwork]->setChecked(st.networkMode);
+    actions_[cid::enableSerial]->setChecked(!st.midiMode && !st.networkMode);
+    actions_[cid::offlineBase]->setChecked(st.offlineModel == OfflineModel::Base);
+    actions_[cid::offlinePx]->setChecked(st.offlineModel == OfflineModel::Px);
+    actions_[cid::offlineLc]->setChecked(st.offlineModel == OfflineModel::Lc);
+    actions_[cid::offlineAes]->setChecked(st.offlineModel == OfflineModel::Aes);
+    actions_[cid::disableRemoteOverMadi]->setChecked(session_.remoteOverMadiDisabled());
+    actions_[cid::matrixDragging]->setChecked(st.matrixDraggingMode);
+}
+
+void MainWindow::setEnabled(std::initializer_list<int> ids, bool enabled) {
+    for (int id : ids) {
+        if (QAction* a = actions_.value(id)) {
+            a->setEnabled(enabled);
+        }
+    }
+}
+
+// ---- top-bar controls ------------------------------------------------------------------------
+
+MyButton* MainWindow::topButton(int id) const {
+    return buttons_.value(id);
+}
+
+void MainWindow::setButtonState(int id, int state) {
+    if (MyButton* b = buttons_.value(id)) {
+        b->setState(state);
+    }
+}
+
+void MainWindow::showButton(int id, bool shown) {
+    if (MyButton* b = buttons_.value(id)) {
+        b->setVisible(shown);
+    }
+}
+
+void MainWindow::enableButton(int id, bool enabled) {
+    if (MyButton* b = buttons_.value(id)) {
+        b->setEnabled(enabled);
+    }
+}
+
+// ---- connection -------------------------------------------------------------------------------
+
+void MainWindow::onConnectedChanged(bool connected) {
+    if (connected) {
+        actions_[cid::connect]->setText(QStringLiteral("Disconnect \t Ctrl+C"));
+        setEnabled(kLockedWhileConnected, false);
+        setButtonState(cid::connect, MyButton::On);
+        topBar_->update();
+        return;
+    }
+    actions_[cid::connect]->setText(QStringLiteral("Connect \t Ctrl+C"));
+    setEnabled(kLockedWhileConnected, true);
+    setEnabled(kNeedAUnit, false);
+    for (int id : {cid::connect, cid::matrixButton, cid::gainButton}) {
+        setButtonState(id, MyButton::Off);
+    }
+    showView(ViewSlot::Remote, false);
+    showView(ViewSlot::PxRemote, false);
+    for (int id : {cid::matrixButton, cid::gainButton, cid::meterbridgeButton}) {
+        showButton(id, false);
+    }
+    enableButton(cid::matrixButton, false);
+    enableButton(cid::gainButton, false);
+    deviceCombo_->setEnabled(false);
+    closeMeterbridge();
+    update();
+}
+
+void MainWindow::onConnectFailed(int dialogCommand) {
+    setButtonState(cid::connect, MyButton::Off);
+    if (dialogCommand != 0 && !demo_) {
+        command(dialogCommand);
+    }
+}
+
+void MainWindow::onUnitListChanged(const QStringList& items, int selected) {
+    const QSignalBlocker quiet(deviceCombo_);
+    if (deviceCombo_->count() != items.size() || [&] {
+            for (int i = 0; i < items.size(); ++i) {
+                if (deviceCombo_->itemText(i) != items[i]) {
+                    return true;
+                }
+            }
+            return false;
+        }()) {
+        deviceCombo_->clear();
+        deviceCombo_->addItems(items);
+    }
+    deviceCombo_->setCurrentIndex(items.isEmpty() ? -1 : selected);
+}
+
+// The unit's model is known: its windows and buttons appear.
+void MainWindow::onUnitIdentified(int model) {
+    setEnabled(kNeedAUnit, true);
+    showButton(cid::gainButton, false);
+    showView(ViewSlot::Remote, false);
+    showView(ViewSlot::PxRemote, false);
+    showButton(cid::matrixButton, true);
+    showButton(cid::meterbridgeButton, true);
+    deviceCombo_->setEnabled(true);
+    switch (model) {
+    case 5:
+    case 6:
+    case 22:
+        showButton(cid::matrixButton, false);
+        showButton(cid::meterbridgeButton, false);
+        break;
+    case 8:
+    case 12:
+    case 20:
+    case 21:
+    case 9:
+    case 10:
+    case 13:
+    case 14:
+    case 18:
+    case 19:
+    case 11:
+    case 24:
+        relayout();
+        showView(remoteSlot(), true);
+        if (model != 11 && model != 24) {
+            showView(ViewSlot::Gain, false);
+        }
+        enableButton(cid::matrixButton, true);
+        if (model == 18 || model == 19) {
+            showButton(cid::meterbridgeButton, false);
+            closeMeterbridge();
+        }
+        if (model == 11 || model == 24) {
+            enableButton(cid::gainButton, true);
+            showButton(cid::gainButton, true);
+        }
+        break;
+    default:
+        break;
+    }
+    if (session_.state().offline()) {
+        // Offline: only the model's own windows; the selector has nothing to offer.
+        const OfflineModel offline = session_.state().offlineModel;
+        showView(ViewSlot::Matrix, false);
+        if (offline == OfflineModel::Px || offline == OfflineModel::Aes) {
+            showView(ViewSlot::Gain, false);
+        }
+        if (offline == OfflineModel::Aes) {
+            showButton(cid::gainButton, false);
+        }
+        setButtonState(cid::matrixButton, MyButton::Off);
+        enableButton(cid::matrixButton, true);
+        deviceCombo_->setEnabled(false);
+    }
+    topBar_->update();
+}
+
+void MainWindow::onOfflineModelChanged(OfflineModel model) {
+    syncChecks();
+    if (model != OfflineModel::None) {
+        return; // entering: the windows follow with the unit's identification
+    }
+    // Leaving, by the menu or by connecting.
+    showView(ViewSlot::Remote, false);
+    showView(ViewSlot::PxRemote, false);
+    showView(ViewSlot::Matrix, false);
+    showView(ViewSlot::Gain, false);
+    showButton(cid::matrixButton, false);
+    showButton(cid::meterbridgeButton, false);
+    showButton(cid::gainButton, false);
+    enableButton(cid::gainButton, false);
+    enableButton(cid::matrixButton, false);
+    closeMeterbridge();
+    setButtonState(cid::matrixButton, MyButton::Off);
+}
+
+// ---- views -------------------------------------------------------------------------------------
+
+ViewSlot MainWindow::remoteSlot() const {
+    return usesBaseRemote(session_.current().model) ? ViewSlot::Remote : ViewSlot::PxRemote;
+}
+
+void MainWindow::showView(ViewSlot slot, bool shown) {
+    if (QWidget* v = views_.value(slot)) {
+        v->setVisible(shown);
+        if (shown) {
+            v->raise();
+        }
+    }
+}
+
+void MainWindow::closeMeterbridge() {
+    if (QWidget* v = views_.value(ViewSlot::Meterbridge)) {
+        v->close();
+    }
+}
+
+void MainWindow::showMeterbridge() {
+    if (!views_.value(ViewSlot::Meterbridge)) {
+        createViews(); // it may have been closed and destroyed
+    }
+    if (QWidget* v = views_.value(ViewSlot::Meterbridge)) {
+        v->show();
+        v->raise();
+    }
+}
+
+void MainWindow::setViewMode(ViewMode mode) {
+    session_.state().viewMode = mode;
+    relayout();
+}
+
+void MainWindow::relayout() {
+    const ViewMode mode = session_.state().viewMode;
+    const ViewSlot remote = remoteSlot();
+    const ViewSlot other = remote == ViewSlot::Remote ? ViewSlot::PxRemote : ViewSlot::Remote;
+    applySizeLimits();
+    switch (mode) {
+    case ViewMode::Device:
+        showView(ViewSlot::Matrix, false);
+        showView(ViewSlot::Gain, false);
+        showView(ViewSlot::Button, false);
+        resizeWindow(deviceViewSize(session_.current().model, frame_));
+        showView(other, false);
+        showView(remote, true);
+        setButtonState(cid::matrixButton, MyButton::Off);
+        setButtonState(cid::gainButton, MyButton::Off);
+        break;
+    case ViewMode::Matrix:
+        session_.pollEngine().pollPhase = 2;
+        resizeWindow(viewSizes_.matrix);
+        showView(ViewSlot::Matrix, true);
+        showView(ViewSlot::Button, false);
+        showView(remote, false);
+        showView(ViewSlot::Gain, false);
+        setButtonState(cid::matrixButton, MyButton::On);
+        setButtonState(cid::gainButton, MyButton::Off);
+        if (QWidget* v = views_.value(ViewSlot::Matrix)) {
+            v->setFocus();
+        }
+        break;
+    case ViewMode::Gain:
+        showView(ViewSlot::Gain, true);
+        showView(ViewSlot::Matrix, false);
+        showView(remote, false);
+        showView(ViewSlot::Button, false);
+        setButtonState(cid::matrixButton, MyButton::Off);
+        setButtonState(cid::gainButton, MyButton::On);
+        resizeWindow(viewSizes_.gain);
+        if (QWidget* v = views_.value(ViewSlot::Gain)) {
+            v->setFocus();
+        }
+        break;
+    case ViewMode::Button:
+        showView(ViewSlot::Button, true);
+        showView(ViewSlot::Gain, false);
+        showView(ViewSlot::Matrix, false);
+        showView(remote, false);
+        setButtonState(cid::matrixButton, MyButton::Off);
+        setButtonState(cid::gainButton, MyButton::Off);
+        resizeWindow(viewSizes_.button);
+        if (QWidget* v = views_.value(ViewSlot::Button)) {
+            v->setFocus();
+        }
+        break;
+    }
+}
+
+// The limits and view sizes are window sizes with the frame's border and caption
+// counted in; a Qt window is sized inside its frame, so those terms are 0 here and
+// the sizes apply as they stand (the menu bar and the status bar within them).
+void MainWindow::resizeWindow(QSize windowSize) {
+    resize(windowSize);
+}
+
+void MainWindow::applySizeLimits() {
+    const SizeLimits limits =
+        sizeLimits(session_.state().viewMode, session_.current().model, frame_);
+    setMinimumSize(limits.minimum);
+    setMaximumSize(limits.maximum);
+}
+
+void MainWindow::measureFrame() {
+    frame_.frameX = 0;
+    frame_.frameY = menuBar()->sizeHint().height();
+    frame_.statusHeight = statusBar()->sizeHint().height();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    measureFrame();
+    applySizeLimits();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    topBar_->resize(qMax(width(), 4096), TopBar::kHeight);
+    // The client area as the bookkeeping counts it: below the menu, status bar included.
+    const QSize client(width(), height() - menuBar()->height());
+    const ViewMode mode = session_.state().viewMode;
+    const QSize content = contentSizeAfterResize(mode, client, frame_, viewSizes_);
+    const ViewSlot slot = mode == ViewMode::Matrix ? ViewSlot::Matrix
+                          : mode == ViewMode::Gain ? ViewSlot::Gain
+                                                   : ViewSlot::Button;
+    if (content.isValid() && views_.value(slot)) {
+        views_.value(slot)->resize(content);
+    }
+}
+
+bool MainWindow::event(QEvent* event) {
+    const bool result = QMainWindow::event(event);
+    if (event->type() == QEvent::Paint || event->type() == QEvent::UpdateRequest) {
+        if (!painted_ && isVisible()) {
+            painted_ = true;
+            emit firstPaint();
+        }
+    }
+    return result;
+}
+
+// ---- dialogs ------------------------------------------------------------------------------------
+
+void MainWindow::about() {
+    interaction_.inform(QStringLiteral("About..."),
+                        QStringLiteral("VARENTO Remote 3.5") + QStringLiteral("\nBuild : ") +
+                            QStringLiteral("3.5.3"),
+                        MessageIcon::Information);
+}
+
+void MainWindow::selectSerialPort() {
+    SerialLink& serial = session_.links().serial();
+    QList<SerialPortModel::Port> ports;
+    for (const SerialLink::Port& port : serial.availablePorts()) {
+        ports.append({port.name, port.path});
+    }
+    auto* dialog = new SerialPortDialog(SerialPortModel(ports, serial.rememberedPortPath()), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::finished, this, [this, dialog](int result) {
+        SerialLink& link = session_.links().serial();
+        if (result == QDialog::Accepted) {
+            if (const auto port = dialog->selectedPort()) {
+                link.selectPort({port->name, port->path});
+            }
+        }
+        if (!session_.state().midiMode && !session_.state().networkMode && !demo_) {
+            setStatusText(0, link.selectedPortName());
+        }
+    });
+    dialog->open();
+}
+
+void MainWindow::selectMidi() {
+    MidiLink& midi = session_.links().midi();
+    midi.refreshDevices();
+    MidiIoModel model(midi.inputDevices(), midi.outputDevices(), midi.state().inputDevice,
+                      midi.state().outputDevice);
+    model.open(interaction_);
+    auto* dialog = new MidiIoDialog(model, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::finished, this, [this, dialog](int result) {
+        MidiLink& link = session_.links().midi();
+        if (result == QDialog::Accepted) {
+            if (const auto choice = dialog->choice()) {
+                link.applyDeviceChoice(choice->first, choice->second);
+            }
+        }
+        if (session_.state().midiMode) {
+            setStatusText(0, link.endpointText());
+        }
+    });
+    dialog->open();
+}
+
+void MainWindow::calibrate() {
+    session_.stopTimers();
+    auto* dialog = new CalibrationDialog(session_.current(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &CalibrationDialog::applyRequested, this,
+            [this] { command(cid::sendCalibration); });
+    connect(dialog, &QDialog::finished, this, [this](int) {
+        command(cid::sendCalibration);
+        if (session_.state().isConnected) {
+            session_.restartTimers();
+        }
+    });
+    dialog->open();
+}
+
+// ---- closing ------------------------------------------------------------------------------------
+
+// True when the window may go.
+bool MainWindow::closeFlow() {
+    // Links closed and timers stopped first, so nothing reaches a unit once the
+    // window is gone.
+    if (session_.state().isConnected) {
+        session_.disconnect();
+    }
+    const AppState& st = session_.state();
+    if (st.offline() && !st.allSaved()) {
+        const Answer answer = interaction_.message(
+            QStringLiteral("Close Application..."),
+            QStringLiteral("Changes made in offline mode are currently not saved. Do you want to "
+                           "save all settings?"),
+            MessageIcon::Question, MessageButtons::YesNoCancel);
+        if (answer == Answer::Cancel) {
+            return false;
+        }
+        if (answer == Answer::Yes) {
+            command(cid::savePreset);
+        }
+    }
+    return true;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (shutDown_ || closeFlow()) {
+        shutDown();
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void MainWindow::shutDown() {
+    if (shutDown_) {
+        return;
+    }
+    shutDown_ = true;
+    session_.shutDown();
+    PersistedSettings persisted = session_.persistedSettings();
+    persisted.matrixViewWidth = viewSizes_.matrix.width();
+    persisted.matrixViewHeight = viewSizes_.matrix.height();
+    settings_.save(persisted, interaction_);
+}
+
+} // namespace varento
