@@ -20,6 +20,8 @@ using panel::Spot;
 
 enum class Look { Unlit, Lit, Disabled };
 
+constexpr int kTallestPanel = 500; // model 19
+
 const QColor kInk{2, 55, 112};         // legends, as the texts drawn over the panel
 const QColor kInkFaint{150, 158, 168}; // legends of a disabled indicator
 const QColor kGreen{60, 215, 90};
@@ -58,9 +60,10 @@ QColor lampColour(Lamp lamp) {
     }
 }
 
-// Brushed aluminium like the top bar, with a darker strip under the top texts.
+// Brushed aluminium like the top bar. The shade runs over the tallest panel
+// whatever this image's height, so pieces copied from a taller lit image match.
 void drawPlate(QPainter& p, QSize size) {
-    QLinearGradient shade(0, 0, 0, size.height());
+    QLinearGradient shade(0, 0, 0, kTallestPanel);
     shade.setColorAt(0, QColor(233, 235, 238));
     shade.setColorAt(1, QColor(204, 208, 213));
     p.fillRect(QRect(QPoint(0, 0), size), shade);
@@ -250,7 +253,7 @@ void drawPanelKey(QPainter& p, QSize size, bool pressed, bool hover, const QStri
 
 constexpr QSize kBasePanel{panel::kPanelWidth, 280};
 constexpr QSize kExtendedPanel{panel::kPanelWidth, 370};
-constexpr QSize kTallPanel{panel::kPanelWidth, 500};
+constexpr QSize kTallPanel{panel::kPanelWidth, kTallestPanel};
 constexpr QSize kGaugeSize{48, 22};
 constexpr QSize kKeySize{112, 34};
 
