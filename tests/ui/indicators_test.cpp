@@ -134,8 +134,8 @@ TEST(BasePanel, FrameFlashesOnlyAwayFromDoubleSpeed) {
     EXPECT_TRUE(blinkNeeded(PanelKind::Base, single));
     EXPECT_FALSE(blinkNeeded(PanelKind::Base, twice));
     // The extended panel's own inputs do not concern the base panel.
-    EXPECT_FALSE(blinkNeeded(PanelKind::Base, with(8, {{param::syncStatus2, 0x01},
-                                                       {param::param17, 0x01}})));
+    EXPECT_FALSE(blinkNeeded(PanelKind::Base,
+                             with(8, {{param::syncStatus2, 0x01}, {param::param17, 0x01}})));
 }
 
 TEST(BasePanel, BanksAreDisabledInMatrixModeAndTheUpperOneAtDoubleSpeed) {

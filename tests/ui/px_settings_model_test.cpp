@@ -213,22 +213,3 @@ TEST_F(PxSettings, AesModelsKeepTheLedDimInTheStatusByte) {
     ASSERT_TRUE(px.select(id::ledDim, 0));
     EXPECT_EQ(edited(param::ledDim1), 0x00);
 }
-
-TEST_F(PxSettings, SharedRulesHoldHereToo) {
-    auto& d = open(14, [](DeviceRecord& r) {
-        r.at(param::clockRate) = 0x13;
-        r.at(param::fanSlowTemp) = 50;
-        r.at(param::fanFastTemp) = 65;
-    });
-    ASSERT_TRUE(d.click(id::speed2, true));
-    EXPECT_EQ(edited(param::clockRate), 0x33);
-    ASSERT_TRUE(d.select(id::fanSlow, 30));
-    EXPECT_EQ(edited(param::fanFastTemp), 70);
-    ASSERT_TRUE(d.click(id::usbEmbedder, true));
-    EXPECT_EQ(ui.messages.size(), 1u);
-    ASSERT_TRUE(d.press(id::identify));
-    EXPECT_EQ(record.at(param::remoteOptions) & 0x08, 0x08);
-    ASSERT_TRUE(d.press(id::cancel));
-    EXPECT_EQ(record.at(param::clockRate), 0x13);
-    EXPECT_EQ(record.at(param::ioOptions) & 0x20, 0);
-}

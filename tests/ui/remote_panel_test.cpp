@@ -102,23 +102,12 @@ TEST_F(RemotePanelTest, RefreshStartsAndStopsTheBlink) {
     EXPECT_FALSE(p.blinkPhase());
 }
 
-TEST_F(RemotePanelTest, ExtendedWindowBlinksForItsInputs) {
+TEST_F(RemotePanelTest, ExtendedWindowHasNoBaseButtons) {
     auto& p = offline(PanelKind::Extended, 9);
-    session->current().at(param::param17) = 0x1D;
-    p.command(remote_command::refresh);
-    EXPECT_TRUE(p.blinkTimer().isActive());
-    QSignalSpy repaints(&p, &RemotePanelModel::repaintRequested);
-    ASSERT_TRUE(repaints.wait(2000));
-    EXPECT_EQ(repaints.last().at(0).toRect(), QRect(42, 78, 488, 342));
-    EXPECT_EQ(p.state().look(panel::Lamp::Input, 0), panel::Look::Lit);
-
-    session->current().at(param::param17) = 0x3F;
-    p.command(remote_command::refresh);
-    EXPECT_FALSE(p.blinkTimer().isActive());
-    // The base window's buttons do not exist here.
     EXPECT_FALSE(p.command(remote_command::matrixMode));
     EXPECT_FALSE(p.command(remote_command::bank));
     EXPECT_FALSE(p.command(remote_command::resetRouting));
+    EXPECT_TRUE(p.command(remote_command::sendIdentify));
 }
 
 TEST_F(RemotePanelTest, ClickAreasOpenTheDialog) {
@@ -224,7 +213,6 @@ TEST_F(RemotePanelTest, ExtendedWindowSendsAfterCancelToo) {
     // ... and gets its old settings back after Cancel.
     QTRY_COMPARE_WITH_TIMEOUT(setParamFrames(mark), 22, 3000);
     EXPECT_EQ(session->current().at(param::madiFormat), before);
-    EXPECT_EQ(recorder->sent.back().frame.size() > 0, true);
 }
 
 TEST_F(RemotePanelTest, IdentifySendsTheRemoteByteAtOnce) {

@@ -13,7 +13,9 @@ namespace {
 
 using UnitSettings = SettingsFixture<UnitSettingsModel>;
 
-void setClock(DeviceRecord& r, std::uint8_t value) { r.at(param::clockRate) = value; }
+void setClock(DeviceRecord& r, std::uint8_t value) {
+    r.at(param::clockRate) = value;
+}
 
 } // namespace
 
@@ -162,7 +164,8 @@ TEST_F(UnitSettings, SpeedBoxesAndRateListMoveEachOtherAndTheUpperBank) {
 }
 
 TEST_F(UnitSettings, MatrixModeLocksTheBanksAndFreesExtendedRouting) {
-    auto& d = open(12, [](DeviceRecord& r) { r.at(param::routingB) = 0x0A; }, 4, 0);
+    auto& d = open(
+        12, [](DeviceRecord& r) { r.at(param::routingB) = 0x0A; }, 4, 0);
     EXPECT_FALSE(d.isEnabled(id::extendedRouting));
     ASSERT_TRUE(d.click(id::matrixMode, true));
     EXPECT_EQ(edited(param::routingB), 0x4A);
@@ -263,7 +266,8 @@ TEST_F(UnitSettings, UsbEmbedderWarnsBeforeSwitchingOn) {
     ASSERT_TRUE(d.click(id::usbEmbedder, true));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].title, "USB Embedder Warning");
-    EXPECT_TRUE(ui.messages[0].text.startsWith("Please make sure that you have a closed MADI loop"));
+    EXPECT_TRUE(
+        ui.messages[0].text.startsWith("Please make sure that you have a closed MADI loop"));
     EXPECT_TRUE(ui.messages[0].text.endsWith("will be reset on reboot of the device."));
     EXPECT_EQ(ui.messages[0].icon, MessageIcon::None);
     EXPECT_EQ(ui.messages[0].buttons, MessageButtons::Ok);
@@ -351,10 +355,10 @@ TEST_F(UnitSettings, ApplyOkAndCancel) {
 
 TEST_F(UnitSettings, ControlsThatCannotBeUsedChangeNothing) {
     auto& d = open(12, [](DeviceRecord& r) { setClock(r, 0x10); }); // internal clock
-    EXPECT_FALSE(d.click(id::term, true));   // disabled
-    EXPECT_FALSE(d.click(id::speed2, true)); // disabled
-    EXPECT_FALSE(d.click(id::clockAes));     // not in this template
-    EXPECT_FALSE(d.click(id::ok));           // a push button, not a box
+    EXPECT_FALSE(d.click(id::term, true));                          // disabled
+    EXPECT_FALSE(d.click(id::speed2, true));                        // disabled
+    EXPECT_FALSE(d.click(id::clockAes));                            // not in this template
+    EXPECT_FALSE(d.click(id::ok));                                  // a push button, not a box
     EXPECT_FALSE(d.select(id::fanSlow, -1));
     EXPECT_FALSE(d.press(id::madi56));
     EXPECT_EQ(d.editCopy().params, d.openingCopy().params);
