@@ -112,7 +112,8 @@ TEST(BasePanel, SyncStatesLightFlashOrLeaveThePanel) {
         for (int state = 0; state < 4; ++state) {
             SCOPED_TRACE(::testing::Message() << static_cast<int>(c.lamp) << " state " << state);
             const DeviceRecord r = with(12, {{c.parameter, state << c.shift}});
-            const Indicator* i = base(r).find(c.lamp);
+            const PanelState s = base(r);
+            const Indicator* i = s.find(c.lamp);
             ASSERT_NE(i, nullptr);
             EXPECT_EQ(i->look, expected[state]);
             EXPECT_EQ(i->flashing, state == 1);
