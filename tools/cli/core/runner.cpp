@@ -434,21 +434,22 @@ int Runner::gain() {
     }
     session_.pollEngine().pollPhase = 4; // ask for the gains next
     const QString name = QString("%1 %2 (index %3)").arg(table).arg(channel).arg(line_.index);
+    // Channel gains are signed dB.
+    const auto shown = [&](std::uint8_t v) {
+        return line_.index < kChannelGainBase ? QString::number(v)
+                                              : QString("%1 dB").arg(static_cast<std::int8_t>(v));
+    };
     if (!waitForFreshReply(*line_.uid, cmd::requestGains, cmd::gainsReply)) {
         return fail(exit_status::noAnswer,
                     QString("Sent %1 = %2 to %3, but the unit did not answer afterwards.")
-                        .arg(name)
-                        .arg(line_.value)
-                        .arg(uidHex(*line_.uid)));
+                        .arg(name, shown(value), uidHex(*line_.uid)));
     }
     const std::uint8_t reported = *field;
     console_.out(QString("%1 %2 = %3, the unit reports %4\n")
-                     .arg(uidHex(*line_.uid), name)
-                     .arg(value)
-                     .arg(reported));
+                     .arg(uidHex(*line_.uid), name, shown(value), shown(reported)));
     if (reported != value) {
         console_.err(
-            QString("varento-cli: warning: the unit keeps %1 at %2.\n").arg(name).arg(reported));
+            QString("varento-cli: warning: the unit keeps %1 at %2.\n").arg(name, shown(reported)));
     }
     return exit_status::ok;
 }

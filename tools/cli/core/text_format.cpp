@@ -101,9 +101,10 @@ void appendGrid(QString& out, const QString& caption, const QStringList& cells, 
     const int rangeWidth = static_cast<int>(QString("%1-%2").arg(last).arg(last).size());
     for (qsizetype row = 0; row < cells.size(); row += perRow) {
         const qsizetype end = std::min(cells.size(), row + perRow);
-        const QString range = QString("%1-%2")
-                                  .arg(firstNumber + static_cast<int>(row))
-                                  .arg(firstNumber + static_cast<int>(end) - 1);
+        const int from = firstNumber + static_cast<int>(row);
+        const int to = firstNumber + static_cast<int>(end) - 1;
+        const QString range =
+            from == to ? QString::number(from) : QString("%1-%2").arg(from).arg(to);
         QString line =
             "  " + caption.leftJustified(14) + " " + range.leftJustified(rangeWidth) + " :";
         for (qsizetype i = row; i < end; ++i) {

@@ -34,7 +34,7 @@ void appendGrid(QString& out, const QString& caption, const QStringList& cells, 
                 int perRow, bool alignLeft = false);
 
 // One "  name   value" line with the name padded to `width`.
-void appendField(QString& out, const QString& name, const QString& value, int width = 22);
+void appendField(QString& out, const QString& name, const QString& value, int width = 24);
 
 template <typename Range> QStringList numberCells(const Range& values) {
     QStringList cells;
