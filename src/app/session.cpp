@@ -122,7 +122,7 @@ void Session::linkOpened(int result) {
             "device into software.",
             MessageIcon::Question, MessageButtons::YesNo);
         if (save == Answer::Yes) {
-            emit frontEndCommand(command_id::savePreset, 0);
+            savePreset();
         }
         state_.offlineModel = OfflineModel::None;
         emit offlineModelChanged(OfflineModel::None);
@@ -483,6 +483,8 @@ QString Session::windowTitle() const {
 void Session::updateTitleMarker() {
     if (!state_.allSaved() && !state_.lastSnapshotFileName.isEmpty()) {
         emit titleChanged(windowTitle());
+        emit projectChanged(state_.lastSnapshotFileName + "*", state_.lastSnapshotFileDirectory,
+                            true);
     }
 }
 

@@ -6,6 +6,7 @@
 #include "app/send_queue.h"
 #include "devices/device_list.h"
 #include "devices/poll_engine.h"
+#include "files/preset_block.h"
 #include "protocol/discovered_list.h"
 
 #include <QObject>
@@ -14,6 +15,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 namespace varento {
 
@@ -167,6 +169,21 @@ public:
     PersistedSettings persistedSettings() const;
     void shutDown();
 
+    // Presets: the whole unit to a file, and the four loads (settings, matrix, gains,
+    // all), each of which also sends what it loaded to a connected unit.
+    bool savePreset();
+    void loadSettings();
+    void loadMatrix();
+    void loadGainSettings();
+    void loadAll();
+    // The routing preset kept next to the program.
+    bool storeRoutingPreset();
+    bool loadRoutingPreset();
+    QString routingPresetPath() const;
+    // Projects: every discovered unit in one file.
+    void saveProject(bool saveAs);
+    void loadProject(bool gainsOnly);
+
     // Offline mode: `model` 0 leaves it.
     void setOfflineModel(OfflineModel model);
 
@@ -193,6 +210,10 @@ signals:
     void matrixModeChanged(bool on);
     void remoteOverMadiChanged(bool disabled);
     void titleChanged(const QString& title);
+    // The project's name and path for the gain window; `modified` lights its Save.
+    void projectChanged(const QString& name, const QString& path, bool modified);
+    // Storing the routing preset failed: the matrix window releases its button.
+    void routingPresetStoreFailed();
     // Commands the front end carries out (relayout, dialogs).
     void frontEndCommand(int id, int param);
 
@@ -212,6 +233,13 @@ private:
     void updateTitleMarker();
     void routingEdit(int packedRange);
     void gainEdit(int id, int param);
+    bool readPreset(const QString& path, std::vector<std::uint8_t>& data);
+    bool writePreset(const QString& path, std::uint8_t fileType, std::span<const std::uint8_t> data);
+    bool chooseAndReadPreset(PresetKind kind);
+    bool readPresetForLoadAll(PresetKind kind);
+    bool confirmLoad(const char* title, const char* text);
+    void writeProject(bool saveAs);
+    std::optional<DeviceUid> projectTarget(const DeviceUid& uid);
 
     Interaction& interaction_;
     SessionPaths paths_;
@@ -233,6 +261,8 @@ private:
     bool replySeen_ = false;
     bool firmwareChecked_ = false;
     bool matrixEdit_ = false;
+    QString loadAllFile_;      // kept between the three reads of Load All
+    QString projectWritePath_; // where Save (not Save As) writes the project
 };
 
 } // namespace varento

@@ -135,6 +135,43 @@ bool Session::command(int id, int param) {
     case cid::enableSerial:
         selectLink(false, false);
         return true;
+    case cid::savePreset:
+        savePreset();
+        return true;
+    case cid::loadSettings:
+        loadSettings();
+        return true;
+    case cid::loadMatrix:
+        loadMatrix();
+        return true;
+    case cid::loadGains:
+        loadGainSettings();
+        return true;
+    case cid::loadAll:
+        loadAll();
+        return true;
+    case cid::loadRoutingPreset:
+        loadRoutingPreset();
+        return true;
+    case cid::storeRoutingPreset:
+        storeRoutingPreset();
+        return true;
+    case cid::saveProject:
+    case cid::saveProjectAs:
+        if (state_.isConnected) {
+            saveProject(id == cid::saveProjectAs);
+        }
+        return true;
+    case cid::loadProject:
+    case cid::loadProjectGains:
+        if (state_.isConnected) {
+            stopTimers();
+            loadProject(id == cid::loadProjectGains);
+            if (state_.isConnected) {
+                restartTimers();
+            }
+        }
+        return true;
     case cid::factoryDefaults:
         resetToFactoryDefaults();
         return true;

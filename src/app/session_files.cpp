@@ -1,0 +1,406 @@
+// Presets, the routing preset, the four load commands and projects.
+#include "app/cp1252.h"
+#include "app/data_folder.h"
+#include "app/link_set.h"
+#include "app/session.h"
+#include "files/file_io.h"
+#include "files/preset_block.h"
+#include "files/preset_file.h"
+#include "files/project_file.h"
+
+#include <QFileInfo>
+
+namespace varento {
+
+namespace {
+
+constexpr std::uint8_t kUsbEmbedderBit = 0x20;
+constexpr int kSequencePauseMs = 20;
+
+const char* const kRoutingPresetName = "_Preset.vpf";
+const char* const kWriteFailed =
+    "An error occured while writing the file! Not all data has been written.";
+const char* const kProjectWriteFailed =
+    "An error occured while writing the project file! Not all data has been written.";
+const char* const kDatasetMissing =
+    "An error occured while selecting a device dataset! Unable to retrieve device data.";
+
+FileDialogOptions presetDialog() {
+    return {{}, "K.E.LTA VARENTO preset (*.vpf);;All Files (*.*)", "vpf", {}, {}};
+}
+
+FileDialogOptions projectDialog() {
+    return {{}, "K.E.LTA VARENTO Project (*.vrj);;All Files (*.*)", "vrj", {}, {}};
+}
+
+// The remembered name ends in .vrj whatever extension the file was saved with.
+QString withProjectExtension(const QString& title) {
+    const qsizetype dot = title.lastIndexOf('.');
+    return dot < 0 ? title : title.left(dot + 1) + "vrj";
+}
+
+void keepUsbEmbedderBit(DeviceRecord& record, std::uint8_t before) {
+    auto& io = record.at(param::ioOptions);
+    io = static_cast<std::uint8_t>((io & ~kUsbEmbedderBit) | (before & kUsbEmbedderBit));
+}
+
+} // namespace
+
+// ---- reading and writing preset files ----------------------------------------------------------
+
+bool Session::readPreset(const QString& path, std::vector<std::uint8_t>& data) {
+    const PresetFileContent content = readPresetFile(toPath(path));
+    if (content.versionWarning) {
+        interaction_.inform(kProgramVersionWarningTitle,
+                            QString::fromStdString(programVersionWarningText()),
+                            MessageIcon::Warning);
+    }
+    if (content.error == PresetReadError::CannotOpen) {
+        interaction_.inform("Error!", QString::fromStdString(content.systemError.message()),
+                            MessageIcon::Error);
+        return false;
+    }
+    if (content.error != PresetReadError::None) {
+        const MessageText message = presetReadErrorMessage(content.error);
+        interaction_.inform(message.title, message.text, MessageIcon::Error);
+        return false;
+    }
+    data = content.data;
+    return true;
+}
+
+bool Session::writePreset(const QString& path, std::uint8_t fileType,
+                          std::span<const std::uint8_t> data) {
+    const std::vector<std::uint8_t> file = encodePresetFile(fileType, data);
+    return !writeFileAtomically(toPath(path), file);
+}
+
+bool Session::savePreset() {
+    const auto path = interaction_.saveFileName(presetDialog());
+    if (!path) {
+        return false;
+    }
+    const PresetBlock block = buildPresetBlock(current_);
+    if (!writePreset(*path, kPresetFileType, block)) {
+        interaction_.inform("File I/O Error", kWriteFailed, MessageIcon::Error);
+        return false;
+    }
+    state_.settingsSaved = state_.matrixSaved = state_.gainsSaved = true;
+    emit titleChanged(windowTitle());
+    return true;
+}
+
+bool Session::chooseAndReadPreset(PresetKind kind) {
+    const auto path = interaction_.openFileName(presetDialog());
+    if (!path) {
+        return false;
+    }
+    std::vector<std::uint8_t> data;
+    if (!readPreset(*path, data)) {
+        return false;
+    }
+    applyPresetBlock(data, kind, current_);
+    return true;
+}
+
+bool Session::readPresetForLoadAll(PresetKind kind) {
+    if (loadAllFile_.isEmpty()) {
+        const auto path = interaction_.openFileName(presetDialog());
+        if (!path) {
+            return false;
+        }
+        loadAllFile_ = *path;
+    }
+    std::vector<std::uint8_t> data;
+    if (!readPreset(loadAllFile_, data)) {
+        loadAllFile_.clear();
+        return false;
+    }
+    applyPresetBlock(data, kind, current_);
+    return true;
+}
+
+QString Session::routingPresetPath() const {
+    return toQString(paths_.programFolder / kRoutingPresetName);
+}
+
+bool Session::storeRoutingPreset() {
+    const QString path = routingPresetPath();
+    if (!writePreset(path, kPresetFileType, buildPresetBlock(current_))) {
+        interaction_.inform("File I/O Error", kWriteFailed, MessageIcon::Error);
+        interaction_.inform("File I/O Error", path, MessageIcon::Error);
+        emit routingPresetStoreFailed();
+        return false;
+    }
+    interaction_.inform("Save Preset", "Preset File stored!", MessageIcon::Information);
+    return true;
+}
+
+bool Session::loadRoutingPreset() {
+    if (state_.isConnected) {
+        if (interaction_.message("Load Preset", "Do you want to load this routing preset?",
+                                 MessageIcon::Question, MessageButtons::YesNo) != Answer::Yes) {
+            return false;
+        }
+        stopTimers();
+    }
+    std::vector<std::uint8_t> data;
+    if (!readPreset(routingPresetPath(), data)) {
+        interaction_.inform("Load Preset", "No Preset File found!", MessageIcon::Error);
+        if (state_.isConnected) {
+            restartTimers();
+        }
+        return false;
+    }
+    applyPresetBlock(data, PresetKind::Matrix, current_);
+    if (state_.isConnected) {
+        sendRoutingAll();
+        restartTimers();
+    }
+    emit routingChanged();
+    state_.matrixSaved = true;
+    return true;
+}
+
+// ---- the load commands ------------------------------------------------------------------------
+
+bool Session::confirmLoad(const char* title, const char* text) {
+    return !state_.isConnected || interaction_.message(title, text, MessageIcon::Question,
+                                                       MessageButtons::YesNo) == Answer::Yes;
+}
+
+void Session::loadSettings() {
+    const std::uint8_t io = current_.at(param::ioOptions);
+    if (!confirmLoad("Load Settings", "Loading settings will overwrite all settings inside the "
+                                      "device. Do you want to continue?")) {
+        return;
+    }
+    state_.bulkTransfer = true;
+    chooseAndReadPreset(PresetKind::Settings);
+    keepUsbEmbedderBit(current_, io);
+    sendAllSettings();
+    emit parametersChanged();
+    state_.bulkTransfer = false;
+    state_.settingsSaved = true;
+}
+
+void Session::loadMatrix() {
+    if (!confirmLoad("Load Matrix",
+                     "This will overwrite the matrix inside the device. Do you want to continue?")) {
+        return;
+    }
+    if (state_.isConnected) {
+        stopTimers();
+    }
+    chooseAndReadPreset(PresetKind::Matrix);
+    if (state_.isConnected) {
+        sendRoutingAll();
+        restartTimers();
+    }
+    emit routingChanged();
+    state_.matrixSaved = true;
+}
+
+void Session::loadGainSettings() {
+    if (!confirmLoad("Load Gains", "Loading the file will overwrite the gain settings inside the "
+                                   "device. Do you want to continue?")) {
+        return;
+    }
+    if (state_.isConnected) {
+        stopTimers();
+    }
+    chooseAndReadPreset(PresetKind::Gains);
+    if (state_.isConnected) {
+        sendAllGains(kSequencePauseMs);
+        restartTimers();
+    }
+    emit gainsChanged();
+    state_.gainsSaved = true;
+}
+
+void Session::loadAll() {
+    const std::uint8_t io = current_.at(param::ioOptions);
+    if (!confirmLoad("Load all settings", "Loading a preset file will overwrite all settings "
+                                          "inside the device. Do you want to continue?")) {
+        return;
+    }
+    state_.bulkTransfer = true;
+    loadAllFile_.clear();
+    auto abort = [this] {
+        loadAllFile_.clear();
+        state_.bulkTransfer = false;
+    };
+    if (!readPresetForLoadAll(PresetKind::Settings)) {
+        return abort();
+    }
+    keepUsbEmbedderBit(current_, io);
+    sendAllSettings();
+    emit parametersChanged();
+    if (!readPresetForLoadAll(PresetKind::Matrix)) {
+        return abort();
+    }
+    emit routingChanged();
+    if (!readPresetForLoadAll(PresetKind::Gains)) {
+        return abort();
+    }
+    loadAllFile_.clear();
+    if (state_.isConnected) {
+        sendRoutingAll();
+        sendAllGains(0);
+        restartTimers();
+    }
+    emit gainsChanged();
+    state_.bulkTransfer = false;
+    state_.settingsSaved = state_.matrixSaved = state_.gainsSaved = true;
+}
+
+// ---- projects ---------------------------------------------------------------------------------
+
+void Session::saveProject(bool saveAs) {
+    stopTimers();
+    writeProject(saveAs);
+    if (state_.isConnected) {
+        restartTimers();
+    }
+}
+
+void Session::writeProject(bool saveAs) {
+    bool keepPath = false;
+    if (!saveAs && !projectWritePath_.isEmpty()) {
+        keepPath = interaction_.message("Project Save",
+                                        "Are you sure you want to overwrite the current project "
+                                        "file?",
+                                        MessageIcon::Question, MessageButtons::YesNo) == Answer::Yes;
+    }
+    if (!keepPath) {
+        const auto path = interaction_.saveFileName(projectDialog());
+        if (!path) {
+            return;
+        }
+        projectWritePath_ = *path;
+    }
+    if (discovered_.empty()) {
+        return;
+    }
+    std::vector<std::pair<DeviceUid, PresetBlock>> units;
+    for (int k = 1; k <= discovered_.count(); ++k) {
+        DeviceUid uid;
+        if (deviceList_.onlineId(k, uid) != 0) {
+            interaction_.inform("Project Save Error",
+                                QString(kDatasetMissing) + " Saving Project aborted.",
+                                MessageIcon::Error);
+            return;
+        }
+        discovered_.select(uid, current_);
+        units.emplace_back(current_.uid, buildPresetBlock(current_));
+    }
+    if (!writePreset(projectWritePath_, kProjectFileType, encodeProjectData(units))) {
+        interaction_.inform("Project Save Error", kProjectWriteFailed, MessageIcon::Error);
+    }
+    state_.lastSnapshotFileName = withProjectExtension(QFileInfo(projectWritePath_).fileName());
+    state_.lastSnapshotFileDirectory = projectWritePath_;
+    emit projectChanged(state_.lastSnapshotFileName, state_.lastSnapshotFileDirectory, false);
+    if (!selectOnlineUnit(selectedUnitIndex_ + 1)) {
+        interaction_.inform("Project Save Error", kDatasetMissing, MessageIcon::Error);
+    }
+    state_.settingsSaved = state_.matrixSaved = state_.gainsSaved = true;
+    emit titleChanged(windowTitle());
+}
+
+std::optional<DeviceUid> Session::projectTarget(const DeviceUid& uid) {
+    const KnownDevice* entry = deviceList_.find(uid);
+    if (entry != nullptr && entry->presence == presence::online) {
+        return uid;
+    }
+    const char* text =
+        entry == nullptr
+            ? "No device with this UID found. Please select another device instead or click "
+              "cancel to go on with the next dataset in this file."
+            : "Device found in the list but it is currently not online. Please select another "
+              "device instead or click cancel to go on with the next dataset in this file.";
+    if (interaction_.message("Project Load Warning", text, MessageIcon::Warning,
+                             MessageButtons::OkCancel) != Answer::Ok) {
+        return std::nullopt;
+    }
+    const QString idText = QString::fromStdString(unitIdText(uid));
+    const QString missing =
+        entry == nullptr ? idText : fromWindows1252(entry->userName) + " - " + idText;
+    QStringList online;
+    std::vector<DeviceUid> onlineIds;
+    for (const KnownDevice& known : deviceList_) {
+        if (known.presence == presence::online) {
+            online << fromWindows1252(known.userName) + " - " +
+                          QString::fromStdString(unitIdText(known.uid));
+            onlineIds.push_back(known.uid);
+        }
+    }
+    const auto choice = interaction_.chooseReplacementUnit(missing, online);
+    // OK with nothing to choose from skips the dataset like Cancel.
+    if (!choice || *choice < 0 || *choice >= static_cast<int>(onlineIds.size())) {
+        return std::nullopt;
+    }
+    return onlineIds[static_cast<std::size_t>(*choice)];
+}
+
+void Session::loadProject(bool gainsOnly) {
+    FileDialogOptions options = projectDialog();
+    options.directory = QFileInfo(state_.lastSnapshotFileDirectory).absolutePath();
+    options.fileName = state_.lastSnapshotFileName;
+    const auto path = interaction_.openFileName(options);
+    if (!path) {
+        return;
+    }
+    std::vector<std::uint8_t> data;
+    if (!readPreset(*path, data)) {
+        state_.lastSnapshotFileName.clear();
+        state_.lastSnapshotFileDirectory.clear();
+        projectWritePath_.clear();
+        return;
+    }
+    state_.lastSnapshotFileDirectory = *path;
+    state_.lastSnapshotFileName = QFileInfo(*path).fileName();
+    projectWritePath_ = *path;
+
+    const ProjectData project = decodeProjectData(data);
+    if (project.declaredCount > static_cast<std::uint32_t>(discovered_.count())) {
+        interaction_.inform("Project Load Warning",
+                            "This file contains datasets for more devices than are currently "
+                            "online. Datasets of offline devices will be skipped.",
+                            MessageIcon::Warning);
+    }
+    for (const ProjectDataset& dataset : project.datasets) {
+        const auto target = projectTarget(dataset.uid);
+        // A dataset is never applied to a unit other than the one chosen for it.
+        if (!target || discovered_.select(*target, current_) != 0) {
+            continue;
+        }
+        state_.bulkTransfer = true;
+        applyProjectDataset(dataset.block, gainsOnly, current_);
+        if (!gainsOnly && !state_.isConnected) {
+            emit parametersChanged();
+        }
+        if (state_.isConnected) {
+            if (!gainsOnly) {
+                sendAllSettings();
+                sendRoutingAll();
+            }
+            sendAllGains(0);
+        }
+    }
+    emit projectChanged(state_.lastSnapshotFileName, state_.lastSnapshotFileDirectory, false);
+    emit titleChanged(windowTitle());
+    if (!selectOnlineUnit(selectedUnitIndex_ + 1)) {
+        interaction_.inform("Project Load Error", kDatasetMissing, MessageIcon::Error);
+        state_.bulkTransfer = false;
+        return;
+    }
+    if (!gainsOnly) {
+        emit routingChanged();
+    }
+    emit gainsChanged();
+    emit parametersChanged();
+    state_.bulkTransfer = false;
+    state_.settingsSaved = state_.matrixSaved = state_.gainsSaved = true;
+}
+
+} // namespace varento
