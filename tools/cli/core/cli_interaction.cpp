@@ -1,5 +1,7 @@
 #include "cli_interaction.h"
 
+#include "text_format.h"
+
 #include "devices/device_list.h"
 
 #include <QFileInfo>
@@ -49,7 +51,7 @@ bool CliInteraction::ask(const QString& question) {
     return answer == "y" || answer == "yes";
 }
 
-Answer CliInteraction::message(const QString& title, const QString& text, MessageIcon icon,
+Answer CliInteraction::message(const QString& /*title*/, const QString& text, MessageIcon icon,
                                MessageButtons buttons) {
     if (buttons == MessageButtons::Ok) {
         // The text says it all; titles such as "Error!" add nothing on a terminal.
@@ -62,7 +64,11 @@ Answer CliInteraction::message(const QString& title, const QString& text, Messag
         }
         return Answer::Ok;
     }
-    const bool yes = ask(oneLine(title, text));
+    // With --map the missing-unit questions of a project load lead to the choice.
+    if (buttons == MessageButtons::OkCancel && !replacements_.empty()) {
+        return Answer::Ok;
+    }
+    const bool yes = ask(oneLine({}, text));
     if (buttons == MessageButtons::OkCancel) {
         return yes ? Answer::Ok : Answer::Cancel;
     }
@@ -108,9 +114,9 @@ std::optional<int> CliInteraction::chooseReplacementUnit(const QString& missingU
         }
         return std::nullopt;
     }
-    console_.err(QString("Skipped the dataset of %1 (give --map FROM=TO to send it to another "
-                         "unit).\n")
-                     .arg(missingUnitText));
+    console_.err(QString("varento-cli: skipped the dataset of %1 (give --map FROM=TO to load it "
+                         "into another unit).\n")
+                     .arg(missing ? uidHex(*missing) : missingUnitText));
     return std::nullopt;
 }
 

@@ -393,9 +393,11 @@ ParsedCommandLine parseCommandLine(const QStringList& args) {
         return {std::nullopt, p.error};
     }
     if (part) {
-        if (p.line.command != Command::PresetLoad) {
-            return {std::nullopt,
-                    "--settings, --matrix, --gains and --all go with \"preset load\"."};
+        const bool projectGains = p.line.command == Command::ProjectLoad &&
+                                  (*part == PresetPart::Gains || *part == PresetPart::All);
+        if (p.line.command != Command::PresetLoad && !projectGains) {
+            return {std::nullopt, "--settings, --matrix, --gains and --all go with \"preset "
+                                  "load\"; \"project load\" takes --gains or --all."};
         }
         p.line.part = *part;
     }
@@ -423,9 +425,10 @@ Commands:
   preset load UID FILE [--settings|--matrix|--gains|--all]
                                   load a preset file into a unit (default --all)
   project save FILE               save every unit that answers (.vrj)
-  project load FILE [--map FROM=TO ...]
-                                  load a project; --map sends the dataset of unit FROM
-                                  to unit TO when FROM is not online
+  project load FILE [--gains|--all] [--map FROM=TO ...]
+                                  load a project into the units (--gains: only gains
+                                  and switches); --map loads the dataset of unit FROM
+                                  into unit TO when FROM is not online
   labels export UID FILE          write a unit's 388 channel labels to a label file
   labels import UID FILE          read 384 channel labels from a label file
   show FILE                       decode a preset, project, device list or label file

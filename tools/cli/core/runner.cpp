@@ -5,7 +5,11 @@
 #include "text_format.h"
 #include "unit_report.h"
 
+#include "app/data_folder.h"
 #include "app/session.h"
+#include "files/preset_block.h"
+#include "files/preset_file.h"
+#include "files/project_file.h"
 #include "protocol/frame.h"
 #include "protocol/frame_builders.h"
 
@@ -75,6 +79,18 @@ int Runner::run() {
         break;
     case Command::LabelsImport:
         status = labelsImport();
+        break;
+    case Command::PresetSave:
+        status = presetSave();
+        break;
+    case Command::PresetLoad:
+        status = presetLoad();
+        break;
+    case Command::ProjectSave:
+        status = projectSave();
+        break;
+    case Command::ProjectLoad:
+        status = projectLoad();
         break;
     case Command::Monitor:
         status = monitor();
@@ -455,13 +471,16 @@ int Runner::gain() {
 }
 
 int Runner::flowStatus(const QString& done) {
+    // The flows ask and report through the interaction; only the outcome is left.
     if (const auto& unanswered = ui_.unansweredQuestion()) {
         return fail(exit_status::usage, *unanswered + " Give --yes to answer yes.");
     }
     if (ui_.errorsShown() > 0) {
         return exit_status::file;
     }
-    console_.out(done + "\n");
+    if (!done.isEmpty()) {
+        console_.out(done + "\n");
+    }
     return exit_status::ok;
 }
 
@@ -494,6 +513,157 @@ int Runner::labelsImport() {
     session_.command(command_id::importLabels);
     return flowStatus(
         QString("Imported labels 1 to 384 of %1 from %2.").arg(uidHex(*line_.uid), line_.file));
+}
+
+bool Runner::checkPresetFile(std::uint8_t fileType) {
+    const PresetFileContent content = readPresetFile(toPath(line_.file));
+    QString problem;
+    if (content.error == PresetReadError::CannotOpen) {
+        problem = QString::fromStdString(content.systemError.message());
+    } else if (content.error != PresetReadError::None) {
+        problem = presetReadErrorMessage(content.error).text;
+    } else if (content.header.fileType != fileType) {
+        problem = fileType == kPresetFileType
+                      ? "it is a project file; load it with \"project load\""
+                      : "it is a preset file; load it with \"preset load\"";
+    } else if (fileType == kPresetFileType && (content.data.size() < kMinPresetDataSize ||
+                                               content.data.size() > kMaxPresetDataSize)) {
+        problem = QString("its data length %1 is outside 288..688, so a load would change nothing")
+                      .arg(content.data.size());
+    }
+    if (!problem.isEmpty()) {
+        fail(exit_status::file, QString("%1: %2.").arg(line_.file, problem));
+        return false;
+    }
+    return true;
+}
+
+int Runner::presetSave() {
+    if (!connectAndDiscover() || !gatherAll() || !selectTarget(*line_.uid)) {
+        return exit_status::noAnswer;
+    }
+    endProgress();
+    ui_.resetRecord();
+    ui_.setFile(line_.file);
+    session_.savePreset();
+    return flowStatus(QString("Saved the settings, routing and gains of %1 to %2.")
+                          .arg(uidHex(*line_.uid), line_.file));
+}
+
+int Runner::presetLoad() {
+    if (!checkPresetFile(kPresetFileType)) {
+        return exit_status::file;
+    }
+    if (!connectAndDiscover() || !gatherAll() || !selectTarget(*line_.uid)) {
+        return exit_status::noAnswer;
+    }
+    endProgress();
+    ui_.resetRecord();
+    ui_.setFile(line_.file);
+    QString what;
+    std::uint8_t request = cmd::requestGains;
+    switch (line_.part) {
+    case PresetPart::Settings:
+        session_.loadSettings();
+        what = "settings";
+        request = cmd::requestParams;
+        break;
+    case PresetPart::Matrix:
+        session_.loadMatrix();
+        what = "routing";
+        request = cmd::requestRouting;
+        break;
+    case PresetPart::Gains:
+        session_.loadGainSettings();
+        what = "gains";
+        break;
+    case PresetPart::All:
+        session_.loadAll();
+        what = "settings, routing and gains";
+        break;
+    }
+    if (ui_.unansweredQuestion() || ui_.errorsShown() > 0) {
+        return flowStatus({});
+    }
+    if (!waitForSends()) {
+        return fail(exit_status::noAnswer, "The preset could not be sent.");
+    }
+    // Ask at once for what was loaded, as proof that the unit is still there.
+    session_.pollEngine().pollPhase = request == cmd::requestParams    ? 1
+                                      : request == cmd::requestRouting ? 2
+                                                                       : 4;
+    const std::uint8_t reply = request == cmd::requestParams    ? cmd::paramsReply
+                               : request == cmd::requestRouting ? cmd::routingReply
+                                                                : cmd::gainsReply;
+    if (!waitForFreshReply(*line_.uid, request, reply)) {
+        return fail(exit_status::noAnswer,
+                    QString("Sent the %1 of %2 to %3, but the unit did not answer afterwards.")
+                        .arg(what, line_.file, uidHex(*line_.uid)));
+    }
+    return flowStatus(
+        QString("Loaded the %1 of %2 into %3.").arg(what, line_.file, uidHex(*line_.uid)));
+}
+
+int Runner::projectSave() {
+    if (!connectAndDiscover() || !gatherAll()) {
+        return exit_status::noAnswer;
+    }
+    endProgress();
+    ui_.resetRecord();
+    ui_.setFile(line_.file);
+    session_.command(command_id::saveProjectAs);
+    return flowStatus(QString("Saved the project of %1 unit(s) to %2.")
+                          .arg(session_.discovered().count())
+                          .arg(line_.file));
+}
+
+int Runner::projectLoad() {
+    if (!checkPresetFile(kProjectFileType)) {
+        return exit_status::file;
+    }
+    if (!connectAndDiscover() || !gatherAll()) {
+        return exit_status::noAnswer;
+    }
+    endProgress();
+    // Which datasets find a unit: their own, or the one --map names for it.
+    const PresetFileContent content = readPresetFile(toPath(line_.file));
+    QStringList loaded;
+    QStringList skipped;
+    for (const ProjectDataset& dataset : decodeProjectData(content.data).datasets) {
+        DeviceUid target = dataset.uid;
+        for (const auto& [from, to] : line_.replacements) {
+            if (from == dataset.uid) {
+                target = to;
+            }
+        }
+        const KnownDevice* own = session_.deviceList().find(dataset.uid);
+        const KnownDevice* entry = own != nullptr && own->presence == presence::online
+                                       ? own
+                                       : session_.deviceList().find(target);
+        (entry != nullptr && entry->presence == presence::online ? loaded : skipped)
+            << uidHex(dataset.uid);
+    }
+    ui_.resetRecord();
+    ui_.setFile(line_.file);
+    session_.command(line_.part == PresetPart::Gains ? command_id::loadProjectGains
+                                                     : command_id::loadProject);
+    if (ui_.errorsShown() > 0) {
+        return exit_status::file;
+    }
+    if (!waitForSends()) {
+        return fail(exit_status::noAnswer, "The project could not be sent.");
+    }
+    console_.out(QString("Loaded %1 of the %2 dataset(s) of %3 (%4).\n")
+                     .arg(loaded.size())
+                     .arg(loaded.size() + skipped.size())
+                     .arg(line_.file, line_.part == PresetPart::Gains
+                                          ? "gains and switches"
+                                          : "settings, routing and gains"));
+    if (!skipped.isEmpty()) {
+        return fail(exit_status::noAnswer,
+                    QString("%1 dataset(s) found no unit online.").arg(skipped.size()));
+    }
+    return exit_status::ok;
 }
 
 int Runner::monitor() {

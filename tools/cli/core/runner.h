@@ -42,6 +42,13 @@ private:
     int gain();
     int labelsExport();
     int labelsImport();
+    int presetSave();
+    int presetLoad();
+    int projectSave();
+    int projectLoad();
+    // Reads the preset or project file the way the session will and reports what
+    // would make its load fail or change nothing; the unit is not touched then.
+    bool checkPresetFile(std::uint8_t fileType);
     int monitor();
 
     // Connect and wait until discovery has found its units.
