@@ -32,8 +32,11 @@ protected:
         session->useLinkOverride(recorder.get());
         session->connectOrDisconnect();
         ASSERT_TRUE(session->state().isConnected);
+        // Gathering has ended once the last unit's gains reply is in, not when it
+        // was asked for: no request may be pending.
         QTRY_VERIFY_WITH_TIMEOUT(session->discovered().count() > 0 && !session->gathering() &&
-                                     session->pollEngine().pollPhase <= 5,
+                                     session->pollEngine().pollPhase <= 5 &&
+                                     session->pollEngine().pendingMark == 0,
                                  10000);
     }
 
