@@ -11,6 +11,7 @@ namespace {
 
 constexpr int kMaxDemoUnits = 64;
 constexpr double kMaxTimeoutSeconds = 3600;
+constexpr double kMaxMonitorSeconds = 1e6; // the event loop's timers count int milliseconds
 
 std::optional<int> toInt(const QString& text, int min, int max) {
     bool ok = false;
@@ -135,8 +136,9 @@ struct Parser {
             if (positional.size() == 2) {
                 bool ok = false;
                 const double seconds = positional[1].toDouble(&ok);
-                if (!ok || !(seconds > 0) || !std::isfinite(seconds)) {
-                    return fail(QString("\"%1\" is not a number of seconds.").arg(positional[1]));
+                if (!ok || !(seconds > 0) || seconds > kMaxMonitorSeconds) {
+                    return fail(QString("\"%1\" is not a number of seconds up to 1000000.")
+                                    .arg(positional[1]));
                 }
                 line.seconds = seconds;
             }

@@ -20,8 +20,6 @@
 #include <QJsonDocument>
 #include <QTimer>
 
-#include <limits>
-
 namespace varento::cli {
 
 namespace {
@@ -123,7 +121,7 @@ bool Runner::waitUntil(const std::function<bool()>& done, int timeoutMs, bool re
         }
     };
     connect(&watch_, &WireWatch::frame, &context, [&](const QByteArray&, bool received) {
-        if (received && restartOnReply) {
+        if (received && restartOnReply && timeoutMs >= 0) {
             deadline.start(timeoutMs);
         }
         check();
@@ -133,7 +131,9 @@ bool Runner::waitUntil(const std::function<bool()>& done, int timeoutMs, bool re
     connect(&session_, &Session::gatheringChanged, &context, check);
     connect(&session_.sendQueue(), &SendQueue::busyChanged, &context, check);
     connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-    deadline.start(timeoutMs);
+    if (timeoutMs >= 0) {
+        deadline.start(timeoutMs);
+    }
     loop_ = &loop;
     loop.exec();
     loop_ = nullptr;
@@ -684,12 +684,8 @@ int Runner::monitor() {
     if (!session_.state().isConnected) {
         return exit_status::noAnswer;
     }
-    const int ms = line_.seconds ? static_cast<int>(*line_.seconds * 1000) : -1;
-    if (ms < 0) {
-        waitUntil([] { return false; }, std::numeric_limits<int>::max());
-    } else {
-        waitUntil([] { return false; }, ms);
-    }
+    // Without a number of seconds, until Ctrl+C.
+    waitUntil([] { return false; }, line_.seconds ? static_cast<int>(*line_.seconds * 1000) : -1);
     if (watch_.receivedTotal() == 0) {
         return fail(exit_status::noAnswer, "No unit answered.");
     }

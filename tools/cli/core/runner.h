@@ -61,8 +61,8 @@ private:
     bool selectTarget(const DeviceUid& uid);
     QString onlineUnitsText() const;
 
-    // Runs the event loop until `done` holds. With `restartOnReply` every received
-    // frame restarts the time.
+    // Runs the event loop until `done` holds or `timeoutMs` passes (never when it is
+    // negative). With `restartOnReply` every received frame restarts the time.
     bool waitUntil(const std::function<bool()>& done, int timeoutMs, bool restartOnReply = false);
     // Until a `reply` arrives to a `request` sent from now on.
     bool waitForFreshReply(const DeviceUid& uid, std::uint8_t request, std::uint8_t reply);

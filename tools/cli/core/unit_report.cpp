@@ -10,6 +10,7 @@
 #include <QJsonArray>
 
 #include <algorithm>
+#include <cstring>
 
 namespace varento::cli {
 
