@@ -214,6 +214,28 @@ TEST_F(RunnerTest, PresetLoadAsksFirstAndLoadsOnlyThePartChosen) {
     EXPECT_TRUE(recorder->sent.empty());
 }
 
+TEST_F(RunnerTest, SavesWriteWhatTheUnitsHold) {
+    Outcome o = run("--link demo preset save " + kThird + " " + file("lc.vpf"));
+    ASSERT_EQ(o.status, exit_status::ok) << o.err.toStdString();
+    const PresetFileContent preset = readPresetFile(file("lc.vpf").toStdString());
+    ASSERT_EQ(preset.error, PresetReadError::None);
+    ASSERT_EQ(preset.data.size(), kPresetBlockSize);
+    DeviceRecord loaded{};
+    applyPresetBlock(preset.data, PresetKind::Gains, loaded);
+    EXPECT_EQ(loaded.inputGain, unit(2).state().inputGain);
+
+    o = run("--link demo preset save " + kThird + " " + file("lc.vpf"));
+    EXPECT_EQ(o.status, exit_status::usage); // replacing it needs --yes
+
+    o = run("--link demo project save " + file("show.vrj"));
+    ASSERT_EQ(o.status, exit_status::ok) << o.err.toStdString();
+    const PresetFileContent project = readPresetFile(file("show.vrj").toStdString());
+    ASSERT_EQ(project.error, PresetReadError::None);
+    const ProjectData data = decodeProjectData(project.data);
+    ASSERT_EQ(data.datasets.size(), 3u);
+    EXPECT_EQ(data.datasets[1].uid, uid(kSecond));
+}
+
 TEST_F(RunnerTest, ProjectLoadSendsTheDatasetOfAMissingUnitWhereMapTells) {
     DeviceRecord stored;
     resetToPowerOnDefaults(stored);
