@@ -71,7 +71,7 @@ TEST(CommandLine, UnitCommands) {
 
     EXPECT_EQ(lineOf("monitor 1.5").seconds, 1.5);
     EXPECT_EQ(lineOf("decode F0 0E F7").hexFrames.size(), 3);
-    EXPECT_EQ(lineOf("").command, Command::Help);
+    EXPECT_EQ(lineOf("help").command, Command::Help);
 }
 
 TEST(CommandLine, UsageErrors) {
@@ -106,6 +106,7 @@ TEST(CommandLine, UsageErrors) {
         {"frobnicate", "is not a command"},
         {"monitor soon", "not a number of seconds"},
         {"decode", "at least one frame"},
+        {"--json", "No command given"},
     };
     for (const auto& [line, expected] : cases) {
         EXPECT_NE(errorOf(line).find(expected), std::string::npos)

@@ -60,8 +60,11 @@ struct Parser {
     }
 
     bool command() {
-        const QString name = positional.isEmpty() ? QString() : positional[0];
-        if (name.isEmpty() || name == "help") {
+        if (positional.isEmpty()) {
+            return fail("No command given; see varento-cli --help.");
+        }
+        const QString name = positional[0];
+        if (name == "help") {
             line.command = Command::Help;
             return true;
         }
