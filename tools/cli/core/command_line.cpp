@@ -234,7 +234,7 @@ struct Parser {
         if (line.index < 64) {
             return valueAt(i, 0, 3, "An input switch must be 0..3 (1 PAD, 2 P48)");
         }
-        if (!valueAt(i, -128, 255, "A channel gain must be a number -128..255")) {
+        if (!valueAt(i, -128, 255, "A channel gain must be in dB -128..127, or its byte 0..255")) {
             return false;
         }
         line.value &= 0xFF;
@@ -424,8 +424,8 @@ Commands:
   set UID PARAM VALUE             send one parameter (number 0..28 or name, value 0..127)
   route UID OUTPUT SOURCE|none    route one output (0..191) and send the range
   gain UID INDEX VALUE            send one gain entry (wire index 0..127: 0..31 input
-                                  gain 8..63, 32..63 input switch 0..3, 64..127 channel
-                                  gain in dB, -128..127)
+                                  gain 8..63, 32..63 input switch 0..3 (1 PAD, 2 P48),
+                                  64..127 channel gain in dB -128..127 or its byte)
   preset save UID FILE            save one unit's settings, routing and gains (.vpf)
   preset load UID FILE [--settings|--matrix|--gains|--all]
                                   load a preset file into a unit (default --all)
