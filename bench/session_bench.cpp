@@ -19,8 +19,7 @@ using namespace varento;
 namespace {
 
 bool gathered(const Session& s, int units) {
-    return s.discovered().count() == units && !s.gathering() &&
-           const_cast<Session&>(s).pollEngine().pollPhase <= 5;
+    return s.discovered().count() == units && s.unitsGathered();
 }
 
 // Runs the event loop until `done` holds (checked every 10 ms) or the time is up.

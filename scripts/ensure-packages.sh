@@ -18,6 +18,6 @@ ensure_packages() {
 }
 
 BUILD_PACKAGES=(cmake ninja-build g++ ccache pkg-config
-    qt6-base-dev qt6-serialport-dev libqt6serialport6-dev libgl-dev librtmidi-dev)
+    qt6-base-dev qt6-serialport-dev libgl-dev librtmidi-dev)
 TEST_PACKAGES=(clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
     jackd2 socat iproute2 util-linux)

@@ -7,6 +7,8 @@
 #include "links/send_path.h"
 #include "links/serial_link.h"
 
+#include <algorithm>
+
 namespace varento {
 
 LinkSet::LinkSet(Interaction& interaction, QObject* parent)
@@ -118,7 +120,28 @@ int LinkSet::send(std::span<const std::uint8_t> frame) {
 void LinkSet::reportError(int code) { varento::reportError(interaction_, code); }
 
 int LinkSet::daemonCount() const {
-    return override_ == nullptr && networkMode_ ? network_->daemons().count() : 1;
+    return override_ == nullptr && networkMode_
+               ? static_cast<int>(network_->daemons().liveIndices().size())
+               : 1;
+}
+
+int LinkSet::sweepPosition() const {
+    if (override_ != nullptr || !networkMode_) {
+        return 0;
+    }
+    const std::vector<int> live = network_->daemons().liveIndices();
+    const auto it = std::find(live.begin(), live.end(), network_->selectedDaemon());
+    return it == live.end() ? 0 : static_cast<int>(it - live.begin());
+}
+
+int LinkSet::daemonAtPosition(int position) const {
+    if (override_ != nullptr || !networkMode_) {
+        return 0;
+    }
+    const std::vector<int> live = network_->daemons().liveIndices();
+    return position >= 0 && position < static_cast<int>(live.size())
+               ? live[static_cast<std::size_t>(position)]
+               : position;
 }
 
 int LinkSet::selectedDaemon() const {

@@ -45,8 +45,12 @@ public:
     int send(std::span<const std::uint8_t> frame);
     void reportError(int code);
 
+    // Live daemons; a withdrawal can leave free entries between them, so a sweep
+    // counts positions among the live ones and maps them to table indices.
     int daemonCount() const;
-    int selectedDaemon() const;
+    int selectedDaemon() const; // table index
+    int sweepPosition() const;  // position of the selected daemon among the live ones
+    int daemonAtPosition(int position) const;
     void selectDaemon(int index);
 
     // Status bar field 0 and 1 for the selected link.

@@ -112,6 +112,7 @@ void Session::linkOpened(int result) {
     current_.uid = DeviceUid::broadcast();
     current_.awaitingData = 1;
     poll_.beginDiscovery(state_.networkMode && links_->daemonCount() > 1);
+    unitsGathered_ = false;
     replySeen_ = false;
     if (state_.offline()) {
         const Answer save = interaction_.message(
@@ -133,6 +134,7 @@ void Session::linkOpened(int result) {
 
 void Session::disconnect() {
     state_.isConnected = false;
+    unitsGathered_ = false;
     stopTimers();
     resumeTimer_.stop();
     sendQueue_.clear();
@@ -183,7 +185,7 @@ void Session::pollTick() {
     context.bulkTransfer = bulkTransfer();
     context.discoveredCount = discovered_.count();
     context.daemonCount = links_->daemonCount();
-    context.selectedDaemon = links_->selectedDaemon();
+    context.selectedDaemon = links_->sweepPosition();
     const bool wasGathering = gathering();
     runPollStep(poll_.tick(context));
     if (wasGathering != gathering()) {
@@ -193,16 +195,19 @@ void Session::pollTick() {
 
 void Session::runPollStep(const PollStep& step) {
     if (step.searchDaemon) {
-        current_.searchDaemonIndex = *step.searchDaemon;
+        current_.searchDaemonIndex = links_->daemonAtPosition(*step.searchDaemon);
     }
     if (step.selectDaemon) {
-        links_->selectDaemon(*step.selectDaemon);
+        links_->selectDaemon(links_->daemonAtPosition(*step.selectDaemon));
     }
     if (step.resetSelectedDaemon) {
-        links_->selectDaemon(0);
+        links_->selectDaemon(links_->daemonAtPosition(0));
     }
     if (step.selectUnitFromSelector) {
+        // Selecting picks the steady-state phase; the sweep goes on to gathering.
+        const int phase = poll_.pollPhase;
         selectUnit(selectedUnitIndex_);
+        poll_.pollPhase = phase;
     }
     if (step.gatherUnit) {
         selectOnlineUnit(*step.gatherUnit);
@@ -292,7 +297,9 @@ void Session::dataArrived(int changeCode) {
         if (endOfGathering) {
             selectOnlineUnit(1);
             clearShadow(shadow_);
+            unitsGathered_ = true;
             emit gatheringChanged();
+            emit gatheringFinished();
         }
         emit gainsChanged();
         break;
@@ -358,7 +365,18 @@ void Session::fillUnitSelector() {
 bool Session::selectOnlineUnit(int n) {
     DeviceUid uid{}; // no such entry: an id that matches no unit
     deviceList_.onlineId(n, uid);
-    return discovered_.select(uid, current_) == 0;
+    if (discovered_.select(uid, current_) != 0) {
+        return false;
+    }
+    followUnitsDaemon();
+    return true;
+}
+
+void Session::followUnitsDaemon() {
+    // Units found through different daemons are reached only through their own.
+    if (state_.networkMode && links_->selectedDaemon() != current_.daemonIndex) {
+        links_->selectDaemon(current_.daemonIndex);
+    }
 }
 
 void Session::selectUnit(int selectorIndex) {
@@ -369,9 +387,7 @@ void Session::selectUnit(int selectorIndex) {
     }
     discovered_.select(uid, current_);
     loadCurrentLabels();
-    if (state_.networkMode && links_->selectedDaemon() != current_.daemonIndex) {
-        links_->selectDaemon(current_.daemonIndex);
-    }
+    followUnitsDaemon();
     const bool micUnit = hasMicInputs(current_.model);
     if (state_.viewMode == ViewMode::Gain && !micUnit) {
         state_.viewMode = ViewMode::Device;
@@ -386,6 +402,7 @@ void Session::selectUnit(int selectorIndex) {
 }
 
 void Session::restartDiscovery() {
+    unitsGathered_ = false;
     discovered_.clear();
     deviceList_.markAllOffline();
     poll_.restartDiscovery();

@@ -124,6 +124,8 @@ public:
     QStringList unitSelectorItems() const { return selectorItems_; }
     int selectedUnitIndex() const { return selectedUnitIndex_; }
     bool gathering() const;
+    // Every discovered unit has been read and the first one is current again.
+    bool unitsGathered() const { return unitsGathered_; }
     bool bulkTransfer() const { return state_.bulkTransfer || sendQueue_.busy(); }
     bool remoteOverMadiDisabled() const;
 
@@ -197,6 +199,7 @@ signals:
     void statusAlarmChanged(bool noResponse);
     void unitListChanged(const QStringList& items, int selected);
     void gatheringChanged();
+    void gatheringFinished();
     void parametersChanged();
     void routingChanged();
     void gainsChanged();
@@ -225,6 +228,7 @@ private:
     void discoveryAnswered();
     void fillUnitSelector();
     bool selectOnlineUnit(int n);
+    void followUnitsDaemon();
     void runPollStep(const PollStep& step);
     int sendNow(std::span<const std::uint8_t> frame);
     void sendOne(int length);
@@ -261,6 +265,7 @@ private:
     bool replySeen_ = false;
     bool firmwareChecked_ = false;
     bool matrixEdit_ = false;
+    bool unitsGathered_ = false;
     QString loadAllFile_;      // kept between the three reads of Load All
     QString projectWritePath_; // where Save (not Save As) writes the project
 };

@@ -179,6 +179,9 @@ int MidiLink::openInput() {
     // The backend's thread only copies the bytes and queues them to us; the input is
     // closed before we are destroyed, and a queued call dies with its receiver.
     const auto r = backend_->openInput(state_.inputDevice, [this](std::vector<std::uint8_t> m) {
+        if (!receiving_) {
+            return; // reception has not started, or has ended
+        }
         QByteArray bytes(reinterpret_cast<const char*>(m.data()), static_cast<qsizetype>(m.size()));
         QMetaObject::invokeMethod(
             this, [this, bytes] { deliver(bytes); }, Qt::QueuedConnection);
@@ -268,7 +271,7 @@ int MidiLink::send(std::span<const std::uint8_t> frame) {
         return 1;
     }
     std::string error;
-    switch (sender_->send(frame, sendTimeout_, error)) {
+    switch (sender_->send(frame, kSendTimeout, error)) {
     case MidiSender::Outcome::Sent:
         return 0;
     case MidiSender::Outcome::Failed:

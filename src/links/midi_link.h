@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 
@@ -73,9 +74,6 @@ public:
     bool isOpen() const override { return state_.linkOpen; }
     bool isReceiving() const { return receiving_; }
 
-    // Tests shorten the bound.
-    void setSendTimeout(std::chrono::milliseconds timeout) { sendTimeout_ = timeout; }
-
 private:
     void deliver(const QByteArray& message);
     void showError(const QString& title, const std::string& text);
@@ -88,8 +86,8 @@ private:
     State state_;
     QStringList inputDevices_;
     QStringList outputDevices_;
-    bool receiving_ = false;
-    std::chrono::milliseconds sendTimeout_ = kSendTimeout;
+    // Read by the backend's input thread as well.
+    std::atomic<bool> receiving_ = false;
 };
 
 } // namespace varento

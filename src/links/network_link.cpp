@@ -2,8 +2,8 @@
 
 #include "links/datagram.h"
 
-#include <QVariant>
 #include <QUdpSocket>
+#include <QVariant>
 
 #include <vector>
 
@@ -86,7 +86,8 @@ std::unique_ptr<QUdpSocket> NetworkLink::openGroupSocket(quint16 port) {
 int NetworkLink::open() {
     if (control_) {
         // Already searching or connected: the burst is not repeated.
-        QMetaObject::invokeMethod(this, [this] { emit opened(0); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { emit opened(0); }, Qt::QueuedConnection);
         return 0;
     }
     emit statusText(QStringLiteral("Opening Network socket..."));
@@ -260,7 +261,9 @@ void NetworkLink::announce(quint16 port) {
         dataSockets_[static_cast<std::size_t>(index)] = std::move(socket);
         table_.occupy(index, port);
     }
-    selected_ = 0;
+    // Every announcement starts over at the first daemon: the lowest live entry,
+    // since entry 0 may have been freed by a withdrawal.
+    selected_ = table_.liveIndices().front();
     emit daemonAnnounced(index);
 }
 

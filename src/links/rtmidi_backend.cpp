@@ -74,9 +74,12 @@ public:
             if (device < 0) {
                 return failure({}, "Invalid MIDI input device.");
             }
+            inErrors_.take();
             in->openPort(static_cast<unsigned>(device), "in");
-            if (!in->isPortOpen()) {
-                return failure(inErrors_.take(), "The MIDI input could not be opened.");
+            // Some backends open their own port and then fail to connect it to the
+            // device with only a warning: any report here is a failed open.
+            if (std::string error = inErrors_.take(); !in->isPortOpen() || !error.empty()) {
+                return failure(std::move(error), "The MIDI input could not be opened.");
             }
             in_ = std::move(in);
             return {};
@@ -105,9 +108,10 @@ public:
             if (device < 0) {
                 return failure({}, "Invalid MIDI output device.");
             }
+            outErrors_.take();
             out->openPort(static_cast<unsigned>(device), "out");
-            if (!out->isPortOpen()) {
-                return failure(outErrors_.take(), "The MIDI output could not be opened.");
+            if (std::string error = outErrors_.take(); !out->isPortOpen() || !error.empty()) {
+                return failure(std::move(error), "The MIDI output could not be opened.");
             }
             out_ = std::move(out);
             return {};

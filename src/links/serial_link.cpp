@@ -59,8 +59,13 @@ QString SerialLink::baudRateText(int rate) {
 }
 
 QString SerialLink::portNameOf(const QString& path) {
-    const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')),
-                                   path.lastIndexOf(QLatin1Char('\\')));
+    for (const QString& prefix : {QStringLiteral("\\\\.\\"), QStringLiteral("/dev/")}) {
+        if (path.startsWith(prefix)) {
+            return path.mid(prefix.size());
+        }
+    }
+    const qsizetype cut =
+        std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
     return path.mid(cut + 1);
 }
 
@@ -104,12 +109,15 @@ int SerialLink::open() {
         return 0;
     }
     port_.setPortName(selectedPath_);
-    const bool configured = port_.open(QIODevice::ReadWrite) && port_.setBaudRate(baudRate_) &&
-                            port_.setDataBits(QSerialPort::Data8) &&
-                            port_.setParity(QSerialPort::NoParity) &&
-                            port_.setStopBits(QSerialPort::OneStop) &&
-                            port_.setFlowControl(QSerialPort::NoFlowControl) &&
-                            port_.setRequestToSend(false);
+    const bool configured =
+        port_.open(QIODevice::ReadWrite) && port_.setBaudRate(baudRate_) &&
+        port_.setDataBits(QSerialPort::Data8) && port_.setParity(QSerialPort::NoParity) &&
+        port_.setStopBits(QSerialPort::OneStop) && port_.setFlowControl(QSerialPort::NoFlowControl);
+    if (configured && !port_.setRequestToSend(false)) {
+        // Ports without modem lines (pseudo-terminals, some adapters) have no RTS
+        // to hold low; that is no reason to refuse them.
+        port_.clearError();
+    }
     if (!configured) {
         const QString text = port_.errorString();
         port_.close();
@@ -120,6 +128,7 @@ int SerialLink::open() {
     port_.clearError();
     assembler_.reset();
     writeFailed_ = false;
+    failure_.clear();
     portOpen_ = true;
     receiving_ = true;
     return 0;
@@ -139,8 +148,8 @@ int SerialLink::send(std::span<const std::uint8_t> frame) {
     if (!portOpen_) {
         return 0;
     }
-    if (port_.error() == QSerialPort::ResourceError) {
-        showSystemError(ui_, port_.errorString(), AlsoToStderr::No);
+    if (!failure_.isEmpty()) {
+        showSystemError(ui_, failure_, AlsoToStderr::No);
         return link_error::serialWriteSetup;
     }
     if (writeFailed_) {
@@ -175,8 +184,12 @@ void SerialLink::onError(QSerialPort::SerialPortError error) {
     if (error == QSerialPort::TimeoutError || !receiving_) {
         return;
     }
-    // Reception ends here; the port stays open until disconnect.
+    // Reception ends here; the port stays open until disconnect. A port that failed
+    // this way (device gone, peer closed) cannot carry writes either.
     receiving_ = false;
+    if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError) {
+        failure_ = port_.errorString();
+    }
     showSystemError(ui_, port_.errorString(), AlsoToStderr::Yes);
 }
 

@@ -48,7 +48,7 @@ public:
     QList<Port> availablePorts() const;
     // The dialog's OK: this port becomes the selected and the remembered one.
     void selectPort(const Port& port);
-    // "COM3" from "\\.\COM3", "ttyUSB0" from "/dev/ttyUSB0".
+    // "COM3" from "\\.\COM3", "ttyUSB0" from "/dev/ttyUSB0", "pts/4" from "/dev/pts/4".
     static QString portNameOf(const QString& path);
 
     // Connect: 0, or -1 after showing the system's text under "Error!".
@@ -56,7 +56,8 @@ public:
     // Disconnect: acts only while the port is open.
     void close();
     // 0 = written (also when the port is not open: nothing to do); -1 = the write
-    // failed; 104 = the port is unusable (its text shown under "Error!").
+    // failed; 104 = the port has failed since it was opened (the system's text is
+    // shown under "Error!").
     int send(std::span<const std::uint8_t> frame) override;
     bool isOpen() const override { return portOpen_; }
 
@@ -75,6 +76,7 @@ private:
     bool portOpen_ = false;
     bool receiving_ = false;
     bool writeFailed_ = false;
+    QString failure_; // the system's text once the port has failed
 };
 
 } // namespace varento

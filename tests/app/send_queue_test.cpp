@@ -1,4 +1,5 @@
 #include "app/send_queue.h"
+#include "support/wait.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -39,7 +40,7 @@ TEST(SendQueue, FirstFrameLeavesAtOnceAndPausesAreKept) {
     queue.enqueue({step(1, 20), step(2, 50), step(3, 20)}, [&](int r) { doneResult = r; });
     ASSERT_EQ(rec.tags, (std::vector<std::uint8_t>{1}));
     EXPECT_TRUE(queue.busy());
-    QTRY_COMPARE_WITH_TIMEOUT(queue.busy(), false, 2000);
+    ASSERT_EVENTUALLY(!queue.busy(), 2000);
     EXPECT_EQ(rec.tags, (std::vector<std::uint8_t>{1, 2, 3}));
     EXPECT_GE(rec.times[1] - rec.times[0], 19);
     EXPECT_GE(rec.times[2] - rec.times[1], 49);
@@ -58,7 +59,7 @@ TEST(SendQueue, SequencesRunInOrderWithoutBlockingTheLoop) {
     QTimer other;
     QObject::connect(&other, &QTimer::timeout, [&] { ++ticks; });
     other.start(5);
-    QTRY_COMPARE_WITH_TIMEOUT(queue.busy(), false, 2000);
+    ASSERT_EVENTUALLY(!queue.busy(), 2000);
     EXPECT_EQ(rec.tags, (std::vector<std::uint8_t>{1, 2, 3}));
     EXPECT_GE(ticks, 5); // the loop kept running during the pauses
 }
@@ -73,7 +74,7 @@ TEST(SendQueue, FailureEndsOnlyItsOwnSequence) {
     int second = -99;
     queue.enqueue({step(1, 10), step(2, 10), step(3, 10)}, [&](int r) { first = r; });
     queue.enqueue({step(4, 0)}, [&](int r) { second = r; });
-    QTRY_COMPARE_WITH_TIMEOUT(queue.busy(), false, 2000);
+    ASSERT_EVENTUALLY(!queue.busy(), 2000);
     EXPECT_EQ(rec.tags, (std::vector<std::uint8_t>{1, 2, 4}));
     EXPECT_EQ(first, 104);
     EXPECT_EQ(second, 0);
@@ -87,7 +88,7 @@ TEST(SendQueue, PauseAndClear) {
     queue.enqueuePause(40);
     queue.enqueue({step(1, 0)});
     EXPECT_TRUE(rec.tags.empty());
-    QTRY_COMPARE_WITH_TIMEOUT(rec.tags.size(), std::size_t{1}, 2000);
+    ASSERT_EVENTUALLY(rec.tags.size() == std::size_t{1}, 2000);
     EXPECT_GE(rec.times[0], 39);
 
     queue.enqueue({step(2, 100), step(3, 0)});
@@ -101,6 +102,6 @@ TEST(SendQueue, DoneMayQueueMore) {
     Recorder rec;
     SendQueue queue(rec.function());
     queue.enqueue({step(1, 0)}, [&](int) { queue.enqueue({step(2, 0)}); });
-    QTRY_COMPARE_WITH_TIMEOUT(queue.busy(), false, 2000);
+    ASSERT_EVENTUALLY(!queue.busy(), 2000);
     EXPECT_EQ(rec.tags, (std::vector<std::uint8_t>{1, 2}));
 }

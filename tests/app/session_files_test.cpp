@@ -3,8 +3,7 @@
 #include "files/preset_file.h"
 #include "files/project_file.h"
 #include "links/demo_link.h"
-#include "support/recording_link.h"
-#include "support/scripted_interaction.h"
+#include "support/demo_session.h"
 #include "unit/emulated_rack.h"
 
 #include <QFile>
@@ -19,27 +18,8 @@ using namespace varento::testing;
 
 namespace {
 
-class SessionFiles : public ::testing::Test {
+class SessionFiles : public DemoSessionTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        session = std::make_unique<Session>(
-            ui, SessionPaths{dir.path().toStdString(), dir.path().toStdString()});
-    }
-
-    void connectToDemo(const std::vector<int>& models = {}) {
-        session->useDemoUnits(models);
-        recorder = std::make_unique<RecordingLink>(*session->demoLink());
-        session->useLinkOverride(recorder.get());
-        session->connectOrDisconnect();
-        // Gathering has ended once the last unit's gains reply is in, not when it
-        // was asked for: no request may be pending.
-        QTRY_VERIFY_WITH_TIMEOUT(session->discovered().count() > 0 && !session->gathering() &&
-                                     session->pollEngine().pollPhase <= 5 &&
-                                     session->pollEngine().pendingMark == 0,
-                                 10000);
-    }
-
     QString file(const QString& name) const { return dir.filePath(name); }
 
     QByteArray bytesOf(const QString& path) const {
@@ -68,12 +48,6 @@ protected:
         return n;
     }
 
-    emu::EmulatedRack& rack() { return session->demoLink()->rack(); }
-
-    QTemporaryDir dir;
-    ScriptedInteraction ui;
-    std::unique_ptr<Session> session;
-    std::unique_ptr<RecordingLink> recorder;
 };
 
 } // namespace
@@ -104,7 +78,7 @@ TEST_F(SessionFiles, LoadSettingsKeepsTheUsbEmbedderBitAndSends) {
     EXPECT_EQ(ui.messages.back().title, "Load Settings");
     EXPECT_EQ(session->current().at(param::ioOptions), 0x2A);
     EXPECT_EQ(session->current().at(param::fanSlowTemp), 44);
-    QTRY_VERIFY_WITH_TIMEOUT(!session->bulkTransfer(), 3000);
+    ASSERT_EVENTUALLY(!session->bulkTransfer(), 3000);
     EXPECT_EQ(sentWithCommand(0x20, before), 11u);
     EXPECT_EQ(rack().units()[0].state().at(param::fanSlowTemp), 44);
     EXPECT_TRUE(session->state().settingsSaved);
@@ -124,7 +98,7 @@ TEST_F(SessionFiles, CancelledLoadsStillSendTheCurrentStateAndMarkItSaved) {
     before = recorder->sent.size();
     ui.files.push_back(std::nullopt);
     session->command(command_id::loadGains);
-    QTRY_VERIFY_WITH_TIMEOUT(!session->bulkTransfer(), 3000);
+    ASSERT_EVENTUALLY(!session->bulkTransfer(), 3000);
     EXPECT_EQ(sentWithCommand(0x23, before), 3u);
     EXPECT_TRUE(session->state().gainsSaved);
 }
@@ -227,16 +201,16 @@ TEST_F(SessionFiles, ProjectOfThreeUnitsRoundTrips) {
     const DeviceUid shown = session->current().uid;
     session->current().inputGain[0] = 60;
     session->command(command_id::inputGain, 0);
-    QTRY_VERIFY_WITH_TIMEOUT(rack().units()[0].state().inputGain[0] == 60, 2000);
+    ASSERT_EVENTUALLY(rack().units()[0].state().inputGain[0] == 60, 2000);
 
     ui.files.push_back(file("show.txt"));
     const std::size_t before = recorder->sent.size();
     session->command(command_id::loadProject);
-    QTRY_VERIFY_WITH_TIMEOUT(!session->bulkTransfer(), 5000);
+    ASSERT_EVENTUALLY(!session->bulkTransfer(), 5000);
     EXPECT_EQ(session->current().uid, shown);
     EXPECT_EQ(sentWithCommand(0x23, before), 9u);
     EXPECT_EQ(sentWithCommand(0x22, before), 3u);
-    QTRY_VERIFY_WITH_TIMEOUT(rack().units()[0].state().inputGain[0] != 60, 2000);
+    ASSERT_EVENTUALLY(rack().units()[0].state().inputGain[0] != 60, 2000);
     EXPECT_TRUE(session->state().allSaved());
 
     // Save (not Save As) after a load asks before overwriting; No opens the dialog.
@@ -266,8 +240,8 @@ TEST_F(SessionFiles, MissingUnitsAreExchangedOrSkipped) {
     ASSERT_EQ(ui.replacementQuestions.size(), 2u);
     EXPECT_EQ(ui.replacementQuestions[0].second.size(), 2);
     EXPECT_TRUE(ui.replacementQuestions[1].first.startsWith("090909"));
-    QTRY_VERIFY_WITH_TIMEOUT(!session->bulkTransfer(), 3000);
-    QTRY_VERIFY_WITH_TIMEOUT(rack().units()[1].state().inputGain[5] == 40, 2000);
+    ASSERT_EVENTUALLY(!session->bulkTransfer(), 3000);
+    ASSERT_EVENTUALLY(rack().units()[1].state().inputGain[5] == 40, 2000);
     EXPECT_NE(rack().units()[0].state().inputGain[5], 40);
     // Gains only: the routing stays.
     EXPECT_EQ(sentWithCommand(0x22), 0u);

@@ -1,13 +1,11 @@
 #include "app/session.h"
 #include "links/demo_link.h"
 #include "protocol/catalog.h"
-#include "support/recording_link.h"
-#include "support/scripted_interaction.h"
+#include "support/demo_session.h"
 #include "unit/emulated_rack.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -17,36 +15,7 @@ using namespace varento::testing;
 
 namespace {
 
-class SessionTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(dataDir.isValid());
-        session = std::make_unique<Session>(
-            ui, SessionPaths{dataDir.path().toStdString(), dataDir.path().toStdString()});
-    }
-
-    // Demo units behind a recorder; returns once every unit has been gathered.
-    void connectToDemo(const std::vector<int>& models = {}) {
-        session->useDemoUnits(models);
-        recorder = std::make_unique<RecordingLink>(*session->demoLink());
-        session->useLinkOverride(recorder.get());
-        session->connectOrDisconnect();
-        ASSERT_TRUE(session->state().isConnected);
-        // Gathering has ended once the last unit's gains reply is in, not when it
-        // was asked for: no request may be pending.
-        QTRY_VERIFY_WITH_TIMEOUT(session->discovered().count() > 0 && !session->gathering() &&
-                                     session->pollEngine().pollPhase <= 5 &&
-                                     session->pollEngine().pendingMark == 0,
-                                 10000);
-    }
-
-    emu::EmulatedRack& rack() { return session->demoLink()->rack(); }
-
-    QTemporaryDir dataDir;
-    ScriptedInteraction ui;
-    std::unique_ptr<Session> session;
-    std::unique_ptr<RecordingLink> recorder;
-};
+using SessionTest = DemoSessionTest;
 
 std::size_t count(const std::vector<std::uint8_t>& commands, std::uint8_t command) {
     return static_cast<std::size_t>(std::count(commands.begin(), commands.end(), command));
@@ -60,10 +29,10 @@ TEST_F(SessionTest, GatheringReadsEveryUnitCompletely) {
     connectToDemo();
     ASSERT_EQ(session->discovered().count(), 3);
     for (const emu::EmulatedUnit& unit : rack().units()) {
-        const DeviceRecord* node = session->discovered().find(unit.uid());
-        if (node == nullptr || node->uid == session->current().uid) {
-            node = node == nullptr ? nullptr : &session->current();
-        }
+        // The current unit's state lives in the current record, not in its node.
+        const DeviceRecord* node = unit.uid() == session->current().uid
+                                       ? &session->current()
+                                       : session->discovered().find(unit.uid());
         ASSERT_NE(node, nullptr);
         EXPECT_EQ(node->model, unit.config().model);
         EXPECT_EQ(node->awaitingData, 0);
@@ -84,14 +53,14 @@ TEST_F(SessionTest, GatheringReadsEveryUnitCompletely) {
     EXPECT_TRUE(items[0].startsWith("VARENTO 2 - "));
     // The first unit is current, and its windows were asked for once gathered.
     EXPECT_EQ(session->current().uid, rack().units()[0].uid());
-    QTRY_VERIFY_WITH_TIMEOUT(identified.count() >= 1, 3000);
+    ASSERT_EVENTUALLY(identified.count() >= 1, 3000);
     EXPECT_EQ(identified.last().at(0).toInt(), 12);
 }
 
 TEST_F(SessionTest, SteadyPollingCycle) {
     connectToDemo({12});
     const std::size_t start = recorder->sent.size();
-    QTRY_VERIFY_WITH_TIMEOUT(recorder->sent.size() >= start + 40, 10000);
+    ASSERT_EVENTUALLY(recorder->sent.size() >= start + 40, 10000);
     std::string letters;
     for (std::size_t i = start; i < recorder->sent.size(); ++i) {
         switch (recorder->sent[i].frame[17]) {
@@ -114,7 +83,7 @@ TEST_F(SessionTest, SelectingAnotherUnit) {
     EXPECT_EQ(session->current().model, 14);
     EXPECT_EQ(session->selectedUnitIndex(), 1);
     const std::size_t before = recorder->sent.size();
-    QTRY_VERIFY_WITH_TIMEOUT(recorder->sent.size() > before + 2, 3000);
+    ASSERT_EVENTUALLY(recorder->sent.size() > before + 2, 3000);
     const auto& last = recorder->sent.back().frame;
     EXPECT_TRUE(std::equal(second.bytes.begin(), second.bytes.end(), last.begin() + 1));
 }
@@ -135,7 +104,7 @@ TEST_F(SessionTest, SupervisionReportsSilenceAndRecovery) {
     EXPECT_TRUE(session->state().isConnected);
 
     session->demoLink()->setAnswering(true);
-    QTRY_VERIFY_WITH_TIMEOUT((session->supervisionTick(),
+    ASSERT_EVENTUALLY((session->supervisionTick(),
                               texts.last().at(1).toString() == "\tConnected"),
                              3000);
     EXPECT_FALSE(alarm.last().at(0).toBool());
@@ -149,7 +118,7 @@ TEST_F(SessionTest, FirmwareWarningOncePerRun) {
     ASSERT_EQ(ui.firmwareWarnings.size(), 1u);
     EXPECT_TRUE(ui.firmwareWarnings[0].endsWith("version 6.6 or higher."));
     EXPECT_TRUE(session->resumeTimer().isActive()); // polling resumes 10 ms later
-    QTRY_VERIFY_WITH_TIMEOUT(session->pollTimer().isActive(), 1000);
+    ASSERT_EVENTUALLY(session->pollTimer().isActive(), 1000);
     session->supervisionTick();
     session->supervisionTick();
     EXPECT_EQ(ui.firmwareWarnings.size(), 1u);
@@ -186,8 +155,8 @@ TEST_F(SessionTest, GainBurstSendsOneFramePerEditAndResumesAfterTheLast) {
     }
     EXPECT_EQ(gainFrames, 5u);
     EXPECT_EQ(recorder->sent[afterEdits - 1].frame[21], 24);
-    QTRY_VERIFY_WITH_TIMEOUT(session->pollTimer().isActive(), 1000);
-    QTRY_VERIFY_WITH_TIMEOUT(rack().units()[0].state().inputGain[3] == 24, 1000);
+    ASSERT_EVENTUALLY(session->pollTimer().isActive(), 1000);
+    ASSERT_EVENTUALLY(rack().units()[0].state().inputGain[3] == 24, 1000);
     EXPECT_FALSE(session->state().gainsSaved);
 }
 
@@ -205,7 +174,7 @@ TEST_F(SessionTest, RoutingEditOfUpperOutputsSendsOneRangeFrame) {
     // Outputs from 192 on send the whole table.
     session->command(command_id::routingEdit, (192 << 8) | 200);
     EXPECT_EQ(recorder->sent.back().frame.size(), 787u);
-    QTRY_VERIFY_WITH_TIMEOUT(rack().units()[0].state().routeSource[40] == 7, 1000);
+    ASSERT_EVENTUALLY(rack().units()[0].state().routeSource[40] == 7, 1000);
 }
 
 TEST_F(SessionTest, FactoryResetKeepsItsPausesWithoutStallingTheLoop) {
@@ -223,7 +192,7 @@ TEST_F(SessionTest, FactoryResetKeepsItsPausesWithoutStallingTheLoop) {
     clock.start();
     session->command(command_id::factoryDefaults);
     EXPECT_FALSE(session->pollTimer().isActive());
-    QTRY_VERIFY_WITH_TIMEOUT(!session->bulkTransfer(), 5000);
+    ASSERT_EVENTUALLY(!session->bulkTransfer(), 5000);
     const qint64 took = clock.elapsed();
     probe.stop();
 
@@ -241,7 +210,7 @@ TEST_F(SessionTest, FactoryResetKeepsItsPausesWithoutStallingTheLoop) {
     EXPECT_GE(frames[75].atMs - frames[12].atMs, 63 * 20 - 5);
     EXPECT_GE(took, 1300);
     EXPECT_LE(longestGap, 20);
-    QTRY_VERIFY_WITH_TIMEOUT(session->pollTimer().isActive(), 2000);
+    ASSERT_EVENTUALLY(session->pollTimer().isActive(), 2000);
     EXPECT_EQ(rack().units()[0].state().at(param::fanSlowTemp), 30);
 }
 
@@ -274,7 +243,7 @@ TEST_F(SessionTest, DisconnectEmptiesTheSelectorAndMarksUnitsOffline) {
 TEST_F(SessionTest, FailedSendDisconnects) {
     connectToDemo({12});
     recorder->failWith = -1;
-    QTRY_VERIFY_WITH_TIMEOUT(!session->state().isConnected, 2000);
+    ASSERT_EVENTUALLY(!session->state().isConnected, 2000);
 }
 
 TEST_F(SessionTest, FailedOpenLeavesTheSessionDisconnected) {

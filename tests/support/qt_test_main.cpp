@@ -1,5 +1,5 @@
 // One QCoreApplication for the whole test process, so tests can run the event
-// loop (QSignalSpy::wait, QTRY_*).
+// loop (QSignalSpy::wait, QTest::qWaitFor).
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "transports/midi_line.h"
 #include "transports/network_daemons.h"
 #include "transports/serial_line.h"
-#include "transports/shutdown_signals.h"
+#include "transports/unix_signals.h"
 
 #include "unit/options.h"
 
@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 
+#include <csignal>
 #include <cstdio>
 #include <string_view>
 #include <vector>
@@ -82,9 +83,7 @@ int main(int argc, char** argv) {
     const Options& o = *line.options;
 
     QCoreApplication app(argc, argv);
-    ShutdownSignals shutdown;
-    QObject::connect(&shutdown, &ShutdownSignals::requested, &app,
-                     [](int) { QCoreApplication::quit(); });
+    UnixSignals unixSignals;
 
     QString error;
     std::unique_ptr<QObject> transport;
@@ -138,6 +137,13 @@ int main(int argc, char** argv) {
     if (const QString faults = faultSummary(o.faults); !faults.isEmpty()) {
         say(QStringLiteral("faults: %1").arg(faults));
     }
+    QObject::connect(&unixSignals, &UnixSignals::requested, &app, [&transport](int number) {
+        if (number != SIGUSR1) {
+            QCoreApplication::quit();
+        } else if (auto* daemons = qobject_cast<NetworkDaemons*>(transport.get())) {
+            daemons->withdrawNext();
+        }
+    });
     say(QStringLiteral("ready"));
     const int rc = QCoreApplication::exec();
     transport.reset(); // withdraws the daemons while the loop's sockets still exist

@@ -72,7 +72,8 @@ bool MidiLine::start(QString& error) {
         }
         failures << why;
     }
-    error = QStringLiteral("no MIDI backend could open a virtual port (%1)")
+    error = QStringLiteral("no MIDI backend could open a virtual port (%1); for JACK, start a "
+                           "server first, for example: jackd -d dummy -r 48000 -p 256")
                 .arg(failures.isEmpty() ? QStringLiteral("none compiled in") : failures.join("; "));
     return false;
 }
@@ -87,8 +88,14 @@ void MidiLine::onMessage(double, std::vector<unsigned char>* message, void* self
 void MidiLine::received(const std::vector<unsigned char>& bytes) {
     // Through the assembler, because a backend may join a calibration message
     // (which ends in 0x7F, not 0xF7) to the message after it.
+    const std::size_t dropped = assembler_.discarded();
     for (const Frame& f : assembler_.feed(bytes)) {
         driver_->receive(f);
+    }
+    if (options_.trace && assembler_.discarded() > dropped) {
+        traceText(QStringLiteral("midi"), true,
+                  QStringLiteral("%1 byte(s) outside any frame dropped")
+                      .arg(assembler_.discarded() - dropped));
     }
 }
 

@@ -141,6 +141,15 @@ void NetworkDaemons::withdraw(int daemon) {
     say(QStringLiteral("daemon %1 on port %2 withdrawn").arg(daemon).arg(d.port));
 }
 
+void NetworkDaemons::withdrawNext() {
+    for (int i = 0; i < daemonCount(); ++i) {
+        if (daemons_[static_cast<std::size_t>(i)].socket) {
+            withdraw(i);
+            return;
+        }
+    }
+}
+
 void NetworkDaemons::withdrawAll() {
     for (int i = 0; i < daemonCount(); ++i) {
         withdraw(i);

@@ -30,6 +30,8 @@ public:
     // "VV" + port, then the daemon stops serving. Harmless for a daemon already gone.
     void withdraw(int daemon);
     void withdrawAll();
+    // The first daemon still serving withdraws (SIGUSR1).
+    void withdrawNext();
 
     int daemonCount() const { return static_cast<int>(daemons_.size()); }
     quint16 port(int daemon) const { return daemons_[static_cast<std::size_t>(daemon)].port; }

@@ -93,8 +93,14 @@ bool SerialLine::openDevice(QString& error) {
 
 void SerialLine::bytesArrived(const QByteArray& bytes) {
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
+    const std::size_t dropped = assembler_.discarded();
     for (const Frame& f : assembler_.feed({data, static_cast<std::size_t>(bytes.size())})) {
         driver_->receive(f);
+    }
+    if (options_.trace && assembler_.discarded() > dropped) {
+        traceText(QStringLiteral("serial"), true,
+                  QStringLiteral("%1 byte(s) outside any frame dropped")
+                      .arg(assembler_.discarded() - dropped));
     }
 }
 

@@ -97,9 +97,9 @@ CommandLine parseCommandLine(std::span<const std::string_view> args) {
             return std::nullopt;
         };
 
-        if (arg == "--help" || arg == "-h") {
+        if (arg == "--help" || arg == "-h" || arg == "--version") {
             CommandLine c;
-            c.help = true;
+            (arg == "--version" ? c.version : c.help) = true;
             return c;
         }
         if (arg == "--trace") {
@@ -374,7 +374,10 @@ std::string helpText(std::string_view program) {
            "                          at offset OFF, or a byte between the markers.\n"
            "  --byte-gap MS           (serial) write replies one byte at a time, MS apart.\n"
            "  --withdraw-after SEC[:D] (network) daemon D (default 0) says \"VV\" and stops\n"
-           "                          after SEC seconds; repeat for more daemons.\n";
+           "                          after SEC seconds; repeat for more daemons.\n"
+           "\n"
+           "Signals: SIGINT and SIGTERM end the emulator (withdrawing its daemons);\n"
+           "SIGUSR1 makes the first daemon still serving withdraw (network).\n";
 }
 
 } // namespace varento::emu

@@ -63,6 +63,8 @@ float SignalModel::sourceDb(int source) const {
 }
 
 std::uint8_t levelCodeFromDb(float db) {
+    // Decoded levels rise with the code (0x68 pinned to 0 dB keeps the order),
+    // so the nearest code is next to where `db` would be inserted.
     static const auto table = [] {
         std::array<float, 128> levels{};
         for (std::size_t c = 0; c < levels.size(); ++c) {
@@ -70,19 +72,16 @@ std::uint8_t levelCodeFromDb(float db) {
         }
         return levels;
     }();
-    if (std::isnan(db) || db <= table[0]) {
+    if (std::isnan(db) || db <= table.front()) {
         return 0;
     }
-    std::uint8_t best = 0;
-    float bestDistance = std::numeric_limits<float>::infinity();
-    for (std::size_t c = 0; c < table.size(); ++c) {
-        const float distance = std::fabs(table[c] - db);
-        if (distance < bestDistance) {
-            bestDistance = distance;
-            best = static_cast<std::uint8_t>(c);
-        }
+    const auto above = std::lower_bound(table.begin(), table.end(), db);
+    if (above == table.end()) {
+        return static_cast<std::uint8_t>(table.size() - 1);
     }
-    return best;
+    const auto below = above - 1;
+    const auto nearest = db - *below <= *above - db ? below : above;
+    return static_cast<std::uint8_t>(nearest - table.begin());
 }
 
 } // namespace varento::emu

@@ -1,4 +1,4 @@
-#include "shutdown_signals.h"
+#include "unix_signals.h"
 
 #include <csignal>
 #include <sys/socket.h>
@@ -17,7 +17,7 @@ extern "C" void onSignal(int number) {
 
 } // namespace
 
-ShutdownSignals::ShutdownSignals(QObject* parent) : QObject(parent) {
+UnixSignals::UnixSignals(QObject* parent) : QObject(parent) {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, pipeFds) != 0) {
         return;
     }
@@ -34,11 +34,13 @@ ShutdownSignals::ShutdownSignals(QObject* parent) : QObject(parent) {
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGUSR1, &action, nullptr);
 }
 
-ShutdownSignals::~ShutdownSignals() {
+UnixSignals::~UnixSignals() {
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
+    std::signal(SIGUSR1, SIG_DFL);
     notifier_.reset();
     ::close(pipeFds[0]);
     ::close(pipeFds[1]);

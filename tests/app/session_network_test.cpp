@@ -1,0 +1,116 @@
+// A whole session over the network link against varento-emu acting as two
+// daemons, inside the private network namespace.
+#include "app/link_set.h"
+#include "app/session.h"
+#include "links/network_link.h"
+#include "support/emulator_process.h"
+#include "support/netns.h"
+#include "support/scripted_interaction.h"
+#include "support/wait.h"
+#include "unit/emulated_unit.h"
+#include "unit/unit_config.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+#include <gtest/gtest.h>
+
+using namespace varento;
+using namespace varento::testing;
+
+namespace {
+
+const emu::UnitConfig kUnits[] = {
+    {12, *emu::parseUid("0102030405060708090A0B0C0D0E0F00"), 6, 6, 0},
+    {14, *emu::parseUid("0203040506070809000A0B0C0D0E0F01"), 6, 6, 1},
+    {11, *emu::parseUid("0304050607080900010A0B0C0D0E0F02"), 6, 6, 1},
+};
+
+class SessionNetwork : public ::testing::Test {
+protected:
+    void SetUp() override {
+        VARENTO_REQUIRE_NETNS();
+        QStringList args{"network", "--daemons", "2", "--data-port", "17401"};
+        for (const emu::UnitConfig& unit : kUnits) {
+            args << "--unit" << QString::fromStdString(emu::unitConfigText(unit));
+        }
+        ASSERT_TRUE(emulator.start(args)) << emulator.problem();
+        session = std::make_unique<Session>(
+            ui, SessionPaths{dir.path().toStdString(), dir.path().toStdString()});
+        session->links().network().setQueryBurst(10, 20);
+        session->command(command_id::enableNetwork);
+        ASSERT_TRUE(session->state().networkMode);
+    }
+
+    QTemporaryDir dir;
+    EmulatorProcess emulator;
+    ScriptedInteraction ui;
+    std::unique_ptr<Session> session;
+};
+
+} // namespace
+
+TEST_F(SessionNetwork, SweepsBothDaemonsAndGathersEveryUnit) {
+    session->connectOrDisconnect();
+    ASSERT_EVENTUALLY(session->unitsGathered(), 15000);
+    ASSERT_EQ(session->discovered().count(), 3);
+    EXPECT_EQ(session->links().daemonCount(), 2);
+    for (const emu::UnitConfig& config : kUnits) {
+        const emu::EmulatedUnit reference(config, 1);
+        const DeviceRecord* node = session->current().uid == config.uid
+                                       ? &session->current()
+                                       : session->discovered().find(config.uid);
+        ASSERT_NE(node, nullptr);
+        EXPECT_EQ(node->model, config.model);
+        EXPECT_EQ(node->daemonIndex, config.daemon.value_or(0));
+        EXPECT_EQ(node->awaitingData, 0);
+        EXPECT_TRUE(std::equal(node->routeSource.begin(), node->routeSource.begin() + 192,
+                               reference.state().routeSource.begin()));
+        EXPECT_EQ(node->inputGain, reference.state().inputGain);
+        EXPECT_EQ(node->at(param::ioOptions), reference.parameterValue(param::ioOptions));
+    }
+
+    // A unit behind the other daemon: the link follows it before the next poll.
+    const int selector = [&] {
+        const QStringList items = session->unitSelectorItems();
+        for (int i = 0; i < items.size(); ++i) {
+            if (items[i].startsWith("VARENTO.LC")) {
+                return i;
+            }
+        }
+        return -1;
+    }();
+    ASSERT_GE(selector, 0);
+    session->command(command_id::deviceCombo, selector);
+    EXPECT_EQ(session->current().model, 11);
+    EXPECT_EQ(session->links().selectedDaemon(), 1);
+    QSignalSpy levels(session.get(), &Session::levelsChanged);
+    EXPECT_TRUE(levels.wait(3000));
+}
+
+TEST_F(SessionNetwork, SilentUnitShowsNoResponseAndRecovers) {
+    session->connectOrDisconnect();
+    ASSERT_EVENTUALLY(session->unitsGathered(), 15000);
+    QSignalSpy texts(session.get(), &Session::statusTextChanged);
+    ::kill(static_cast<pid_t>(emulator.processId()), SIGSTOP);
+    QTest::qWait(300);
+    session->supervisionTick();
+    session->supervisionTick();
+    EXPECT_EQ(texts.last().at(1).toString(), "\tNo Response!");
+    ::kill(static_cast<pid_t>(emulator.processId()), SIGCONT);
+    ASSERT_EVENTUALLY((session->supervisionTick(),
+                              texts.last().at(1).toString() == "\tConnected"),
+                             3000);
+}
+
+TEST_F(SessionNetwork, WithdrawalDisconnects) {
+    session->connectOrDisconnect();
+    ASSERT_EVENTUALLY(session->unitsGathered(), 15000);
+    QSignalSpy connected(session.get(), &Session::connectedChanged);
+    emulator.stop(); // its daemons withdraw
+    ASSERT_EVENTUALLY(!session->state().isConnected, 5000);
+    EXPECT_EQ(session->deviceList().onlineCount(), 0);
+}
