@@ -70,7 +70,7 @@ protected:
     QTemporaryDir dataDir;
 };
 
-// The emulator on a private network, until the test ends.
+// The emulator, until the test ends.
 class Emulator {
 public:
     explicit Emulator(const QStringList& args) {
@@ -90,6 +90,10 @@ public:
         }
     }
     bool ready() const { return output_.contains("ready\n"); }
+    // The pseudo-terminal of "serial --pty".
+    QString serialPath() const {
+        return QRegularExpression("serial: (\\S+)").match(output_).captured(1);
+    }
 
 private:
     QProcess process_;
@@ -234,4 +238,17 @@ TEST_F(Commands, NetworkLinkThroughTheEmulatedDaemon) {
     const QJsonArray units = json(run)["units"].toArray();
     ASSERT_EQ(units.size(), 3);
     EXPECT_EQ(units[2].toObject()["uid"].toString(), kLc);
+}
+
+TEST_F(Commands, SerialLinkOverAPseudoTerminal) {
+    const Emulator emulator({"serial", "--pty"});
+    ASSERT_TRUE(emulator.ready());
+    ASSERT_FALSE(emulator.serialPath().isEmpty());
+    const Outcome run =
+        cli({"--link", "serial:" + emulator.serialPath() + "@115200", "--json", "dump", kLc});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QJsonArray units = json(run)["units"].toArray();
+    ASSERT_EQ(units.size(), 1);
+    EXPECT_EQ(units[0].toObject()["typeName"].toString(), "VARENTO.LC");
+    EXPECT_EQ(units[0].toObject()["levelDb"].toArray().size(), 128);
 }

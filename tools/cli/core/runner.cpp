@@ -216,7 +216,8 @@ bool Runner::gatherAll() {
             graceStarted = true;
             grace.start(kGatheringGraceMs);
         }
-        return all || graceOver;
+        // The session's own end of gathering comes with the last unit's reply.
+        return all || graceOver || session_.unitsGathered();
     };
     QObject context;
     connect(&grace, &QTimer::timeout, &context, [&] {
