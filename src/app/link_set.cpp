@@ -97,15 +97,24 @@ void LinkSet::close() {
 }
 
 int LinkSet::send(std::span<const std::uint8_t> frame) {
-    if (override_ != nullptr) {
-        return open_ ? override_->send(frame) : 0;
+    if (!open_) {
+        return 0;
     }
-    FrameBuffer buffer{};
-    const std::size_t length = std::min(frame.size(), buffer.size());
-    std::copy_n(frame.begin(), length, buffer.begin());
-    const SendLinks links{midi_.get(), network_.get(), serial_.get()};
-    const LinkFlags flags{midiMode_ ? 1 : 0, networkMode_ ? 1 : 0};
-    return sendFrame(buffer, static_cast<std::int32_t>(length), open_, flags, links);
+    int result = 0;
+    if (override_ != nullptr) {
+        result = override_->send(frame);
+    } else {
+        FrameBuffer buffer{};
+        const std::size_t length = std::min(frame.size(), buffer.size());
+        std::copy_n(frame.begin(), length, buffer.begin());
+        const SendLinks links{midi_.get(), network_.get(), serial_.get()};
+        const LinkFlags flags{midiMode_ ? 1 : 0, networkMode_ ? 1 : 0};
+        result = sendFrame(buffer, static_cast<std::int32_t>(length), open_, flags, links);
+    }
+    emit frameSent(QByteArray(reinterpret_cast<const char*>(frame.data()),
+                              static_cast<qsizetype>(frame.size())),
+                   result);
+    return result;
 }
 
 void LinkSet::reportError(int code) { varento::reportError(interaction_, code); }

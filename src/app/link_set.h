@@ -59,6 +59,9 @@ public:
 
 signals:
     void frameReceived(const QByteArray& frame);
+    // Every frame handed to the open link, with the link's result; monitors watch
+    // the wire through this and frameReceived.
+    void frameSent(const QByteArray& frame, int result);
     void opened(int result);
     void statusTextChanged(int field, const QString& text);
     // A daemon announced itself: units found before are forgotten.

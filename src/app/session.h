@@ -152,6 +152,9 @@ public:
     void sendCalibration();
     void sendRoutingAll();
     void sendAllGains(int pauseMs);
+    // One parameter of the current unit as a single edit: polling pauses, one
+    // set-parameters frame with its byte as stored.
+    void sendParameter(int number);
     void resetToFactoryDefaults();
 
     // Emulated units in-process stand in for every link (no socket is opened);

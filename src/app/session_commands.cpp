@@ -312,6 +312,14 @@ void Session::sendAllGains(int pauseMs) {
     sendSequence(std::move(steps));
 }
 
+void Session::sendParameter(int number) {
+    pausePolling();
+    sendOne(buildSetParam(sendBuffer_, current_, number));
+    state_.bulkTransfer = false;
+    state_.settingsSaved = false;
+    updateTitleMarker();
+}
+
 void Session::resetToFactoryDefaults() {
     if (!state_.isConnected) {
         return;

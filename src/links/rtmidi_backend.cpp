@@ -3,6 +3,7 @@
 #include <RtMidi.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 
 namespace varento {
@@ -157,6 +158,25 @@ private:
 
 } // namespace
 
+// A computer without a MIDI system: no devices, and opening says why. Asking the
+// ALSA backend there only fills standard error with its complaints.
+class NoMidiBackend final : public MidiBackend {
+public:
+    std::vector<std::string> inputNames() override { return {}; }
+    std::vector<std::string> outputNames() override { return {}; }
+    Result openInput(int, InputCallback) override { return unavailable(); }
+    Result closeInput() override { return {}; }
+    Result openOutput(int) override { return unavailable(); }
+    Result closeOutput() override { return {}; }
+    Result send(std::span<const std::uint8_t>) override { return unavailable(); }
+
+private:
+    static Result unavailable() {
+        return {false, "No MIDI system was found on this computer (no ALSA sequencer). "
+                       "Set VARENTO_MIDI_API=jack to use a JACK server."};
+    }
+};
+
 std::unique_ptr<MidiBackend> makeRtMidiBackend(const std::string& api) {
     std::string name = api;
     if (name.empty()) {
@@ -164,6 +184,12 @@ std::unique_ptr<MidiBackend> makeRtMidiBackend(const std::string& api) {
             name = env;
         }
     }
+#ifdef __linux__
+    std::error_code error;
+    if (name.empty() && !std::filesystem::exists("/dev/snd/seq", error)) {
+        return std::make_unique<NoMidiBackend>();
+    }
+#endif
     const RtMidi::Api chosen =
         name.empty() ? RtMidi::UNSPECIFIED : RtMidi::getCompiledApiByName(name);
     return std::make_unique<RtMidiBackend>(chosen);

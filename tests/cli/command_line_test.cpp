@@ -1,0 +1,132 @@
+#include "core/command_line.h"
+#include "core/text_format.h"
+
+#include <gtest/gtest.h>
+
+using namespace varento;
+using namespace varento::cli;
+
+namespace {
+
+const QString kUid = "0c0201000a050f030b0804060e0d0701";
+
+ParsedCommandLine parse(const QString& line) {
+    return parseCommandLine(line.split(' ', Qt::SkipEmptyParts));
+}
+
+CommandLine lineOf(const QString& text) {
+    const ParsedCommandLine parsed = parse(text);
+    EXPECT_TRUE(parsed.line) << text.toStdString() << ": " << parsed.error.toStdString();
+    return parsed.line.value_or(CommandLine{});
+}
+
+// The usage error for `line`, or "" when it parses.
+std::string errorOf(const QString& line) {
+    const ParsedCommandLine parsed = parse(line);
+    EXPECT_EQ(parsed.line.has_value(), parsed.error.isEmpty()) << line.toStdString();
+    return parsed.error.toStdString();
+}
+
+} // namespace
+
+TEST(CommandLine, OptionsOnEitherSideOfTheCommand) {
+    const auto parsed = parse("--json dump " + kUid + " --link demo:5 --timeout 2.5");
+    ASSERT_TRUE(parsed.line) << parsed.error.toStdString();
+    const CommandLine& line = *parsed.line;
+    EXPECT_EQ(line.command, Command::Dump);
+    EXPECT_TRUE(line.json);
+    EXPECT_EQ(line.link.kind, LinkKind::Demo);
+    EXPECT_EQ(line.link.demoUnits, 5);
+    EXPECT_EQ(line.timeoutMs, 2500);
+    EXPECT_EQ(line.uid, parseUidHex(kUid.toUpper().toStdString())); // either case
+    EXPECT_FALSE(lineOf("dump all").uid);
+    EXPECT_EQ(lineOf("dump --link=network").link.kind, LinkKind::Network);
+}
+
+TEST(CommandLine, UnitCommands) {
+    const auto set = lineOf("set " + kUid + " fanslowtemp 0x28");
+    EXPECT_EQ(set.parameter, 6);
+    EXPECT_EQ(set.value, 40);
+    EXPECT_EQ(lineOf("set " + kUid + " 21 64").parameter, 21);
+
+    const auto route = lineOf("route " + kUid + " 191 none");
+    EXPECT_EQ(route.index, 191);
+    EXPECT_EQ(route.value, 255);
+
+    // Channel gains are signed dB on the wire as one byte.
+    EXPECT_EQ(lineOf("gain " + kUid + " 100 -6").value, 250);
+    EXPECT_EQ(lineOf("gain " + kUid + " 35 3").value, 3);
+
+    const auto load = lineOf("preset load " + kUid + " show.vpf --matrix");
+    EXPECT_EQ(load.command, Command::PresetLoad);
+    EXPECT_EQ(load.part, PresetPart::Matrix);
+    EXPECT_EQ(load.file, "show.vpf");
+    EXPECT_EQ(lineOf("preset load " + kUid + " show.vpf").part, PresetPart::All);
+
+    const auto project =
+        lineOf("project load show.vrj --gains --map " + kUid + "=0E0201000A050F030B0804060E0D0702");
+    EXPECT_EQ(project.part, PresetPart::Gains);
+    ASSERT_EQ(project.replacements.size(), 1u);
+    EXPECT_EQ(project.replacements[0].second.bytes[0], 0x0E);
+
+    EXPECT_EQ(lineOf("monitor 1.5").seconds, 1.5);
+    EXPECT_EQ(lineOf("decode F0 0E F7").hexFrames.size(), 3);
+    EXPECT_EQ(lineOf("help").command, Command::Help);
+}
+
+TEST(CommandLine, UsageErrors) {
+    const std::pair<QString, std::string> cases[] = {
+        {"dump 0c02", "is not a unit id"},
+        {"dump 8C0201000A050F030B0804060E0D0701", "each byte 00..7F"},
+        {"set " + kUid + " temperature 5", "reported by the unit and cannot be set"},
+        {"set " + kUid + " 9 5", "calibration"},
+        {"set " + kUid + " 26 5", "does not exist"},
+        {"set " + kUid + " volume 5", "is not a parameter"},
+        {"set " + kUid + " 0 128", "0..127"},
+        {"set " + kUid + " 0", "needs UID PARAM VALUE"},
+        {"route " + kUid + " 192 5", "0..191"},
+        {"route " + kUid + " 3 256", "0..255 or \"none\""},
+        {"gain " + kUid + " 3 70", "8..63"},
+        {"gain " + kUid + " 40 4", "0..3"},
+        {"gain " + kUid + " 128 1", "0..127"},
+        {"preset " + kUid, "\"save\" or \"load\""},
+        {"preset save " + kUid + " a.vpf extra", "one too many"},
+        {"preset save " + kUid + " a.vpf --matrix", "go with \"preset load\""},
+        {"preset load " + kUid + " a.vpf --matrix --gains", "only one"},
+        {"project load a.vrj --settings", "--gains or --all"},
+        {"discover --map " + kUid, "FROM=TO"},
+        {"discover --hex", "goes with \"monitor\""},
+        {"discover --timeout 0", "above 0"},
+        {"discover --link", "needs a value"},
+        {"discover --link serial:", "not a link"},
+        {"discover --link serial:@9600", "a port and a baud rate"},
+        {"discover --link midi:1", "an input and an output"},
+        {"discover --link demo:99", "0..64"},
+        {"discover --verbose", "is not an option"},
+        {"frobnicate", "is not a command"},
+        {"monitor soon", "not a number of seconds"},
+        {"decode", "at least one frame"},
+        {"--json", "No command given"},
+    };
+    for (const auto& [line, expected] : cases) {
+        EXPECT_NE(errorOf(line).find(expected), std::string::npos)
+            << line.toStdString() << " -> " << errorOf(line);
+    }
+}
+
+TEST(CommandLine, Links) {
+    QString error;
+    const auto serial = parseLink("serial:/dev/ttyUSB0@57600", error);
+    ASSERT_TRUE(serial);
+    EXPECT_EQ(serial->kind, LinkKind::Serial);
+    EXPECT_EQ(serial->serialPort, "/dev/ttyUSB0");
+    EXPECT_EQ(serial->baudRate, 57600);
+    EXPECT_EQ(parseLink("serial:COM3", error)->baudRate, 115200);
+    const auto midi = parseLink("midi:VARENTO Emulator/2", error);
+    ASSERT_TRUE(midi);
+    EXPECT_EQ(midi->midiIn, "VARENTO Emulator");
+    EXPECT_EQ(midi->midiOut, "2");
+    EXPECT_EQ(parseLink("demo", error)->demoUnits, 3);
+    EXPECT_EQ(parseLink("demo:0", error)->demoUnits, 0);
+    EXPECT_FALSE(parseLink("network:7777", error));
+}

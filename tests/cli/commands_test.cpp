@@ -1,0 +1,254 @@
+// The real varento-cli program, run as a script would run it.
+#include "support/netns.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <iostream>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+const QString kLc = "0B0201000A050F030B0804060E0D0703";
+
+struct Outcome {
+    int exitCode = -1;
+    QString out;
+    QString err;
+    qint64 ms = 0;
+};
+
+class Commands : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dataDir.isValid()); }
+
+    Outcome cli(const QStringList& args, const QByteArray& input = {}) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("VARENTO_DATA_DIR", dataDir.path());
+        process.setProcessEnvironment(env);
+        QElapsedTimer clock;
+        clock.start();
+        process.start(VARENTO_CLI_PATH, args);
+        EXPECT_TRUE(process.waitForStarted());
+        process.write(input);
+        process.closeWriteChannel();
+        EXPECT_TRUE(process.waitForFinished(30000)) << args.join(' ').toStdString();
+        Outcome run;
+        run.ms = clock.elapsed();
+        run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        run.out = QString::fromUtf8(process.readAllStandardOutput());
+        run.err = QString::fromUtf8(process.readAllStandardError());
+        return run;
+    }
+
+    QString write(const QString& name, const Bytes& bytes) {
+        QFile f(dataDir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+        return f.fileName();
+    }
+
+    static QJsonObject json(const Outcome& run) {
+        QJsonParseError error;
+        const QJsonDocument doc = QJsonDocument::fromJson(run.out.toUtf8(), &error);
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << run.out.toStdString();
+        return doc.object();
+    }
+
+    QTemporaryDir dataDir;
+};
+
+// The emulator, until the test ends.
+class Emulator {
+public:
+    explicit Emulator(const QStringList& args) {
+        process_.start(VARENTO_EMU_PATH, args);
+        QElapsedTimer clock;
+        clock.start();
+        while (!output_.contains("ready\n") && clock.elapsed() < 10000 &&
+               process_.waitForReadyRead(10000)) {
+            output_ += QString::fromUtf8(process_.readAllStandardOutput());
+        }
+    }
+    ~Emulator() {
+        process_.terminate(); // SIGTERM: the daemons withdraw
+        if (!process_.waitForFinished(5000)) {
+            process_.kill();
+            process_.waitForFinished(1000);
+        }
+    }
+    bool ready() const { return output_.contains("ready\n"); }
+    // The pseudo-terminal of "serial --pty".
+    QString serialPath() const {
+        return QRegularExpression("serial: (\\S+)").match(output_).captured(1);
+    }
+
+private:
+    QProcess process_;
+    QString output_;
+};
+
+} // namespace
+
+TEST_F(Commands, DumpAllOfThreeDemoUnitsInUnderFiveSeconds) {
+    const Outcome run = cli({"--link", "demo", "--json", "dump", "all"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    std::cout << "dump all of 3 demo units: " << run.ms << " ms\n";
+    EXPECT_LT(run.ms, 5000);
+    const QJsonArray units = json(run)["units"].toArray();
+    ASSERT_EQ(units.size(), 3);
+    for (const auto value : units) {
+        const QJsonObject unit = value.toObject();
+        EXPECT_EQ(unit["routeSource"].toArray().size(), 192);
+        EXPECT_EQ(unit["routeFlags"].toArray().size(), 192);
+        EXPECT_EQ(unit["inputGain"].toArray().size(), 32);
+        EXPECT_EQ(unit["inputSwitch"].toArray().size(), 32);
+        EXPECT_EQ(unit["channelGain"].toArray().size(), 64);
+        EXPECT_EQ(unit["levelDb"].toArray().size(), 128);
+        EXPECT_EQ(unit["labels"].toArray().size(), 388);
+        EXPECT_TRUE(unit["parameters"].toObject().contains("clockRate"));
+        EXPECT_EQ(unit["userName"].toString(), unit["uid"].toString()); // a new entry's name
+    }
+    EXPECT_EQ(units[2].toObject()["typeName"].toString(), "VARENTO.LC");
+    EXPECT_EQ(units[2].toObject()["position"].toInt(), 3);
+    EXPECT_EQ(units[0].toObject()["labels"].toArray()[0].toString(), "AES 1 IN");
+    EXPECT_EQ(units[0].toObject()["parameters"].toObject()["clockRate"].toInt(), 0x10);
+    // The device list now knows the units: the next run shows their positions.
+    EXPECT_TRUE(QFile::exists(dataDir.filePath("devlist.mv")));
+}
+
+TEST_F(Commands, DiscoverOneUnitOfADemo) {
+    const Outcome run = cli({"discover", "--link", "demo:1"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << run.out.toStdString();
+    EXPECT_TRUE(lines[0].startsWith("uid "));
+    EXPECT_TRUE(lines[1].contains("  VARENTO 2  ")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].contains("  6.6  ")) << lines[1].toStdString();
+}
+
+TEST_F(Commands, ExitStatusesAndOneSentenceOnStandardError) {
+    struct Case {
+        QStringList args;
+        int exitCode;
+        QString err;
+    };
+    const Case cases[] = {
+        {{"--link", "demo", "dump", "0102030405060708090A0B0C0D0E0F00"},
+         1,
+         "varento-cli: No unit with the id 0102030405060708090A0B0C0D0E0F00 answered"},
+        {{"--link", "demo:0", "--timeout", "0.3", "discover"},
+         1,
+         "varento-cli: No unit answered within 0.3 s.\n"},
+        {{"--link", "demo", "gain", kLc, "3", "99"},
+         2,
+         "varento-cli: An input gain must be a number 8..63, not \"99\".\n"},
+        {{"dump", "--frobnicate"}, 2, "varento-cli: \"--frobnicate\" is not an option"},
+        {{"show", dataDir.filePath("missing.vpf")}, 3, "varento-cli: Cannot read "},
+        {{"show", write("damaged.vpf",
+                        {'K', 'E', 'L', 'T', 'A', 0x10, 2, 0, 3, 5, 0, 0, 0xA0, 0x02, 0, 0, 0x10})},
+         3,
+         "damaged.vpf: Wrong data size information.\n"},
+    };
+    for (const Case& c : cases) {
+        const Outcome run = cli(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains(c.err)) << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+        EXPECT_FALSE(run.err.contains("\r")); // no progress when standard error is a file
+    }
+    const Outcome help = cli({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.startsWith("Usage: varento-cli"));
+}
+
+TEST_F(Commands, ShowAndDecodeHandBuiltBytes) {
+    Bytes preset{'K', 'E', 'L', 'T', 'A', 0x10, 2, 0, 3, 5, 0, 0, 0xA0, 0x02, 0, 0};
+    preset.resize(16 + 672, 0);
+    preset[16 + 16] = 0x28; // clockRate 88.2 kHz
+    preset[16 + 288 + 31] = 63;
+    const Outcome shown = cli({"--json", "show", write("show.vpf", preset)});
+    ASSERT_EQ(shown.exitCode, 0) << shown.err.toStdString();
+    const QJsonObject block = json(shown)["block"].toObject();
+    EXPECT_EQ(block["clockRate"].toInt(), 0x28);
+    EXPECT_EQ(block["inputGain"].toArray()[31].toInt(), 63);
+    EXPECT_EQ(block["dataLength"].toInt(), 672);
+
+    const Outcome text = cli({"show", dataDir.filePath("show.vpf")});
+    EXPECT_TRUE(text.out.contains("clockRate (0)            0x28  40  88.2 kHz, internal clock"))
+        << text.out.toStdString();
+
+    const Outcome decoded =
+        cli({"--json", "decode", "F0 0B02 0100 0A05 0F03 0B08 0406 0E0D 0703 20 06 28 F7", "-"},
+            "# a reply, as a monitor prints it\n"
+            "F0 0B 02 01 00 0A 05 0F 03 0B 08 04 06 0E 0D 07 03 30 17 2B F7\n");
+    ASSERT_EQ(decoded.exitCode, 0) << decoded.err.toStdString();
+    const QJsonArray frames = json(decoded)["frames"].toArray();
+    ASSERT_EQ(frames.size(), 2);
+    const QJsonObject set = frames[0].toObject();
+    EXPECT_EQ(set["uid"].toString(), kLc);
+    EXPECT_EQ(set["parameters"].toArray()[0].toObject()["name"].toString(), "fanSlowTemp");
+    EXPECT_EQ(set["parameters"].toArray()[0].toObject()["value"].toInt(), 40);
+    const QJsonObject reply = frames[1].toObject();
+    EXPECT_EQ(reply["direction"].toString(), "reply");
+    EXPECT_EQ(reply["parameters"].toArray()[0].toObject()["name"].toString(), "temperature");
+    EXPECT_EQ(reply["handlerResult"].toInt(), 0);
+}
+
+TEST_F(Commands, LabelsGoOutAndComeBack) {
+    const QString exported = dataDir.filePath("labels.txt");
+    Outcome run = cli({"--link", "demo", "labels", "export", kLc, exported});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    QFile file(exported);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    QByteArray text = file.readAll();
+    EXPECT_TRUE(text.startsWith("AES 1 IN\r\nAES 2 IN\r\n"));
+    text.replace(0, 8, "Kick");
+    file.resize(0);
+    file.write(text);
+    file.close();
+
+    run = cli({"--link", "demo", "labels", "import", kLc, exported});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    run = cli({"--link", "demo", "--json", "dump", kLc});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QJsonArray units = json(run)["units"].toArray();
+    ASSERT_EQ(units.size(), 1);
+    EXPECT_EQ(units[0].toObject()["labels"].toArray()[0].toString(), "Kick");
+}
+
+TEST_F(Commands, NetworkLinkThroughTheEmulatedDaemon) {
+    VARENTO_REQUIRE_NETNS();
+    const Emulator emulator({"network", "--data-port", "17861"});
+    ASSERT_TRUE(emulator.ready());
+    const Outcome run = cli({"--link", "network", "--json", "discover"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QJsonArray units = json(run)["units"].toArray();
+    ASSERT_EQ(units.size(), 3);
+    EXPECT_EQ(units[2].toObject()["uid"].toString(), kLc);
+}
+
+TEST_F(Commands, SerialLinkOverAPseudoTerminal) {
+    const Emulator emulator({"serial", "--pty"});
+    ASSERT_TRUE(emulator.ready());
+    ASSERT_FALSE(emulator.serialPath().isEmpty());
+    const Outcome run =
+        cli({"--link", "serial:" + emulator.serialPath() + "@115200", "--json", "dump", kLc});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QJsonArray units = json(run)["units"].toArray();
+    ASSERT_EQ(units.size(), 1);
+    EXPECT_EQ(units[0].toObject()["typeName"].toString(), "VARENTO.LC");
+    EXPECT_EQ(units[0].toObject()["levelDb"].toArray().size(), 128);
+}

@@ -1,0 +1,299 @@
+// Commands run in-process against emulated units, with the wire recorded, a unit
+// that stops answering, and the units' own state to check what arrived.
+#include "core/cli_interaction.h"
+#include "core/command_line.h"
+#include "core/link_setup.h"
+#include "core/runner.h"
+
+#include "app/session.h"
+#include "files/label_store.h"
+#include "files/preset_block.h"
+#include "files/preset_file.h"
+#include "files/project_file.h"
+#include "links/demo_link.h"
+#include "support/recording_link.h"
+#include "unit/emulated_rack.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << text.toStdString();
+}
+
+using namespace varento;
+using namespace varento::cli;
+using namespace varento::testing;
+
+namespace {
+
+const QString kFirst = "0C0201000A050F030B0804060E0D0701";  // VARENTO 2
+const QString kSecond = "0E0201000A050F030B0804060E0D0702"; // VARENTO 2.PX SRC
+const QString kThird = "0B0201000A050F030B0804060E0D0703";  // VARENTO.LC
+
+// Lets the unit list through but nothing else from one unit: found, then silent.
+class SilencingLink : public FrameLink {
+public:
+    SilencingLink(FrameLink& inner, const DeviceUid& silent) : inner_(inner), silent_(silent) {
+        connect(&inner_, &FrameLink::frameReceived, this, [this](const QByteArray& frame) {
+            const bool fromSilent =
+                frame.size() > 17 && frame[17] != 0x0E &&
+                std::equal(silent_.bytes.begin(), silent_.bytes.end(), frame.begin() + 1);
+            if (!fromSilent) {
+                emit frameReceived(frame);
+            }
+        });
+    }
+    int send(std::span<const std::uint8_t> frame) override { return inner_.send(frame); }
+    bool isOpen() const override { return true; }
+
+private:
+    FrameLink& inner_;
+    DeviceUid silent_;
+};
+
+class RunnerTest : public ::testing::Test {
+protected:
+    struct Outcome {
+        int status = -1;
+        QString out;
+        QString err;
+    };
+
+    // Runs one command line over demo units, behind a recorder unless `link` puts
+    // something else in front of them.
+    Outcome run(const QString& args, const std::function<FrameLink*(DemoLink&)>& link = {}) {
+        const ParsedCommandLine parsed = parseCommandLine(args.split(' ', Qt::SkipEmptyParts));
+        EXPECT_TRUE(parsed.line) << parsed.error.toStdString();
+        line = parsed.line.value_or(CommandLine{});
+        Outcome outcome;
+        console.out = [&outcome](const QString& text) { outcome.out += text; };
+        console.err = [&outcome](const QString& text) { outcome.err += text; };
+        ui = std::make_unique<CliInteraction>(console, line.yes);
+        const std::filesystem::path folder = dir.path().toStdString();
+        session = std::make_unique<Session>(*ui, SessionPaths{folder, folder});
+        session->useDemoUnits(demoModels(line.link.demoUnits));
+        DemoLink& demo = *session->demoLink();
+        wrapper.reset(link ? link(demo) : new RecordingLink(demo));
+        recorder = dynamic_cast<RecordingLink*>(wrapper.get());
+        session->useLinkOverride(wrapper.get());
+        Runner runner(*session, *ui, console, line);
+        outcome.status = runner.run();
+        session->shutDown();
+        return outcome;
+    }
+
+    emu::EmulatedUnit& unit(int i) {
+        return session->demoLink()->rack().units()[static_cast<std::size_t>(i)];
+    }
+
+    std::vector<RecordingLink::Sent> sentWith(std::uint8_t command) const {
+        std::vector<RecordingLink::Sent> out;
+        for (const auto& s : recorder->sent) {
+            if (s.frame.size() > 17 && s.frame[17] == command) {
+                out.push_back(s);
+            }
+        }
+        return out;
+    }
+
+    QString file(const QString& name) const { return dir.filePath(name); }
+
+    void write(const QString& path, const std::vector<std::uint8_t>& bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    }
+
+    QTemporaryDir dir;
+    Console console;
+    CommandLine line;
+    std::unique_ptr<CliInteraction> ui;
+    std::unique_ptr<Session> session;
+    std::unique_ptr<FrameLink> wrapper;
+    RecordingLink* recorder = nullptr;
+};
+
+DeviceUid uid(const QString& hex) {
+    DeviceUid u{};
+    for (int i = 0; i < 16; ++i) {
+        u.bytes[static_cast<std::size_t>(i)] =
+            static_cast<std::uint8_t>(hex.mid(2 * i, 2).toUInt(nullptr, 16));
+    }
+    return u;
+}
+
+} // namespace
+
+TEST_F(RunnerTest, DumpNamesTheUnitThatStoppedAnsweringAndPrintsTheOthers) {
+    const Outcome o = run("--link demo --json dump all",
+                          [](DemoLink& demo) { return new SilencingLink(demo, uid(kSecond)); });
+    EXPECT_EQ(o.status, exit_status::noAnswer);
+    EXPECT_TRUE(o.err.contains("varento-cli: Unit " + kSecond + " did not answer."))
+        << o.err.toStdString();
+    const QJsonArray units = QJsonDocument::fromJson(o.out.toUtf8())["units"].toArray();
+    ASSERT_EQ(units.size(), 2);
+    EXPECT_EQ(units[0].toObject()["uid"].toString(), kFirst);
+    EXPECT_EQ(units[1].toObject()["uid"].toString(), kThird);
+    EXPECT_EQ(units[1].toObject()["levelDb"].toArray().size(), 128);
+}
+
+TEST_F(RunnerTest, AUnitThatIsNotThereIsNamedWithThoseThatAre) {
+    const Outcome o = run("--link demo:2 set " + kFirst + " 0 16");
+    EXPECT_EQ(o.status, exit_status::noAnswer);
+    EXPECT_TRUE(
+        o.err.contains("No unit with the id " + kFirst + " answered; the units online are "))
+        << o.err.toStdString();
+    EXPECT_TRUE(sentWith(0x20).empty());
+}
+
+TEST_F(RunnerTest, SetSendsOneParameterFrameAndReadsItBack) {
+    const Outcome o = run("--link demo set " + kSecond + " fanSlowTemp 40");
+    EXPECT_EQ(o.status, exit_status::ok) << o.err.toStdString();
+    const auto sets = sentWith(0x20);
+    ASSERT_EQ(sets.size(), 1u);
+    EXPECT_EQ(sets[0].frame, (std::vector<std::uint8_t>{0xF0, 0x0E, 0x02, 0x01, 0x00, 0x0A, 0x05,
+                                                        0x0F, 0x03, 0x0B, 0x08, 0x04, 0x06, 0x0E,
+                                                        0x0D, 0x07, 0x02, 0x20, 6,    40,   0xF7}));
+    EXPECT_EQ(unit(1).state().at(param::fanSlowTemp), 40);
+    EXPECT_EQ(unit(0).state().at(param::fanSlowTemp), 50); // the others keep theirs
+    EXPECT_EQ(o.out, kSecond + " fanSlowTemp (6) = 0x28, the unit reports 0x28\n");
+}
+
+TEST_F(RunnerTest, RouteAndGainChangeOnlyTheirEntry) {
+    Outcome o = run("--link demo route " + kFirst + " 7 none");
+    EXPECT_EQ(o.status, exit_status::ok) << o.err.toStdString();
+    ASSERT_EQ(sentWith(0x22).size(), 1u);
+    EXPECT_EQ(sentWith(0x22)[0].frame.size(), 23u); // one entry: the range 7..7
+    EXPECT_EQ(unit(0).state().routeSource[7], 255);
+    EXPECT_EQ(unit(0).state().routeSource[8], 8);
+
+    o = run("--link demo gain " + kThird + " 35 3");
+    EXPECT_EQ(o.status, exit_status::ok) << o.err.toStdString();
+    EXPECT_EQ(unit(2).state().inputSwitch[3], 3); // P48 and PAD on input 4
+    const emu::EmulatedRack untouched(emu::defaultUnits());
+    EXPECT_EQ(unit(2).state().inputSwitch[2], untouched.units()[2].state().inputSwitch[2]);
+
+    o = run("--link demo gain " + kThird + " 64 -6");
+    EXPECT_EQ(o.status, exit_status::ok) << o.err.toStdString();
+    EXPECT_EQ(unit(2).state().channelGain[0], 250);
+    EXPECT_TRUE(o.out.endsWith("= -6 dB, the unit reports -6 dB\n")) << o.out.toStdString();
+}
+
+TEST_F(RunnerTest, PresetLoadAsksFirstAndLoadsOnlyThePartChosen) {
+    DeviceRecord preset;
+    resetToPowerOnDefaults(preset);
+    preset.at(param::clockRate) = 0x30;
+    preset.routeSource[0] = 9;
+    write(file("show.vpf"), encodePresetFile(kPresetFileType, buildPresetBlock(preset)));
+
+    Outcome o = run("--link demo preset load " + kFirst + " " + file("show.vpf") + " --settings");
+    EXPECT_EQ(o.status, exit_status::usage);
+    EXPECT_TRUE(o.err.contains("Loading settings will overwrite all settings inside the device. "
+                               "Do you want to continue? Give --yes to answer yes."))
+        << o.err.toStdString();
+    EXPECT_TRUE(sentWith(0x20).empty());
+    EXPECT_EQ(unit(0).state().at(param::clockRate), 0x10);
+
+    o = run("--link demo --yes preset load " + kFirst + " " + file("show.vpf") + " --settings");
+    EXPECT_EQ(o.status, exit_status::ok) << o.err.toStdString();
+    EXPECT_EQ(unit(0).state().at(param::clockRate), 0x30);
+    EXPECT_EQ(unit(0).state().routeSource[0], 0);
+    EXPECT_TRUE(sentWith(0x22).empty());
+
+    // A rejected file never reaches the unit.
+    write(file("bad.vpf"), {'K', 'E', 'L', 'T', 'A', 0x10, 2, 0, 3, 5, 0, 0, 0xFF, 0x02, 0, 0});
+    o = run("--link demo --yes preset load " + kFirst + " " + file("bad.vpf"));
+    EXPECT_EQ(o.status, exit_status::file);
+    EXPECT_TRUE(o.err.contains("bad.vpf: Wrong data size information.")) << o.err.toStdString();
+    EXPECT_TRUE(recorder->sent.empty());
+}
+
+TEST_F(RunnerTest, SavesWriteWhatTheUnitsHold) {
+    Outcome o = run("--link demo preset save " + kThird + " " + file("lc.vpf"));
+    ASSERT_EQ(o.status, exit_status::ok) << o.err.toStdString();
+    const PresetFileContent preset = readPresetFile(file("lc.vpf").toStdString());
+    ASSERT_EQ(preset.error, PresetReadError::None);
+    ASSERT_EQ(preset.data.size(), kPresetBlockSize);
+    DeviceRecord loaded{};
+    applyPresetBlock(preset.data, PresetKind::Gains, loaded);
+    EXPECT_EQ(loaded.inputGain, unit(2).state().inputGain);
+
+    o = run("--link demo preset save " + kThird + " " + file("lc.vpf"));
+    EXPECT_EQ(o.status, exit_status::usage); // replacing it needs --yes
+
+    o = run("--link demo project save " + file("show.vrj"));
+    ASSERT_EQ(o.status, exit_status::ok) << o.err.toStdString();
+    const PresetFileContent project = readPresetFile(file("show.vrj").toStdString());
+    ASSERT_EQ(project.error, PresetReadError::None);
+    const ProjectData data = decodeProjectData(project.data);
+    ASSERT_EQ(data.datasets.size(), 3u);
+    EXPECT_EQ(data.datasets[1].uid, uid(kSecond));
+}
+
+TEST_F(RunnerTest, ProjectLoadSendsTheDatasetOfAMissingUnitWhereMapTells) {
+    DeviceRecord stored;
+    resetToPowerOnDefaults(stored);
+    stored.at(param::clockRate) = 0x48;
+    const DeviceUid gone = uid("01010101010101010101010101010101");
+    write(
+        file("show.vrj"),
+        encodePresetFile(kProjectFileType, encodeProjectData({{gone, buildPresetBlock(stored)}})));
+
+    const Outcome o = run("--link demo --yes project load " + file("show.vrj") +
+                          " --map 01010101010101010101010101010101=" + kSecond);
+    EXPECT_EQ(o.status, exit_status::ok) << o.err.toStdString();
+    EXPECT_EQ(unit(1).state().at(param::clockRate), 0x48);
+    EXPECT_EQ(unit(0).state().at(param::clockRate), 0x10);
+    EXPECT_TRUE(o.out.contains("Loaded 1 of the 1 dataset(s)")) << o.out.toStdString();
+}
+
+TEST_F(RunnerTest, ARejectedLabelFileLeavesTheStoreAsItWas) {
+    Outcome o = run("--link demo labels export " + kFirst + " " + file("labels.txt"));
+    ASSERT_EQ(o.status, exit_status::ok) << o.err.toStdString();
+    const std::filesystem::path store = labelStorePath(dir.path().toStdString(), uid(kFirst));
+    QFile before(QString::fromStdString(store.string()));
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    const QByteArray stored = before.readAll();
+
+    QFile bad(file("bad.txt"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("Kick\r\nSnare\tdrum\r\n");
+    bad.close();
+    o = run("--link demo labels import " + kFirst + " " + file("bad.txt"));
+    EXPECT_EQ(o.status, exit_status::file);
+    EXPECT_TRUE(o.err.contains("Import aborted! Label file contains non-printable characters."))
+        << o.err.toStdString();
+    QFile after(QString::fromStdString(store.string()));
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), stored);
+
+    // Exporting over an existing file needs --yes.
+    o = run("--link demo labels export " + kFirst + " " + file("labels.txt"));
+    EXPECT_EQ(o.status, exit_status::usage);
+    EXPECT_TRUE(o.err.contains("already exists. Do you want to replace it? Give --yes"));
+}
+
+TEST_F(RunnerTest, MonitorShowsBothDirections) {
+    const Outcome o = run("--link demo:1 monitor 0.6");
+    EXPECT_EQ(o.status, exit_status::ok) << o.err.toStdString();
+    EXPECT_TRUE(o.out.contains(" -> discover to all units (19 bytes)")) << o.out.toStdString();
+    EXPECT_TRUE(o.out.contains(" <- unit list: ")) << o.out.toStdString();
+    EXPECT_TRUE(o.out.contains(" <- parameters from ")) << o.out.toStdString();
+    EXPECT_TRUE(o.out.contains(" == Connecting...")) << o.out.toStdString();
+}
+
+TEST_F(RunnerTest, NoUnitAnswers) {
+    const Outcome o = run("--link demo --timeout 0.4 discover", [](DemoLink& demo) {
+        demo.setAnswering(false);
+        return new RecordingLink(demo);
+    });
+    EXPECT_EQ(o.status, exit_status::noAnswer);
+    EXPECT_EQ(o.err, "varento-cli: No unit answered within 0.4 s.\n");
+    EXPECT_GE(sentWith(0x0E).size(), 1u);
+}

@@ -1,0 +1,464 @@
+#include "command_line.h"
+
+#include "parameters.h"
+#include "text_format.h"
+
+#include <cmath>
+
+namespace varento::cli {
+
+namespace {
+
+constexpr int kMaxDemoUnits = 64;
+constexpr double kMaxTimeoutSeconds = 3600;
+constexpr double kMaxMonitorSeconds = 1e6; // the event loop's timers count int milliseconds
+
+std::optional<int> toInt(const QString& text, int min, int max) {
+    bool ok = false;
+    const int value = text.startsWith("0x", Qt::CaseInsensitive) ? text.mid(2).toInt(&ok, 16)
+                                                                 : text.toInt(&ok, 10);
+    if (!ok || value < min || value > max) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<DeviceUid> toUid(const QString& text) {
+    return parseUidHex(text.toStdString());
+}
+
+QString uidError(const QString& text) {
+    return QString("\"%1\" is not a unit id: write 32 hexadecimal digits, two per byte, each "
+                   "byte 00..7F.")
+        .arg(text);
+}
+
+struct Parser {
+    QStringList positional;
+    CommandLine line;
+    QString error;
+
+    bool fail(const QString& text) {
+        error = text;
+        return false;
+    }
+
+    bool need(int count, const QString& form) {
+        if (positional.size() - 1 < count) {
+            return fail(QString("\"%1\" needs %2.").arg(positional[0], form));
+        }
+        if (positional.size() - 1 > count) {
+            return fail(QString("\"%1\" takes %2; \"%3\" is one too many.")
+                            .arg(positional[0], form, positional[count + 1]));
+        }
+        return true;
+    }
+
+    bool uidAt(int i) {
+        line.uid = toUid(positional[i]);
+        return line.uid ? true : fail(uidError(positional[i]));
+    }
+
+    bool command() {
+        if (positional.isEmpty()) {
+            return fail("No command given; see varento-cli --help.");
+        }
+        const QString name = positional[0];
+        if (name == "help") {
+            line.command = Command::Help;
+            return true;
+        }
+        if (name == "discover") {
+            line.command = Command::Discover;
+            return need(0, "no arguments");
+        }
+        if (name == "dump") {
+            line.command = Command::Dump;
+            if (positional.size() > 2) {
+                return fail("\"dump\" takes one unit id or \"all\".");
+            }
+            return positional.size() == 1 || positional[1] == "all" || uidAt(1);
+        }
+        if (name == "set") {
+            line.command = Command::Set;
+            return need(3, "UID PARAM VALUE") && uidAt(1) && parameterAt(2) && valueAt(3, 0, 127);
+        }
+        if (name == "route") {
+            line.command = Command::Route;
+            if (!need(3, "UID OUTPUT SOURCE") || !uidAt(1)) {
+                return false;
+            }
+            const auto output = toInt(positional[2], 0, 191);
+            if (!output) {
+                return fail(
+                    QString("The output must be a number 0..191, not \"%1\".").arg(positional[2]));
+            }
+            line.index = *output;
+            if (positional[3] == "none") {
+                line.value = 255;
+                return true;
+            }
+            return valueAt(3, 0, 255, "The source must be a number 0..255 or \"none\"");
+        }
+        if (name == "gain") {
+            line.command = Command::Gain;
+            if (!need(3, "UID INDEX VALUE") || !uidAt(1)) {
+                return false;
+            }
+            const auto index = toInt(positional[2], 0, 127);
+            if (!index) {
+                return fail(QString("The gain index must be a wire index 0..127, not \"%1\".")
+                                .arg(positional[2]));
+            }
+            line.index = *index;
+            return gainValueAt(3);
+        }
+        if (name == "preset" || name == "project" || name == "labels") {
+            return fileCommand(name);
+        }
+        if (name == "show") {
+            line.command = Command::Show;
+            if (!need(1, "a FILE")) {
+                return false;
+            }
+            line.file = positional[1];
+            return true;
+        }
+        if (name == "decode") {
+            line.command = Command::Decode;
+            line.hexFrames = positional.mid(1);
+            return !line.hexFrames.isEmpty() ||
+                   fail("\"decode\" needs at least one frame in hexadecimal, or \"-\" to read "
+                        "them from standard input.");
+        }
+        if (name == "monitor") {
+            line.command = Command::Monitor;
+            if (positional.size() > 2) {
+                return fail("\"monitor\" takes at most a number of seconds.");
+            }
+            if (positional.size() == 2) {
+                bool ok = false;
+                const double seconds = positional[1].toDouble(&ok);
+                if (!ok || !(seconds > 0) || seconds > kMaxMonitorSeconds) {
+                    return fail(QString("\"%1\" is not a number of seconds up to 1000000.")
+                                    .arg(positional[1]));
+                }
+                line.seconds = seconds;
+            }
+            return true;
+        }
+        return fail(QString("\"%1\" is not a command; see varento-cli --help.").arg(name));
+    }
+
+    bool fileCommand(const QString& name) {
+        const QString verb = positional.size() > 1 ? positional[1] : QString();
+        const bool withUid = name != "project";
+        const QString form = withUid ? "UID FILE" : "FILE";
+        struct Verb {
+            const char* group;
+            const char* verb;
+            Command command;
+        };
+        static const Verb kVerbs[] = {
+            {"preset", "save", Command::PresetSave},
+            {"preset", "load", Command::PresetLoad},
+            {"project", "save", Command::ProjectSave},
+            {"project", "load", Command::ProjectLoad},
+            {"labels", "export", Command::LabelsExport},
+            {"labels", "import", Command::LabelsImport},
+        };
+        for (const Verb& v : kVerbs) {
+            if (name == v.group && verb == v.verb) {
+                line.command = v.command;
+                positional.removeAt(1);
+                positional[0] = name + " " + verb;
+                if (!need(withUid ? 2 : 1, form) || (withUid && !uidAt(1))) {
+                    return false;
+                }
+                line.file = positional.back();
+                return true;
+            }
+        }
+        const QString verbs =
+            name == "labels" ? "\"export\" or \"import\"" : "\"save\" or \"load\"";
+        return fail(QString("\"%1\" needs %2.").arg(name, verbs));
+    }
+
+    bool parameterAt(int i) {
+        const auto number = parameterNumber(positional[i].toStdString());
+        if (!number) {
+            return fail(QString("\"%1\" is not a parameter: give its number 0..28 or its name, "
+                                "e.g. clockRate.")
+                            .arg(positional[i]));
+        }
+        const ParameterInfo* info = parameterInfo(*number);
+        switch (info->settable) {
+        case Settable::Yes:
+            line.parameter = *number;
+            return true;
+        case Settable::ReadOnly:
+            return fail(QString("Parameter %1 (%2) is reported by the unit and cannot be set.")
+                            .arg(*number)
+                            .arg(info->name));
+        case Settable::Calibration:
+            return fail(QString("Parameter %1 (%2) belongs to the AD/DA calibration, which is "
+                                "only sent as a whole.")
+                            .arg(*number)
+                            .arg(info->name));
+        case Settable::Unused:
+            break;
+        }
+        return fail(QString("Parameter %1 does not exist on the units.").arg(*number));
+    }
+
+    bool valueAt(int i, int min, int max, const QString& what = {}) {
+        const auto value = toInt(positional[i], min, max);
+        if (!value) {
+            return fail(QString("%1, not \"%2\".")
+                            .arg(what.isEmpty() ? QString("The value must be a number %1..%2 "
+                                                          "(decimal or 0x hexadecimal)")
+                                                      .arg(min)
+                                                      .arg(max)
+                                                : what,
+                                 positional[i]));
+        }
+        line.value = *value;
+        return true;
+    }
+
+    // Channel gains are signed dB; -1 and 255 are the same byte.
+    bool gainValueAt(int i) {
+        if (line.index < 32) {
+            return valueAt(i, 8, 63, "An input gain must be a number 8..63");
+        }
+        if (line.index < 64) {
+            return valueAt(i, 0, 3, "An input switch must be 0..3 (1 PAD, 2 P48)");
+        }
+        if (!valueAt(i, -128, 255, "A channel gain must be in dB -128..127, or its byte 0..255")) {
+            return false;
+        }
+        line.value &= 0xFF;
+        return true;
+    }
+};
+
+} // namespace
+
+std::optional<LinkChoice> parseLink(const QString& text, QString& error) {
+    LinkChoice link;
+    const QString kind = text.section(':', 0, 0);
+    const QString rest = text.section(':', 1);
+    const bool hasRest = text.contains(':');
+    if (kind == "network" && !hasRest) {
+        link.kind = LinkKind::Network;
+        return link;
+    }
+    if (kind == "demo") {
+        link.kind = LinkKind::Demo;
+        if (hasRest) {
+            const auto n = toInt(rest, 0, kMaxDemoUnits);
+            if (!n) {
+                error = QString("demo:N takes a number of units 0..%1, not \"%2\".")
+                            .arg(kMaxDemoUnits)
+                            .arg(rest);
+                return std::nullopt;
+            }
+            link.demoUnits = *n;
+        }
+        return link;
+    }
+    if (kind == "serial" && hasRest && !rest.isEmpty()) {
+        link.kind = LinkKind::Serial;
+        link.serialPort = rest;
+        if (const qsizetype at = rest.lastIndexOf('@'); at >= 0) {
+            const auto baud = toInt(rest.mid(at + 1), 1, 4000000);
+            if (!baud || at == 0) {
+                error =
+                    QString("serial:PORT@BAUD needs a port and a baud rate, not \"%1\".").arg(rest);
+                return std::nullopt;
+            }
+            link.baudRate = *baud;
+            link.serialPort = rest.left(at);
+        }
+        return link;
+    }
+    if (kind == "midi") {
+        link.kind = LinkKind::Midi;
+        if (hasRest) {
+            const qsizetype slash = rest.indexOf('/');
+            if (slash <= 0 || slash == rest.size() - 1) {
+                error = QString("midi:IN/OUT needs an input and an output device, not \"%1\".")
+                            .arg(rest);
+                return std::nullopt;
+            }
+            link.midiIn = rest.left(slash);
+            link.midiOut = rest.mid(slash + 1);
+        }
+        return link;
+    }
+    error = QString("\"%1\" is not a link: use network, serial:PORT[@BAUD], midi:IN/OUT or "
+                    "demo[:N].")
+                .arg(text);
+    return std::nullopt;
+}
+
+ParsedCommandLine parseCommandLine(const QStringList& args) {
+    Parser p;
+    bool optionsEnded = false;
+    std::optional<PresetPart> part;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (optionsEnded || !arg.startsWith("--")) {
+            if (arg == "-h") {
+                p.line.command = Command::Help;
+                return {p.line, {}};
+            }
+            p.positional << arg;
+            continue;
+        }
+        const QString name = arg.section('=', 0, 0);
+        const bool inlineValue = arg.contains('=');
+        auto value = [&](QString& out) {
+            if (inlineValue) {
+                out = arg.section('=', 1);
+                return true;
+            }
+            if (i + 1 >= args.size()) {
+                p.error = QString("%1 needs a value.").arg(name);
+                return false;
+            }
+            out = args[++i];
+            return true;
+        };
+        QString v;
+        if (arg == "--") {
+            optionsEnded = true;
+        } else if (name == "--help") {
+            p.line.command = Command::Help;
+            return {p.line, {}};
+        } else if (name == "--version") {
+            p.line.command = Command::Version;
+            return {p.line, {}};
+        } else if (name == "--json") {
+            p.line.json = true;
+        } else if (name == "--yes") {
+            p.line.yes = true;
+        } else if (name == "--hex") {
+            p.line.hex = true;
+        } else if (name == "--settings" || name == "--matrix" || name == "--gains" ||
+                   name == "--all") {
+            const PresetPart chosen = name == "--settings" ? PresetPart::Settings
+                                      : name == "--matrix" ? PresetPart::Matrix
+                                      : name == "--gains"  ? PresetPart::Gains
+                                                           : PresetPart::All;
+            if (part && *part != chosen) {
+                return {std::nullopt, "Give only one of --settings, --matrix, --gains and --all."};
+            }
+            part = chosen;
+        } else if (name == "--link") {
+            if (!value(v)) {
+                return {std::nullopt, p.error};
+            }
+            QString error;
+            const auto link = parseLink(v, error);
+            if (!link) {
+                return {std::nullopt, error};
+            }
+            p.line.link = *link;
+        } else if (name == "--timeout") {
+            if (!value(v)) {
+                return {std::nullopt, p.error};
+            }
+            bool ok = false;
+            const double seconds = v.toDouble(&ok);
+            if (!ok || !(seconds > 0) || seconds > kMaxTimeoutSeconds) {
+                return {std::nullopt, QString("--timeout takes a number of seconds above 0 and up "
+                                              "to 3600, not \"%1\".")
+                                          .arg(v)};
+            }
+            p.line.timeoutMs = static_cast<int>(std::ceil(seconds * 1000));
+        } else if (name == "--map") {
+            if (!value(v)) {
+                return {std::nullopt, p.error};
+            }
+            const auto from = toUid(v.section('=', 0, 0));
+            const auto to = toUid(v.section('=', 1));
+            if (!v.contains('=') || !from || !to) {
+                return {std::nullopt, QString("--map takes FROM=TO, two unit ids of 32 hexadecimal "
+                                              "digits, not \"%1\".")
+                                          .arg(v)};
+            }
+            p.line.replacements.emplace_back(*from, *to);
+        } else {
+            return {std::nullopt,
+                    QString("\"%1\" is not an option; see varento-cli --help.").arg(arg)};
+        }
+    }
+    if (!p.command()) {
+        return {std::nullopt, p.error};
+    }
+    if (part) {
+        const bool projectGains = p.line.command == Command::ProjectLoad &&
+                                  (*part == PresetPart::Gains || *part == PresetPart::All);
+        if (p.line.command != Command::PresetLoad && !projectGains) {
+            return {std::nullopt, "--settings, --matrix, --gains and --all go with \"preset "
+                                  "load\"; \"project load\" takes --gains or --all."};
+        }
+        p.line.part = *part;
+    }
+    if (!p.line.replacements.empty() && p.line.command != Command::ProjectLoad) {
+        return {std::nullopt, "--map goes with \"project load\"."};
+    }
+    if (p.line.hex && p.line.command != Command::Monitor) {
+        return {std::nullopt, "--hex goes with \"monitor\"."};
+    }
+    return {p.line, {}};
+}
+
+QString usageText() {
+    return R"(Usage: varento-cli [OPTIONS] COMMAND ...
+
+Commands:
+  discover                        list the units that answer: uid, type name, firmware
+  dump [UID|all]                  connect, gather, print each unit's whole state
+  set UID PARAM VALUE             send one parameter (number 0..28 or name, value 0..127)
+  route UID OUTPUT SOURCE|none    route one output (0..191) and send the range
+  gain UID INDEX VALUE            send one gain entry (wire index 0..127: 0..31 input
+                                  gain 8..63, 32..63 input switch 0..3 (1 PAD, 2 P48),
+                                  64..127 channel gain in dB -128..127 or its byte)
+  preset save UID FILE            save one unit's settings, routing and gains (.vpf)
+  preset load UID FILE [--settings|--matrix|--gains|--all]
+                                  load a preset file into a unit (default --all)
+  project save FILE               save every unit that answers (.vrj)
+  project load FILE [--gains|--all] [--map FROM=TO ...]
+                                  load a project into the units (--gains: only gains
+                                  and switches); --map loads the dataset of unit FROM
+                                  into unit TO when FROM is not online
+  labels export UID FILE          write a unit's 388 channel labels to a label file
+  labels import UID FILE          read 384 channel labels from a label file
+  show FILE                       decode a preset, project, device list or label file
+  decode HEX...                   decode protocol frames given as hex, one per argument
+                                  ("-" reads one frame per line from standard input)
+  monitor [SECONDS]               print every frame sent and received, with timestamps
+
+Options:
+  --link network|serial:PORT[@BAUD]|midi:IN/OUT|demo[:N]
+                    the link to the units (default network); IN and OUT are MIDI
+                    device numbers or names; demo runs N emulated units in this
+                    process (default 3) and opens no socket
+  --timeout SEC     how long to wait for units to answer (default 10)
+  --json            one JSON document for discover, dump, show and decode
+                    (monitor: one JSON object per line)
+  --yes             answer yes to every question (loading into a unit, replacing
+                    a file); without it questions are asked only on a terminal
+  --hex             monitor: print each frame in hexadecimal under its line
+  --help, --version
+
+UIDs are 32 hexadecimal digits, two per byte, in either case.
+Exit status: 0 success, 1 a unit did not answer or was not found, 2 usage error,
+3 file error. Progress goes to standard error when it is a terminal.
+The data folder (device list, label store) is VARENTO_DATA_DIR when set.
+)";
+}
+
+} // namespace varento::cli

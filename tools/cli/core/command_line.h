@@ -1,0 +1,87 @@
+#pragma once
+
+#include "protocol/device_uid.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace varento::cli {
+
+// Exit statuses.
+namespace exit_status {
+inline constexpr int ok = 0;
+inline constexpr int noAnswer = 1; // a unit did not answer or was not found
+inline constexpr int usage = 2;
+inline constexpr int file = 3;
+inline constexpr int interrupted = 130;
+} // namespace exit_status
+
+enum class LinkKind { Network, Serial, Midi, Demo };
+
+struct LinkChoice {
+    LinkKind kind = LinkKind::Network;
+    QString serialPort;
+    int baudRate = 115200;
+    QString midiIn = "0"; // a device number or (part of) its name
+    QString midiOut = "0";
+    int demoUnits = 3;
+};
+
+enum class Command {
+    Help,
+    Version,
+    Discover,
+    Dump,
+    Set,
+    Route,
+    Gain,
+    PresetSave,
+    PresetLoad,
+    ProjectSave,
+    ProjectLoad,
+    LabelsExport,
+    LabelsImport,
+    Show,
+    Decode,
+    Monitor,
+};
+
+enum class PresetPart { Settings, Matrix, Gains, All };
+
+struct CommandLine {
+    Command command = Command::Help;
+    LinkChoice link;
+    int timeoutMs = 10000;
+    bool json = false;
+    bool yes = false;             // answer every question yes (overwrite, load into the unit)
+    bool hex = false;             // monitor: the raw frame under each line
+    std::optional<DeviceUid> uid; // dump: none for all units
+    int parameter = 0;            // set
+    int value = 0;                // set, route (source), gain
+    int index = 0;                // route (output), gain (wire index)
+    PresetPart part = PresetPart::All;
+    QString file;
+    QStringList hexFrames;         // decode; "-" reads frames from standard input
+    std::optional<double> seconds; // monitor
+    // project load: the unit that takes the dataset of a unit that is not online
+    std::vector<std::pair<DeviceUid, DeviceUid>> replacements;
+};
+
+struct ParsedCommandLine {
+    std::optional<CommandLine> line;
+    QString error; // a usage error, one sentence
+};
+
+// The arguments after the program name. Options may stand before or after the
+// command; "--" ends them.
+ParsedCommandLine parseCommandLine(const QStringList& args);
+QString usageText();
+
+// "network", "serial:/dev/ttyUSB0@57600", "midi:1/2", "demo:4".
+std::optional<LinkChoice> parseLink(const QString& text, QString& error);
+
+} // namespace varento::cli
