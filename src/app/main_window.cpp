@@ -196,26 +196,26 @@ void MainWindow::buildTopBar() {
     topBar_ = new TopBar(client_);
     topBar_->setGeometry(0, 0, 4096, TopBar::kHeight);
 
-    struct Spec {
+    struct TopButton {
         int id;
         int x;
         std::array<int, 5> bitmaps;
         bool toggle;
     };
-    const Spec specs[] = {
+    const TopButton topButtons[] = {
         {cid::connect, 10, {106, 107, 108, 109, 0}, true},
         {cid::matrixButton, 60, {155, 156, 173, 156, 0}, true},
         {cid::meterbridgeButton, 140, {204, 206, 205, 206, 0}, false},
         {cid::gainButton, 220, {180, 181, 182, 181, 0}, true},
     };
-    for (const Spec& spec : specs) {
+    for (const TopButton& top : topButtons) {
         MyButton::Block block;
-        block.bitmaps = spec.bitmaps;
-        block.toggle = spec.toggle;
-        MyButton* button = MyButton::create(topBar_, spec.id, spec.x, 7, block);
+        block.bitmaps = top.bitmaps;
+        block.toggle = top.toggle;
+        MyButton* button = MyButton::create(topBar_, top.id, top.x, 7, block);
         connect(button, &MyButton::clicked, this,
                 [this](int id, int state) { command(id, state); });
-        buttons_.insert(spec.id, button);
+        buttons_.insert(top.id, button);
     }
     buttons_[cid::connect]->setToolTip(QStringLiteral("Connect"));
     buttons_[cid::matrixButton]->setToolTip(QStringLiteral("Matrix (M)"));

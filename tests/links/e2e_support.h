@@ -33,11 +33,11 @@ inline QString uidArg(const DeviceUid& uid) {
 
 // "--unit MODEL:UID:4.2[@DAEMON]"
 inline QStringList unitArgs(int model, const DeviceUid& uid, int daemon = -1) {
-    QString spec = QStringLiteral("%1:%2:4.2").arg(model).arg(uidArg(uid));
+    QString unit = QStringLiteral("%1:%2:4.2").arg(model).arg(uidArg(uid));
     if (daemon >= 0) {
-        spec += QStringLiteral("@%1").arg(daemon);
+        unit += QStringLiteral("@%1").arg(daemon);
     }
-    return {QStringLiteral("--unit"), spec};
+    return {QStringLiteral("--unit"), unit};
 }
 
 inline std::uint8_t commandOf(const QByteArray& frame) {
