@@ -14,7 +14,6 @@ namespace varento {
 
 namespace {
 
-constexpr std::uint8_t kUsbEmbedderBit = 0x20;
 constexpr int kSequencePauseMs = 20;
 
 const char* const kRoutingPresetName = "_Preset.vpf";
@@ -37,11 +36,6 @@ FileDialogOptions projectDialog() {
 QString withProjectExtension(const QString& title) {
     const qsizetype dot = title.lastIndexOf('.');
     return dot < 0 ? title : title.left(dot + 1) + "vrj";
-}
-
-void keepUsbEmbedderBit(DeviceRecord& record, std::uint8_t before) {
-    auto& io = record.at(param::ioOptions);
-    io = static_cast<std::uint8_t>((io & ~kUsbEmbedderBit) | (before & kUsbEmbedderBit));
 }
 
 } // namespace

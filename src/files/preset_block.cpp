@@ -90,4 +90,10 @@ void applyPresetBlock(std::span<const std::uint8_t> data, PresetKind kind, Devic
     }
 }
 
+void keepUsbEmbedderBit(DeviceRecord& record, std::uint8_t ioOptionsBefore) {
+    constexpr std::uint8_t kUsbEmbedderBit = 0x20;
+    auto& io = record.at(param::ioOptions);
+    io = static_cast<std::uint8_t>((io & ~kUsbEmbedderBit) | (ioOptionsBefore & kUsbEmbedderBit));
+}
+
 } // namespace varento

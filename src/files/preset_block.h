@@ -23,4 +23,8 @@ PresetBlock buildPresetBlock(const DeviceRecord& record);
 // 288 <= N <= 688; shorter blocks from older programs carry fewer tables.
 void applyPresetBlock(std::span<const std::uint8_t> data, PresetKind kind, DeviceRecord& record);
 
+// Loading settings never switches the USB embedder: bit 5 of ioOptions goes back to
+// what it was in `ioOptionsBefore`.
+void keepUsbEmbedderBit(DeviceRecord& record, std::uint8_t ioOptionsBefore);
+
 } // namespace varento

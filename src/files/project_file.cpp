@@ -6,10 +6,6 @@
 
 namespace varento {
 
-namespace {
-constexpr std::uint8_t kUsbEmbedderBit = 0x20;
-}
-
 std::vector<std::uint8_t> encodeProjectData(
     const std::vector<std::pair<DeviceUid, PresetBlock>>& units) {
     std::vector<std::uint8_t> out;
@@ -55,12 +51,9 @@ ProjectData decodeProjectData(std::span<const std::uint8_t> data) {
 void applyProjectDataset(std::span<const std::uint8_t> block, bool gainsOnly,
                          DeviceRecord& record) {
     if (!gainsOnly) {
-        const std::uint8_t usbEmbedder = record.at(param::ioOptions) & kUsbEmbedderBit;
+        const std::uint8_t ioBefore = record.at(param::ioOptions);
         applyPresetBlock(block, PresetKind::Settings, record);
-        if (block.size() >= kMinPresetDataSize && block.size() <= kMaxPresetDataSize) {
-            auto& io = record.at(param::ioOptions);
-            io = static_cast<std::uint8_t>((io & ~kUsbEmbedderBit) | usbEmbedder);
-        }
+        keepUsbEmbedderBit(record, ioBefore);
         applyPresetBlock(block, PresetKind::Matrix, record);
     }
     applyPresetBlock(block, PresetKind::Gains, record);

@@ -156,8 +156,6 @@ private:
     ErrorText outErrors_;
 };
 
-} // namespace
-
 // A computer without a MIDI system: no devices, and opening says why. Asking the
 // ALSA backend there only fills standard error with its complaints.
 class NoMidiBackend final : public MidiBackend {
@@ -176,6 +174,8 @@ private:
                        "Set VARENTO_MIDI_API=jack to use a JACK server."};
     }
 };
+
+} // namespace
 
 std::unique_ptr<MidiBackend> makeRtMidiBackend(const std::string& api) {
     std::string name = api;
