@@ -2,8 +2,7 @@
 
 namespace varento {
 
-SendQueue::SendQueue(SendFunction send, QObject* parent)
-    : QObject(parent), send_(std::move(send)) {
+SendQueue::SendQueue(SendFunction send, QObject* parent) : QObject(parent), send_(std::move(send)) {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &SendQueue::pump);
@@ -26,6 +25,14 @@ void SendQueue::enqueuePause(int ms) {
     if (!timer_.isActive()) {
         pump();
     }
+}
+
+int SendQueue::plannedMs() const {
+    int ms = timer_.isActive() ? timer_.interval() : 0;
+    for (const Item& item : items_) {
+        ms += item.pauseAfterMs;
+    }
+    return ms;
 }
 
 void SendQueue::clear() {

@@ -32,6 +32,9 @@ public:
     void enqueuePause(int ms);
     void clear();
     bool busy() const { return !items_.empty() || timer_.isActive(); }
+    // The pauses still ahead as planned, the running one counted whole: what a
+    // sequence will take at the least, whatever the machine's load.
+    int plannedMs() const;
 
 signals:
     void busyChanged(bool busy);

@@ -1,9 +1,9 @@
 #include "app/session.h"
 
-#include "app/link_set.h"
-#include "app/cp1252.h"
 #include "app/app_lifecycle.h"
+#include "app/cp1252.h"
 #include "app/label_flows.h"
+#include "app/link_set.h"
 #include "links/demo_link.h"
 #include "links/midi_link.h"
 #include "links/serial_link.h"
@@ -14,12 +14,6 @@ namespace varento {
 
 namespace {
 
-constexpr int kPollMs = 100;
-constexpr int kSupervisionMs = 3000;
-constexpr int kResumeMs = 250;
-constexpr int kResumeAfterWarningMs = 10;
-constexpr std::uint8_t kBit6 = 0x40;
-
 const char* const kNotConnected = "\tNot Connected";
 const char* const kConnecting = "\tConnecting...";
 const char* const kConnected = "\tConnected";
@@ -28,8 +22,12 @@ const char* const kNoResponse = "\tNo Response!";
 } // namespace
 
 Session::Session(Interaction& interaction, SessionPaths paths, QObject* parent)
-    : QObject(parent), interaction_(interaction), paths_(std::move(paths)),
-      links_(std::make_unique<LinkSet>(interaction)),
+    : QObject(parent), interaction_(interaction,
+                                    [this] {
+                                        QMetaObject::invokeMethod(this, &Session::releaseHeldFrames,
+                                                                  Qt::QueuedConnection);
+                                    }),
+      paths_(std::move(paths)), links_(std::make_unique<LinkSet>(interaction)),
       sendQueue_([this](std::span<const std::uint8_t> f) { return sendNow(f); }) {
     resetToPowerOnDefaults(current_);
     pollTimer_.setInterval(kPollMs);
@@ -40,11 +38,18 @@ Session::Session(Interaction& interaction, SessionPaths paths, QObject* parent)
     connect(&supervisionTimer_, &QTimer::timeout, this, &Session::supervisionTick);
     connect(&resumeTimer_, &QTimer::timeout, this, &Session::resumeTick);
     connect(&sendQueue_, &SendQueue::sendFailed, this, &Session::reportSendFailure);
-    connect(links_.get(), &LinkSet::frameReceived, this,
-            [this](const QByteArray& frame) {
-                frameReceived({reinterpret_cast<const std::uint8_t*>(frame.constData()),
-                               static_cast<std::size_t>(frame.size())});
-            });
+    // The unit cannot answer polls during a queued transfer: supervision counts
+    // from its end.
+    connect(&sendQueue_, &SendQueue::busyChanged, this, [this](bool busy) {
+        if (!busy && supervisionTimer_.isActive()) {
+            supervisionTimer_.start();
+        }
+    });
+    connect(&editor_, &UnitEditor::edited, this, &Session::unitEdited);
+    connect(links_.get(), &LinkSet::frameReceived, this, [this](const QByteArray& frame) {
+        frameReceived({reinterpret_cast<const std::uint8_t*>(frame.constData()),
+                       static_cast<std::size_t>(frame.size())});
+    });
     connect(links_.get(), &LinkSet::opened, this, &Session::linkOpened);
     connect(links_.get(), &LinkSet::statusTextChanged, this, &Session::statusTextChanged);
     connect(links_.get(), &LinkSet::daemonAnnounced, this, [this] { discovered_.clear(); });
@@ -94,7 +99,8 @@ void Session::linkOpened(int result) {
         if (result != -1) {
             links_->reportError(result);
         }
-        emit connectedChanged(false);
+        // Only the Connect button and the link's dialog: the views, offline mode
+        // and the unit list stay as they were.
         emit statusTextChanged(2, kNotConnected);
         if (state_.midiMode) {
             emit connectFailed(command_id::selectMidi);
@@ -166,9 +172,15 @@ void Session::restartTimers() {
 void Session::pausePolling() {
     state_.bulkTransfer = true;
     if (!state_.offline()) {
-        resumeTimer_.start(kResumeMs);
+        startResumeTimer(kResumeMs);
         stopTimers();
     }
+}
+
+// The interval is stated at every start: a firmware warning's short resume must
+// not stay behind for the next edit.
+void Session::startResumeTimer(int ms) {
+    resumeTimer_.start(ms);
 }
 
 void Session::resumeTick() {
@@ -178,7 +190,7 @@ void Session::resumeTick() {
 }
 
 void Session::pollTick() {
-    if (!state_.isConnected) {
+    if (!state_.isConnected || interaction_.open()) {
         return;
     }
     PollContext context;
@@ -194,6 +206,9 @@ void Session::pollTick() {
 }
 
 void Session::runPollStep(const PollStep& step) {
+    if (step.endGathering) {
+        finishGathering();
+    }
     if (step.searchDaemon) {
         current_.searchDaemonIndex = links_->daemonAtPosition(*step.searchDaemon);
     }
@@ -204,10 +219,7 @@ void Session::runPollStep(const PollStep& step) {
         links_->selectDaemon(links_->daemonAtPosition(0));
     }
     if (step.selectUnitFromSelector) {
-        // Selecting picks the steady-state phase; the sweep goes on to gathering.
-        const int phase = poll_.pollPhase;
-        selectUnit(selectedUnitIndex_);
-        poll_.pollPhase = phase;
+        showUnit(selectedUnitIndex_); // the sweep goes on to gathering
     }
     if (step.gatherUnit) {
         selectOnlineUnit(*step.gatherUnit);
@@ -236,13 +248,15 @@ void Session::runPollStep(const PollStep& step) {
     if (step.clearShadow) {
         clearShadow(shadow_);
     }
-    if (length > 0 &&
-        sendNow({sendBuffer_.data(), static_cast<std::size_t>(length)}) != 0) {
+    if (length > 0 && sendNow({sendBuffer_.data(), static_cast<std::size_t>(length)}) != 0) {
         disconnect();
     }
 }
 
 void Session::supervisionTick() {
+    if (interaction_.open() || sendQueue_.busy()) {
+        return; // no poll could be answered meanwhile
+    }
     if (!replySeen_) {
         emit statusAlarmChanged(true);
         emit statusTextChanged(2, kNoResponse);
@@ -251,24 +265,33 @@ void Session::supervisionTick() {
     emit statusAlarmChanged(false);
     emit statusTextChanged(2, kConnected);
     if (!firmwareChecked_ && state_.displayFwWarning) {
-        const auto warning =
-            firmwareWarning(current_.model, static_cast<std::int8_t>(current_.at(param::firmwareMajor)),
-                            static_cast<std::int8_t>(current_.at(param::firmwareMinor)));
+        const auto warning = firmwareWarning(
+            current_.model, static_cast<std::int8_t>(current_.at(param::firmwareMajor)),
+            static_cast<std::int8_t>(current_.at(param::firmwareMinor)));
         if (warning) {
             stopTimers();
-            state_.displayFwWarning = interaction_.firmwareWarning(QString::fromStdString(*warning));
-            resumeTimer_.start(kResumeAfterWarningMs);
+            state_.displayFwWarning =
+                interaction_.firmwareWarning(QString::fromStdString(*warning));
+            startResumeTimer(kResumeAfterWarningMs);
         }
         firmwareChecked_ = true;
     }
     replySeen_ = false;
 }
 
-bool Session::gathering() const { return state_.isConnected && poll_.gathering(discovered_.count()); }
+bool Session::gathering() const {
+    return state_.isConnected && poll_.gathering(discovered_.count());
+}
 
 // ---- replies ------------------------------------------------------------------------------
 
 void Session::frameReceived(std::span<const std::uint8_t> frame) {
+    if (interaction_.open()) {
+        // Nothing changes the unit under an open question; the frame is handled
+        // once it has been answered.
+        heldFrames_.emplace_back(frame.begin(), frame.end());
+        return;
+    }
     const FrameOutcome outcome = handleFrame(frame, current_, shadow_, discovered_);
     if (outcome.notify) {
         dataArrived(outcome.changeCode);
@@ -285,7 +308,7 @@ void Session::dataArrived(int changeCode) {
     case change::parameters:
         current_.awaitingData = 0;
         emit parametersChanged();
-        emit matrixModeChanged((current_.at(param::routingB) & kBit6) != 0);
+        emit matrixModeChanged(current_.flag(UnitFlag::MatrixMode));
         emit remoteOverMadiChanged(remoteOverMadiDisabled());
         break;
     case change::routing:
@@ -295,11 +318,7 @@ void Session::dataArrived(int changeCode) {
         break;
     case change::gains:
         if (endOfGathering) {
-            selectOnlineUnit(1);
-            clearShadow(shadow_);
-            unitsGathered_ = true;
-            emit gatheringChanged();
-            emit gatheringFinished();
+            finishGathering();
         }
         emit gainsChanged();
         break;
@@ -315,14 +334,34 @@ void Session::dataArrived(int changeCode) {
     updateTitleMarker();
 }
 
+// The first unit becomes current again once every discovered unit was read.
+void Session::finishGathering() {
+    selectOnlineUnit(1);
+    clearShadow(shadow_);
+    unitsGathered_ = true;
+    emit gatheringChanged();
+    emit gatheringFinished();
+}
+
+void Session::releaseHeldFrames() {
+    if (interaction_.open()) {
+        return; // another question opened meanwhile; its answer releases them
+    }
+    auto frames = std::move(heldFrames_);
+    heldFrames_.clear();
+    for (const auto& frame : frames) {
+        frameReceived(frame);
+    }
+}
+
 void Session::modelChanged() {
     // The windows of a unit appear once every discovered unit has been read.
-    if (state_.isConnected && poll_.gatheringIndex <= discovered_.count()) {
+    if (state_.isConnected && poll_.gatheringIndex() <= discovered_.count()) {
         return;
     }
     state_.bulkTransfer = true;
     emit unitIdentified(current_.model);
-    poll_.pollPhase = 2;
+    poll_.askRoutingNext();
     state_.bulkTransfer = false;
 }
 
@@ -330,6 +369,7 @@ void Session::discoveryAnswered() {
     fillUnitSelector();
     DeviceUid first;
     if (deviceList_.onlineId(1, first) != 0) {
+        stopTimers();
         interaction_.inform("Error", "Unable to retrieve device index", MessageIcon::Error);
         disconnect();
         return;
@@ -346,9 +386,8 @@ void Session::fillUnitSelector() {
     for (const DeviceRecord& node : discovered_) {
         std::string name;
         typeNameAt(discovered_, position++, name);
-        if (KnownDevice* entry =
-                deviceList_.addOrRefresh(node.uid, name, node.at(param::firmwareMajor),
-                                         node.at(param::firmwareMinor))) {
+        if (KnownDevice* entry = deviceList_.addOrRefresh(
+                node.uid, name, node.at(param::firmwareMajor), node.at(param::firmwareMinor))) {
             entry->presence = presence::online;
         }
     }
@@ -380,6 +419,15 @@ void Session::followUnitsDaemon() {
 }
 
 void Session::selectUnit(int selectorIndex) {
+    showUnit(selectorIndex);
+    if (capabilities(current_.model).micInputs) {
+        poll_.askGainsNext();
+    } else {
+        poll_.askParametersNext();
+    }
+}
+
+void Session::showUnit(int selectorIndex) {
     selectedUnitIndex_ = selectorIndex;
     DeviceUid uid;
     if (deviceList_.onlineId(selectorIndex + 1, uid) != 0) {
@@ -388,13 +436,11 @@ void Session::selectUnit(int selectorIndex) {
     discovered_.select(uid, current_);
     loadCurrentLabels();
     followUnitsDaemon();
-    const bool micUnit = hasMicInputs(current_.model);
-    if (state_.viewMode == ViewMode::Gain && !micUnit) {
+    if (state_.viewMode == ViewMode::Gain && !capabilities(current_.model).micInputs) {
         state_.viewMode = ViewMode::Device;
         emit viewModeChanged(state_.viewMode);
     }
     replySeen_ = false;
-    poll_.pollPhase = micUnit ? 4 : 1;
     emit unitListChanged(selectorItems_, selectedUnitIndex_);
     emit parametersChanged();
     emit routingChanged();
@@ -415,11 +461,6 @@ void Session::loadCurrentLabels() {
     emit labelsChanged();
 }
 
-void Session::storeCurrentLabels() {
-    storeLabels(current_, paths_.dataFolder);
-    emit labelsChanged();
-}
-
 // ---- demo units --------------------------------------------------------------------------------
 
 void Session::useDemoUnits(const std::vector<int>& models) {
@@ -428,7 +469,9 @@ void Session::useDemoUnits(const std::vector<int>& models) {
     demoLink_ = std::move(link);
 }
 
-void Session::useLinkOverride(FrameLink* link) { links_->setOverride(link); }
+void Session::useLinkOverride(FrameLink* link) {
+    links_->setOverride(link);
+}
 
 // ---- start-up and shut-down ------------------------------------------------------------------
 
@@ -505,6 +548,27 @@ void Session::updateTitleMarker() {
     }
 }
 
-bool Session::remoteOverMadiDisabled() const { return (current_.at(param::param19) & kBit6) != 0; }
+bool Session::remoteOverMadiDisabled() const {
+    return current_.flag(UnitFlag::RemoteOverMadiDisabled);
+}
+
+// A typed edit changed the current unit: every view showing that part refreshes.
+void Session::unitEdited(const UnitEdit& edit) {
+    const bool everything = edit.kind == UnitEdit::Kind::FactoryDefaults;
+    if (everything || edit.part() == UnitPart::Parameters) {
+        emit parametersChanged();
+        emit matrixModeChanged(current_.flag(UnitFlag::MatrixMode));
+        emit remoteOverMadiChanged(remoteOverMadiDisabled());
+    }
+    if (everything || edit.part() == UnitPart::Routing) {
+        emit routingChanged();
+    }
+    if (everything || edit.part() == UnitPart::Gains) {
+        emit gainsChanged();
+    }
+    if (edit.part() == UnitPart::Labels) {
+        emit labelsChanged();
+    }
+}
 
 } // namespace varento

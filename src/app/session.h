@@ -3,7 +3,9 @@
 #include "app/app_settings.h"
 #include "app/app_state.h"
 #include "app/interaction.h"
+#include "app/question_guard.h"
 #include "app/send_queue.h"
+#include "app/unit_editor.h"
 #include "devices/device_list.h"
 #include "devices/poll_engine.h"
 #include "files/preset_block.h"
@@ -28,31 +30,15 @@ namespace command_id {
 inline constexpr int quit = 100;
 inline constexpr int about = 101;
 inline constexpr int connect = 103;
-inline constexpr int matrixMode = 105;
-inline constexpr int sendRoutingAll = 106;
-inline constexpr int sendRoutingA = 107;
 inline constexpr int loadRoutingPreset = 109;
 inline constexpr int storeRoutingPreset = 110;
-inline constexpr int matrixModeAndRemote = 111;
 inline constexpr int relayout = 116;
 inline constexpr int stopTimers = 117;
 inline constexpr int restartTimers = 118;
 inline constexpr int loadProjectGains = 122;
-inline constexpr int sendLedDim = 124;
 inline constexpr int setEmergencyChannel = 154;
-inline constexpr int routingEdit = 160;
-inline constexpr int inputGain = 170;
-inline constexpr int inputSwitch = 171;
-inline constexpr int gpoBits = 172;
-inline constexpr int allInputGains = 173;
-inline constexpr int channelGain = 174;
-inline constexpr int allChannelGains = 175;
-inline constexpr int enableGains = 181;
-inline constexpr int muteAllOutputs = 182;
-inline constexpr int storeLabels = 183;
 inline constexpr int selectUnitByIndex = 184;
 inline constexpr int deviceCombo = 401;
-inline constexpr int sendCalibration = 1024;
 inline constexpr int enableMidi = 40009;
 inline constexpr int savePreset = 40011;
 inline constexpr int loadSettings = 40014;
@@ -89,6 +75,11 @@ class Session : public QObject {
     Q_OBJECT
 
 public:
+    static constexpr int kPollMs = 100;
+    static constexpr int kSupervisionMs = 3000;
+    static constexpr int kResumeMs = 250;
+    static constexpr int kResumeAfterWarningMs = 10;
+
     Session(Interaction& interaction, SessionPaths paths, QObject* parent = nullptr);
     ~Session() override;
 
@@ -101,16 +92,18 @@ public:
     void selectUnit(int selectorIndex);
     void restartDiscovery();
 
-    // Edits made in the views: pause polling, then send.
+    // Every edit of the current unit goes through here.
+    UnitEditor& editor() { return editor_; }
+
+    // Single edits pause polling; it resumes 250 ms after the last one.
     void pausePolling();
     void restartTimers();
     void stopTimers();
 
     AppState& state() { return state_; }
     const AppState& state() const { return state_; }
-    DeviceRecord& current() { return current_; }
+    // The unit being controlled, read-only: edits go through editor().
     const DeviceRecord& current() const { return current_; }
-    DeviceRecord& shadow() { return shadow_; }
     DiscoveredList& discovered() { return discovered_; }
     const DiscoveredList& discovered() const { return discovered_; }
     DeviceList& deviceList() { return deviceList_; }
@@ -144,18 +137,9 @@ public:
 
     // Labels of the current unit.
     void loadCurrentLabels();
-    void storeCurrentLabels();
 
-    // The multi-frame sends; each holds off polling while it runs.
+    // The current unit's settings as they stand, as the settings sequence.
     void sendAllSettings();
-    void sendIdentify();
-    void sendCalibration();
-    void sendRoutingAll();
-    void sendAllGains(int pauseMs);
-    // One parameter of the current unit as a single edit: polling pauses, one
-    // set-parameters frame with its byte as stored.
-    void sendParameter(int number);
-    void resetToFactoryDefaults();
 
     // Emulated units in-process stand in for every link (no socket is opened);
     // `link` replaces them with any other link, e.g. one that records frames.
@@ -221,6 +205,9 @@ signals:
     void frontEndCommand(int id, int param);
 
 private:
+    friend class UnitEditor;
+    friend struct SessionTestAccess;
+
     void openLinkAndBeginDiscovery();
     void linkOpened(int result);
     void dataArrived(int changeCode);
@@ -236,16 +223,25 @@ private:
     void reportSendFailure(int result);
     void updateTitleMarker();
     void routingEdit(int packedRange);
-    void gainEdit(int id, int param);
+    void gainEdit(int length);
+    void startResumeTimer(int ms);
+    void unitEdited(const UnitEdit& edit);
+    void finishGathering();
+    void releaseHeldFrames();
+    void showUnit(int selectorIndex);
+    void sendCalibration();
+    void sendRoutingAll();
+    void sendAllGains(int pauseMs);
     bool readPreset(const QString& path, std::vector<std::uint8_t>& data);
-    bool writePreset(const QString& path, std::uint8_t fileType, std::span<const std::uint8_t> data);
+    bool writePreset(const QString& path, std::uint8_t fileType,
+                     std::span<const std::uint8_t> data);
     bool chooseAndReadPreset(PresetKind kind);
     bool readPresetForLoadAll(PresetKind kind);
     bool confirmLoad(const char* title, const char* text);
     void writeProject(bool saveAs);
     std::optional<DeviceUid> projectTarget(const DeviceUid& uid);
 
-    Interaction& interaction_;
+    QuestionGuard interaction_;
     SessionPaths paths_;
     AppState state_;
     DeviceRecord current_;
@@ -265,8 +261,10 @@ private:
     bool replySeen_ = false;
     bool firmwareChecked_ = false;
     bool matrixEdit_ = false;
+    UnitEditor editor_{*this};
     bool unitsGathered_ = false;
-    QString loadAllFile_;      // kept between the three reads of Load All
+    std::vector<std::vector<std::uint8_t>> heldFrames_; // arrived while a question was open
+    QString loadAllFile_;                               // kept between the three reads of Load All
     QString projectWritePath_; // where Save (not Save As) writes the project
 };
 

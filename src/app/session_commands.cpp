@@ -1,7 +1,7 @@
 // The commands of the command table that change units or state without drawing.
+#include "app/label_flows.h"
 #include "app/link_set.h"
 #include "app/session.h"
-#include "app/label_flows.h"
 #include "links/serial_link.h"
 #include "protocol/handle_frame.h"
 #include "protocol/level_conversion.h"
@@ -11,10 +11,6 @@
 namespace varento {
 
 namespace {
-
-constexpr std::uint8_t kBit6 = 0x40;
-constexpr int kSequencePauseMs = 20;
-constexpr int kFactoryResetLeadMs = 10;
 
 struct OfflineUnit {
     OfflineModel model;
@@ -57,23 +53,6 @@ bool Session::command(int id, int param) {
             selectUnit(param);
         }
         return true;
-    case cid::matrixMode:
-    case cid::matrixModeAndRemote:
-        emit matrixModeChanged((current_.at(param::routingB) & kBit6) != 0);
-        sendOne(buildSetParam(sendBuffer_, current_, param::routingB));
-        if (id == cid::matrixModeAndRemote) {
-            sendOne(buildSetParam(sendBuffer_, current_, param::remoteOptions));
-        }
-        state_.settingsSaved = false;
-        break;
-    case cid::sendRoutingAll:
-        sendRoutingAll();
-        state_.matrixSaved = false;
-        break;
-    case cid::sendRoutingA:
-        sendOne(buildSetParam(sendBuffer_, current_, param::routingA));
-        state_.matrixSaved = false;
-        break;
     case cid::stopTimers:
         stopTimers();
         return true;
@@ -82,33 +61,8 @@ bool Session::command(int id, int param) {
             restartTimers();
         }
         return true;
-    case cid::routingEdit:
-        routingEdit(param);
-        break;
-    case cid::inputGain:
-    case cid::inputSwitch:
-    case cid::gpoBits:
-    case cid::allInputGains:
-    case cid::channelGain:
-    case cid::allChannelGains:
-        gainEdit(id, param);
-        break;
-    case cid::sendLedDim:
-        pausePolling();
-        sendOne(buildSetLedDimEdit(sendBuffer_, current_));
-        state_.bulkTransfer = false;
-        return true;
-    case cid::enableGains:
-    case cid::muteAllOutputs:
-        sendOne(buildSetParam(sendBuffer_, current_,
-                              id == cid::enableGains ? param::param17 : param::gainOptions));
-        state_.gainsSaved = false;
-        break;
     case cid::setEmergencyChannel:
         state_.lastEmergencyChannel = param;
-        return true;
-    case cid::storeLabels:
-        storeCurrentLabels();
         return true;
     case cid::exportLabels:
         storeCustomLabels(current_, interaction_);
@@ -118,13 +72,8 @@ bool Session::command(int id, int param) {
             emit labelsChanged();
         }
         return true;
-    case cid::sendCalibration:
-        sendCalibration();
-        return true;
     case cid::disableRemoteOverMadi:
-        current_.at(param::param19) ^= kBit6;
-        sendOne(buildSetParam(sendBuffer_, current_, param::param19));
-        emit remoteOverMadiChanged(remoteOverMadiDisabled());
+        editor_.toggleFlag(UnitFlag::RemoteOverMadiDisabled);
         return true;
     case cid::enableMidi:
         selectLink(!state_.midiMode, false);
@@ -173,7 +122,7 @@ bool Session::command(int id, int param) {
         }
         return true;
     case cid::factoryDefaults:
-        resetToFactoryDefaults();
+        editor_.resetToFactoryDefaults();
         return true;
     case cid::offlineBase:
     case cid::offlinePx:
@@ -189,7 +138,6 @@ bool Session::command(int id, int param) {
     default:
         return false;
     }
-    updateTitleMarker();
     return true;
 }
 
@@ -219,7 +167,7 @@ void Session::routingEdit(int packedRange) {
     matrixEdit_ = true;
     state_.matrixSaved = false;
     if (!state_.offline()) {
-        resumeTimer_.start();
+        startResumeTimer(kResumeMs);
         stopTimers();
     } else {
         matrixEdit_ = false;
@@ -230,36 +178,14 @@ void Session::routingEdit(int packedRange) {
         sendOne(buildSetRoutingRange(sendBuffer_, current_, packedRange));
     }
     state_.bulkTransfer = false;
-    poll_.pollPhase = 2;
+    poll_.askRoutingNext();
 }
 
-void Session::gainEdit(int id, int param) {
+void Session::gainEdit(int length) {
     pausePolling();
-    switch (id) {
-    case command_id::inputGain:
-        sendOne(buildSetInputGain(sendBuffer_, current_, param));
-        break;
-    case command_id::inputSwitch:
-        sendOne(buildSetInputSwitch(sendBuffer_, current_, param));
-        break;
-    case command_id::gpoBits:
-        sendOne(buildSetParam(sendBuffer_, current_, param::srcEnable));
-        break;
-    case command_id::allInputGains:
-        sendOne(buildSetInputGains(sendBuffer_, current_));
-        break;
-    case command_id::channelGain:
-        sendOne(buildSetChannelGain(sendBuffer_, current_, param));
-        break;
-    default:
-        sendOne(buildSetChannelGains(sendBuffer_, current_));
-        break;
-    }
+    sendOne(length);
     state_.bulkTransfer = false;
     state_.gainsSaved = false;
-    if (id == command_id::inputSwitch) {
-        emit gainsChanged();
-    }
 }
 
 // ---- sequences -------------------------------------------------------------------------------
@@ -275,7 +201,9 @@ void Session::sendSequence(std::vector<SequenceStep> steps, SendQueue::Done done
     sendQueue_.enqueue(std::move(steps), std::move(done));
 }
 
-void Session::reportSendFailure(int result) { links_->reportError(result); }
+void Session::reportSendFailure(int result) {
+    links_->reportError(result);
+}
 
 void Session::sendAllSettings() {
     state_.settingsSaved = false;
@@ -285,8 +213,6 @@ void Session::sendAllSettings() {
         }
     });
 }
-
-void Session::sendIdentify() { sendSequence(identifySequence(current_)); }
 
 void Session::sendCalibration() {
     if (!state_.isConnected) {
@@ -310,38 +236,6 @@ void Session::sendAllGains(int pauseMs) {
     add(buildSetInputSwitches(sendBuffer_, current_));
     add(buildSetChannelGains(sendBuffer_, current_));
     sendSequence(std::move(steps));
-}
-
-void Session::sendParameter(int number) {
-    pausePolling();
-    sendOne(buildSetParam(sendBuffer_, current_, number));
-    state_.bulkTransfer = false;
-    state_.settingsSaved = false;
-    updateTitleMarker();
-}
-
-void Session::resetToFactoryDefaults() {
-    if (!state_.isConnected) {
-        return;
-    }
-    stopTimers();
-    sendQueue_.enqueuePause(kFactoryResetLeadMs);
-    varento::resetToFactoryDefaults(current_);
-    sendAllSettings();
-    sendRoutingAll();
-    state_.matrixSaved = false;
-    std::vector<SequenceStep> steps;
-    for (int input = 0; input < kInputCount; ++input) {
-        int length = buildSetInputGain(sendBuffer_, current_, input);
-        steps.push_back({{sendBuffer_.begin(), sendBuffer_.begin() + length}, kSequencePauseMs});
-        length = buildSetInputSwitch(sendBuffer_, current_, input);
-        steps.push_back({{sendBuffer_.begin(), sendBuffer_.begin() + length}, kSequencePauseMs});
-    }
-    // Polling comes back 250 ms after the last gain frame, as after any gain edit.
-    sendSequence(std::move(steps), [this](int) { gainEdit(command_id::gpoBits, 0); });
-    emit parametersChanged();
-    emit routingChanged();
-    emit gainsChanged();
 }
 
 // ---- offline mode ------------------------------------------------------------------------------

@@ -179,8 +179,9 @@ void Session::loadSettings() {
 }
 
 void Session::loadMatrix() {
-    if (!confirmLoad("Load Matrix",
-                     "This will overwrite the matrix inside the device. Do you want to continue?")) {
+    if (!confirmLoad(
+            "Load Matrix",
+            "This will overwrite the matrix inside the device. Do you want to continue?")) {
         return;
     }
     if (state_.isConnected) {
@@ -261,17 +262,19 @@ void Session::saveProject(bool saveAs) {
 void Session::writeProject(bool saveAs) {
     bool keepPath = false;
     if (!saveAs && !projectWritePath_.isEmpty()) {
-        keepPath = interaction_.message("Project Save",
-                                        "Are you sure you want to overwrite the current project "
-                                        "file?",
-                                        MessageIcon::Question, MessageButtons::YesNo) == Answer::Yes;
+        keepPath =
+            interaction_.message("Project Save",
+                                 "Are you sure you want to overwrite the current project "
+                                 "file?",
+                                 MessageIcon::Question, MessageButtons::YesNo) == Answer::Yes;
     }
+    QString path = projectWritePath_;
     if (!keepPath) {
-        const auto path = interaction_.saveFileName(projectDialog());
-        if (!path) {
+        const auto chosen = interaction_.saveFileName(projectDialog());
+        if (!chosen) {
             return;
         }
-        projectWritePath_ = *path;
+        path = *chosen;
     }
     if (discovered_.empty()) {
         return;
@@ -283,18 +286,24 @@ void Session::writeProject(bool saveAs) {
             interaction_.inform("Project Save Error",
                                 QString(kDatasetMissing) + " Saving Project aborted.",
                                 MessageIcon::Error);
+            selectOnlineUnit(selectedUnitIndex_ + 1);
             return;
         }
         discovered_.select(uid, current_);
         units.emplace_back(current_.uid, buildPresetBlock(current_));
     }
-    if (!writePreset(projectWritePath_, kProjectFileType, encodeProjectData(units))) {
+    const bool written = writePreset(path, kProjectFileType, encodeProjectData(units));
+    const bool reselected = selectOnlineUnit(selectedUnitIndex_ + 1);
+    if (!written) {
+        // Nothing was saved: the project, its path and the unsaved marks stay.
         interaction_.inform("Project Save Error", kProjectWriteFailed, MessageIcon::Error);
+        return;
     }
-    state_.lastSnapshotFileName = withProjectExtension(QFileInfo(projectWritePath_).fileName());
-    state_.lastSnapshotFileDirectory = projectWritePath_;
+    projectWritePath_ = path;
+    state_.lastSnapshotFileName = withProjectExtension(QFileInfo(path).fileName());
+    state_.lastSnapshotFileDirectory = path;
     emit projectChanged(state_.lastSnapshotFileName, state_.lastSnapshotFileDirectory, false);
-    if (!selectOnlineUnit(selectedUnitIndex_ + 1)) {
+    if (!reselected) {
         interaction_.inform("Project Save Error", kDatasetMissing, MessageIcon::Error);
     }
     state_.settingsSaved = state_.matrixSaved = state_.gainsSaved = true;

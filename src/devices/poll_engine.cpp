@@ -3,11 +3,12 @@
 namespace varento {
 
 void PollEngine::beginDiscovery(bool severalDaemons) {
-    pollPhase = severalDaemons ? 7 : 6;
-    pendingMark = 0;
-    waitCounter = 0;
-    levelCounter = 0;
-    gatheringIndex = 0;
+    phase_ = severalDaemons ? PollPhase::SweepDaemons : PollPhase::Discover;
+    pendingMark_ = 0;
+    waitCounter_ = 0;
+    levelCounter_ = 0;
+    gatheringIndex_ = 0;
+    endPending_ = false;
 }
 
 PollStep PollEngine::tick(const PollContext& context) {
@@ -15,73 +16,77 @@ PollStep PollEngine::tick(const PollContext& context) {
     if (context.bulkTransfer) {
         return step;
     }
-    if (pendingMark != 0 && waitCounter < kWaitTicks) {
-        ++waitCounter;
+    if (pendingMark_ != 0 && waitCounter_ < kWaitTicks) {
+        ++waitCounter_;
         return step;
     }
-    waitCounter = 0;
-    switch (pollPhase) {
-    case 0:
-        pollPhase = 1;
+    waitCounter_ = 0;
+    if (endPending_) {
+        // The last gains reply was lost, late or empty: gathering ends anyway.
+        endPending_ = false;
+        step.endGathering = true;
+    }
+    switch (phase_) {
+    case PollPhase::Idle:
+        phase_ = PollPhase::Parameters;
         break;
-    case 1:
+    case PollPhase::Parameters:
         step.request = PollRequest::Parameters;
-        pendingMark = 1;
-        pollPhase = 5;
+        pendingMark_ = 1;
+        phase_ = PollPhase::Levels;
         break;
-    case 2:
+    case PollPhase::Routing:
         step.request = PollRequest::Routing;
-        pendingMark = 2;
-        pollPhase = 5;
+        pendingMark_ = 2;
+        phase_ = PollPhase::Levels;
         break;
-    case 4:
+    case PollPhase::Gains:
         step.request = PollRequest::Gains;
-        pendingMark = 4;
-        pollPhase = 1;
+        pendingMark_ = 4;
+        phase_ = PollPhase::Parameters;
         break;
-    case 5:
+    case PollPhase::Levels:
         step.request = PollRequest::Levels;
-        pendingMark = 5;
-        ++levelCounter;
-        if (levelCounter == 5) {
-            pollPhase = 1;
-        } else if (levelCounter >= 15) {
-            levelCounter = 0;
-            pollPhase = 4;
+        pendingMark_ = 5;
+        ++levelCounter_;
+        if (levelCounter_ == 5) {
+            phase_ = PollPhase::Parameters;
+        } else if (levelCounter_ >= 15) {
+            levelCounter_ = 0;
+            phase_ = PollPhase::Gains;
         }
         break;
-    case 6:
-        gatheringIndex = 0;
-        pendingMark = 6;
+    case PollPhase::Discover:
+        gatheringIndex_ = 0;
+        pendingMark_ = 6;
         step.searchDaemon = context.selectedDaemon;
         step.request = PollRequest::Discover;
         break;
-    case 7:
+    case PollPhase::SweepDaemons:
         return sweep(context);
-    case 8:
-        step.gatherUnit = gatheringIndex + 1;
-        ++gatheringIndex;
-        pendingMark = 8;
+    case PollPhase::GatherParameters:
+        step.gatherUnit = gatheringIndex_ + 1;
+        ++gatheringIndex_;
+        pendingMark_ = 8;
         step.request = PollRequest::Parameters;
-        pollPhase = 9;
+        phase_ = PollPhase::GatherRouting;
         break;
-    case 9:
-        pendingMark = 9;
+    case PollPhase::GatherRouting:
+        pendingMark_ = 9;
         step.request = PollRequest::Routing;
-        pollPhase = 10;
+        phase_ = PollPhase::GatherGains;
         break;
-    case 10:
-        pendingMark = 10;
+    case PollPhase::GatherGains:
+        pendingMark_ = 10;
         step.request = PollRequest::Gains;
-        if (gatheringIndex < context.discoveredCount) {
-            pollPhase = 8;
+        if (gatheringIndex_ < context.discoveredCount) {
+            phase_ = PollPhase::GatherParameters;
         } else {
-            ++gatheringIndex;
-            pollPhase = 1;
+            ++gatheringIndex_;
+            phase_ = PollPhase::Parameters;
+            endPending_ = true;
         }
         step.clearShadow = true;
-        break;
-    default:
         break;
     }
     return step;
@@ -90,49 +95,51 @@ PollStep PollEngine::tick(const PollContext& context) {
 PollStep PollEngine::sweep(const PollContext& context) {
     PollStep step;
     // Keeps the gathering text hidden while daemons are still being asked.
-    gatheringIndex = context.discoveredCount;
+    gatheringIndex_ = context.discoveredCount;
     const int last = context.daemonCount - 1;
     int daemon = context.selectedDaemon;
     bool finished = daemon >= last;
-    if (pendingMark == 7 && !finished) {
+    if (pendingMark_ == 7 && !finished) {
         ++daemon; // the previous tick asked this daemon: on to the next
     }
     if (!finished) {
-        pendingMark = 7;
+        pendingMark_ = 7;
         step.searchDaemon = daemon;
         step.selectDaemon = daemon;
         step.request = PollRequest::Discover;
         return step;
     }
-    pendingMark = 0;
+    pendingMark_ = 0;
     if (context.discoveredCount == 0) {
         step.resetSelectedDaemon = true;
         return step;
     }
     // Every unit found by the sweep is gathered, as after a single discovery.
-    gatheringIndex = 0;
+    gatheringIndex_ = 0;
     step.selectUnitFromSelector = true;
-    pollPhase = 8;
+    phase_ = PollPhase::GatherParameters;
     return step;
 }
 
 bool PollEngine::dataArrived(int changeCode, int discoveredCount) {
     bool endOfGathering = false;
-    if (changeCode == 4 && pendingMark == 10 && gatheringIndex >= discoveredCount) {
+    if (changeCode == 4 && pendingMark_ == 10 && gatheringIndex_ >= discoveredCount &&
+        endPending_) {
         endOfGathering = true;
+        endPending_ = false;
     }
     if (changeCode != 3 && changeCode != 6) {
-        pendingMark = 0;
+        pendingMark_ = 0;
     }
     return endOfGathering;
 }
 
 void PollEngine::discoveryAnswered(bool networkLink) {
-    if (networkLink && pendingMark == 7) {
+    if (networkLink && pendingMark_ == 7) {
         return; // the sweep goes on; it moves to gathering itself
     }
-    pollPhase = 8;
-    pendingMark = 0;
+    phase_ = PollPhase::GatherParameters;
+    pendingMark_ = 0;
 }
 
 } // namespace varento

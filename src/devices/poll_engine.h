@@ -7,6 +7,21 @@ namespace varento {
 // What one tick of the 100 ms poll timer asks the session to do.
 enum class PollRequest { None, Discover, Parameters, Levels, Routing, Gains };
 
+// What the next tick does. The numbers are the ones the units' documentation
+// and the pending mark use.
+enum class PollPhase {
+    Idle = 0,
+    Parameters = 1,
+    Routing = 2, // one routing request, then back into the cycle
+    Gains = 4,
+    Levels = 5,
+    Discover = 6,
+    SweepDaemons = 7, // discovery over several network daemons
+    GatherParameters = 8,
+    GatherRouting = 9,
+    GatherGains = 10,
+};
+
 struct PollStep {
     PollRequest request = PollRequest::None;
     // Discovery: the daemon whose units the answer will be stamped with.
@@ -19,6 +34,9 @@ struct PollStep {
     bool selectUnitFromSelector = false;
     // Gathering: select the n-th (from 1) online device list entry first.
     std::optional<int> gatherUnit;
+    // The last unit's gains were asked for and no reply ended the gathering: end
+    // it now, before this tick's request.
+    bool endGathering = false;
     bool clearShadow = false;
 };
 
@@ -30,17 +48,23 @@ struct PollContext {
     int selectedDaemon = 0;
 };
 
-// The conversation with the units as a pure state machine: discovery (6), the
-// sweep over several daemons (7), gathering (8..10) and steady polling (1, 2, 4, 5).
-// At most one request is outstanding; an unanswered one is followed after six ticks.
+// The conversation with the units as a pure state machine: discovery, the sweep
+// over several daemons, gathering and steady polling. At most one request is
+// outstanding; an unanswered one is followed after six ticks.
 class PollEngine {
 public:
     static constexpr int kWaitTicks = 5;
 
-    // Begins discovery after a link was opened (7 when several daemons answer).
+    // Begins discovery after a link was opened (a sweep when several daemons answer).
     void beginDiscovery(bool severalDaemons);
     // Restart without disconnecting; the caller clears the discovered units.
-    void restartDiscovery() { pollPhase = 6; }
+    void restartDiscovery() { phase_ = PollPhase::Discover; }
+
+    // Named turns of the conversation, for the session and its front ends.
+    void askRoutingNext() { phase_ = PollPhase::Routing; }
+    void askParametersNext() { phase_ = PollPhase::Parameters; }
+    void askGainsNext() { phase_ = PollPhase::Gains; }
+    void askLevelsNext() { phase_ = PollPhase::Levels; }
 
     PollStep tick(const PollContext& context);
 
@@ -50,19 +74,32 @@ public:
     // A discovery answer found an online unit.
     void discoveryAnswered(bool networkLink);
 
+    PollPhase phase() const { return phase_; }
+    int pendingMark() const { return pendingMark_; }
+    int gatheringIndex() const { return gatheringIndex_; }
+    // Discovery or the daemon sweep is running.
+    bool discovering() const {
+        return phase_ == PollPhase::Discover || phase_ == PollPhase::SweepDaemons;
+    }
+    // Every discovered unit has been asked for its data and the last answer is in
+    // (or was waited for).
+    bool gatheringDone(int discoveredCount) const {
+        return !discovering() && gatheringIndex_ > discoveredCount && !endPending_;
+    }
     // Whether the top bar shows its gathering text; never while daemons are swept.
     bool gathering(int discoveredCount) const {
-        return pollPhase != 7 && gatheringIndex < discoveredCount;
+        return phase_ != PollPhase::SweepDaemons && gatheringIndex_ < discoveredCount;
     }
-
-    int pollPhase = 0;
-    int pendingMark = 0;
-    int waitCounter = 0;
-    int levelCounter = 0;
-    int gatheringIndex = 0;
 
 private:
     PollStep sweep(const PollContext& context);
+
+    PollPhase phase_ = PollPhase::Idle;
+    int pendingMark_ = 0;
+    int waitCounter_ = 0;
+    int levelCounter_ = 0;
+    int gatheringIndex_ = 0;
+    bool endPending_ = false; // the last unit's gains were asked; gathering not ended yet
 };
 
 } // namespace varento

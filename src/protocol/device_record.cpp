@@ -29,6 +29,23 @@ void setDefaultSettings(DeviceRecord& r) {
 
 } // namespace
 
+FlagBit flagBit(UnitFlag flag) {
+    constexpr std::uint8_t kBit6 = 0x40;
+    switch (flag) {
+    case UnitFlag::MatrixMode:
+        return {param::routingB, kBit6};
+    case UnitFlag::UpperBank:
+        return {param::routingA, kBit6};
+    case UnitFlag::RemoteOverMadiDisabled:
+        return {param::param19, kBit6};
+    case UnitFlag::GainsEnabled:
+        return {param::param17, kBit6};
+    case UnitFlag::OutputsMuted:
+        return {param::gainOptions, kBit6};
+    }
+    return {param::routingB, kBit6};
+}
+
 int DeviceRecord::ledDimLevel() const {
     if (model == 18 || model == 19) {
         return (at(param::statusLeds) >> 4) & 0x03;
@@ -61,7 +78,9 @@ void resetToFactoryDefaults(DeviceRecord& r) {
     r.levelCodes.fill(0);
 }
 
-void clearShadow(DeviceRecord& shadow) { shadow = DeviceRecord{}; }
+void clearShadow(DeviceRecord& shadow) {
+    shadow = DeviceRecord{};
+}
 
 void setLabel(Label& label, const char* text) {
     label.fill('\0');

@@ -54,6 +54,22 @@ inline constexpr std::uint8_t kNoSource = 255;
 
 using Label = std::array<char, kLabelSize>;
 
+// The one-bit switches that the windows edit, each a bit of a numbered parameter.
+enum class UnitFlag {
+    MatrixMode,             // routingB bit 6
+    UpperBank,              // routingA bit 6: channels 33..64
+    RemoteOverMadiDisabled, // param19 bit 6
+    GainsEnabled,           // param17 bit 6, the meterbridge's "Enable Gains"
+    OutputsMuted,           // gainOptions bit 6, the meterbridge's "Mute All Ouputs"
+};
+
+struct FlagBit {
+    int parameter;
+    std::uint8_t mask;
+};
+
+FlagBit flagBit(UnitFlag flag);
+
 // The complete state of one unit. Value-initialising gives the all-zero record.
 struct DeviceRecord {
     std::int32_t awaitingData = 0;
@@ -67,9 +83,9 @@ struct DeviceRecord {
     std::array<std::uint8_t, kRouteSlots> routeFlags{};
     std::uint8_t ledDimEdit1 = 0;
     std::uint8_t ledDimEdit2 = 0;
-    std::array<std::uint8_t, kInputCount> inputGain{};          // group A, kept in 8..63
-    std::array<std::uint8_t, kChannelGainCount> channelGain{};  // group C, signed dB
-    std::array<std::uint8_t, kInputCount> inputSwitch{};        // group B: bit 1 P48, bit 0 PAD
+    std::array<std::uint8_t, kInputCount> inputGain{};         // group A, kept in 8..63
+    std::array<std::uint8_t, kChannelGainCount> channelGain{}; // group C, signed dB
+    std::array<std::uint8_t, kInputCount> inputSwitch{};       // group B: bit 1 P48, bit 0 PAD
     std::array<float, kLevelCount> levelDb{};
     std::int32_t daemonIndex = 0;
     std::array<Label, kLabelCount> labels{};
@@ -80,6 +96,16 @@ struct DeviceRecord {
 
     // LED dim level 0..3; the AES models keep it in the status LED byte.
     int ledDimLevel() const;
+
+    bool flag(UnitFlag f) const {
+        const FlagBit bit = flagBit(f);
+        return (at(bit.parameter) & bit.mask) != 0;
+    }
+    void setFlag(UnitFlag f, bool on) {
+        const FlagBit bit = flagBit(f);
+        at(bit.parameter) = static_cast<std::uint8_t>(on ? at(bit.parameter) | bit.mask
+                                                         : at(bit.parameter) & ~bit.mask);
+    }
 };
 
 // Power-on state used at start-up.

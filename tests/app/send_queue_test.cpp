@@ -11,7 +11,9 @@ using namespace varento;
 
 namespace {
 
-SequenceStep step(std::uint8_t tag, int pause) { return {{0xF0, tag, 0xF7}, pause}; }
+SequenceStep step(std::uint8_t tag, int pause) {
+    return {{0xF0, tag, 0xF7}, pause};
+}
 
 struct Recorder {
     std::vector<std::uint8_t> tags;

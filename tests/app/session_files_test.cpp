@@ -4,6 +4,7 @@
 #include "files/project_file.h"
 #include "links/demo_link.h"
 #include "support/demo_session.h"
+#include "support/session_access.h"
 #include "unit/emulated_rack.h"
 
 #include <QFile>
@@ -47,15 +48,13 @@ protected:
         }
         return n;
     }
-
 };
 
 } // namespace
 
 TEST_F(SessionFiles, SavePresetWritesTheWholeUnit) {
     session->command(command_id::offlineBase);
-    session->current().routeSource[3] = 77;
-    session->state().matrixSaved = false;
+    session->editor().setRoute(3, 77);
     ui.files.push_back(file("show.vpf"));
     session->command(command_id::savePreset);
     const QByteArray bytes = bytesOf(file("show.vpf"));
@@ -69,9 +68,9 @@ TEST_F(SessionFiles, SavePresetWritesTheWholeUnit) {
 TEST_F(SessionFiles, LoadSettingsKeepsTheUsbEmbedderBitAndSends) {
     connectToDemo({12});
     DeviceRecord source = session->current();
-    source.at(param::ioOptions) = 0x0A;   // USB embedder off in the file
+    source.at(param::ioOptions) = 0x0A; // USB embedder off in the file
     source.at(param::fanSlowTemp) = 44;
-    session->current().at(param::ioOptions) |= 0x20;
+    SessionTestAccess::unit(*session).at(param::ioOptions) |= 0x20;
     ui.files.push_back(presetOf(source, "settings.vpf"));
     const std::size_t before = recorder->sent.size();
     session->command(command_id::loadSettings);
@@ -173,11 +172,11 @@ TEST_F(SessionFiles, OldProgramVersionWarnsAndLoads) {
 
 TEST_F(SessionFiles, RoutingPresetRoundTrip) {
     session->command(command_id::offlineBase);
-    session->current().routeSource[0] = 42;
+    session->editor().setRoute(0, 42);
     session->command(command_id::storeRoutingPreset);
     EXPECT_EQ(ui.messages.back().text, "Preset File stored!");
     EXPECT_EQ(bytesOf(file("_Preset.vpf")).size(), 688);
-    session->current().routeSource[0] = 0;
+    session->editor().setRoute(0, 0);
     session->command(command_id::loadRoutingPreset);
     EXPECT_EQ(session->current().routeSource[0], 42);
 
@@ -199,8 +198,7 @@ TEST_F(SessionFiles, ProjectOfThreeUnitsRoundTrips) {
 
     // Change every unit's gains in the emulator, then load the project back.
     const DeviceUid shown = session->current().uid;
-    session->current().inputGain[0] = 60;
-    session->command(command_id::inputGain, 0);
+    session->editor().setInputGain(0, 60);
     ASSERT_EVENTUALLY(rack().units()[0].state().inputGain[0] == 60, 2000);
 
     ui.files.push_back(file("show.txt"));
@@ -229,12 +227,12 @@ TEST_F(SessionFiles, MissingUnitsAreExchangedOrSkipped) {
     const DeviceUid unknown = DeviceUid{{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 0}};
     const DeviceUid offline = DeviceUid{{9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9}};
     session->deviceList().addOrRefresh(offline, "VARENTO 2", 6, 6);
-    const std::vector<std::pair<DeviceUid, PresetBlock>> units = {
-        {unknown, buildPresetBlock(r)}, {offline, buildPresetBlock(r)}};
+    const std::vector<std::pair<DeviceUid, PresetBlock>> units = {{unknown, buildPresetBlock(r)},
+                                                                  {offline, buildPresetBlock(r)}};
     writeBytes(file("p.vrj"), encodePresetFile(kProjectFileType, encodeProjectData(units)));
 
     ui.files.push_back(file("p.vrj"));
-    ui.answers = {Answer::Ok, Answer::Ok}; // both warnings: choose another unit
+    ui.answers = {Answer::Ok, Answer::Ok};     // both warnings: choose another unit
     ui.replacementChoices = {1, std::nullopt}; // the second online unit, then Cancel
     session->command(command_id::loadProjectGains);
     ASSERT_EQ(ui.replacementQuestions.size(), 2u);
@@ -250,8 +248,7 @@ TEST_F(SessionFiles, MissingUnitsAreExchangedOrSkipped) {
 TEST_F(SessionFiles, TitleMarksUnsavedChangesOnlyWithAProject) {
     connectToDemo({12});
     QSignalSpy titles(session.get(), &Session::titleChanged);
-    session->current().channelGain[0] = 3;
-    session->command(command_id::channelGain, 0);
+    session->editor().setChannelGain(0, 3);
     EXPECT_EQ(titles.count(), 0); // no project: the title stays
     EXPECT_EQ(session->windowTitle(), "VARENTO Remote 3.5");
 
@@ -259,7 +256,7 @@ TEST_F(SessionFiles, TitleMarksUnsavedChangesOnlyWithAProject) {
     session->command(command_id::saveProjectAs);
     EXPECT_EQ(session->windowTitle(), "VARENTO Remote 3.5 - gig.vrj");
     QSignalSpy project(session.get(), &Session::projectChanged);
-    session->command(command_id::channelGain, 0);
+    session->editor().setChannelGain(0, 4);
     EXPECT_EQ(titles.last().at(0).toString(), "VARENTO Remote 3.5 - gig.vrj*");
     ASSERT_GE(project.count(), 1);
     EXPECT_EQ(project.last().at(0).toString(), "gig.vrj*");

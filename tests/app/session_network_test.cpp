@@ -101,9 +101,8 @@ TEST_F(SessionNetwork, SilentUnitShowsNoResponseAndRecovers) {
     session->supervisionTick();
     EXPECT_EQ(texts.last().at(1).toString(), "\tNo Response!");
     ::kill(static_cast<pid_t>(emulator.processId()), SIGCONT);
-    ASSERT_EVENTUALLY((session->supervisionTick(),
-                              texts.last().at(1).toString() == "\tConnected"),
-                             3000);
+    ASSERT_EVENTUALLY((session->supervisionTick(), texts.last().at(1).toString() == "\tConnected"),
+                      3000);
 }
 
 TEST_F(SessionNetwork, WithdrawalDisconnects) {

@@ -2,6 +2,7 @@
 #include "links/demo_link.h"
 #include "protocol/catalog.h"
 #include "support/demo_session.h"
+#include "support/session_access.h"
 #include "unit/emulated_rack.h"
 
 #include <QElapsedTimer>
@@ -64,11 +65,21 @@ TEST_F(SessionTest, SteadyPollingCycle) {
     std::string letters;
     for (std::size_t i = start; i < recorder->sent.size(); ++i) {
         switch (recorder->sent[i].frame[17]) {
-        case 0x10: letters += 'P'; break;
-        case 0x11: letters += 'L'; break;
-        case 0x12: letters += 'R'; break;
-        case 0x13: letters += 'G'; break;
-        default: letters += '?'; break;
+        case 0x10:
+            letters += 'P';
+            break;
+        case 0x11:
+            letters += 'L';
+            break;
+        case 0x12:
+            letters += 'R';
+            break;
+        case 0x13:
+            letters += 'G';
+            break;
+        default:
+            letters += '?';
+            break;
         }
     }
     EXPECT_NE(letters.find("PLLLLLPLLLLLLLLLLG"), std::string::npos) << letters;
@@ -96,7 +107,7 @@ TEST_F(SessionTest, SupervisionReportsSilenceAndRecovery) {
     EXPECT_EQ(texts.last().at(1).toString(), "\tConnected");
 
     session->demoLink()->setAnswering(false);
-    QTest::qWait(300); // let the last replies drain
+    QTest::qWait(300);          // let the last replies drain
     session->supervisionTick(); // clears the reply-seen flag
     session->supervisionTick();
     EXPECT_EQ(texts.last().at(1).toString(), "\tNo Response!");
@@ -104,16 +115,15 @@ TEST_F(SessionTest, SupervisionReportsSilenceAndRecovery) {
     EXPECT_TRUE(session->state().isConnected);
 
     session->demoLink()->setAnswering(true);
-    ASSERT_EVENTUALLY((session->supervisionTick(),
-                              texts.last().at(1).toString() == "\tConnected"),
-                             3000);
+    ASSERT_EVENTUALLY((session->supervisionTick(), texts.last().at(1).toString() == "\tConnected"),
+                      3000);
     EXPECT_FALSE(alarm.last().at(0).toBool());
 }
 
 TEST_F(SessionTest, FirmwareWarningOncePerRun) {
     connectToDemo({12});
-    session->current().at(param::firmwareMajor) = 6;
-    session->current().at(param::firmwareMinor) = 5;
+    SessionTestAccess::unit(*session).at(param::firmwareMajor) = 6;
+    SessionTestAccess::unit(*session).at(param::firmwareMinor) = 5;
     session->supervisionTick();
     ASSERT_EQ(ui.firmwareWarnings.size(), 1u);
     EXPECT_TRUE(ui.firmwareWarnings[0].endsWith("version 6.6 or higher."));
@@ -127,7 +137,7 @@ TEST_F(SessionTest, FirmwareWarningOncePerRun) {
 TEST_F(SessionTest, DontShowAgainTurnsTheCheckOff) {
     ui.dontShowFirmwareAgain = true;
     connectToDemo({12});
-    session->current().at(param::firmwareMajor) = 5;
+    SessionTestAccess::unit(*session).at(param::firmwareMajor) = 5;
     session->supervisionTick();
     EXPECT_EQ(ui.firmwareWarnings.size(), 1u);
     EXPECT_FALSE(session->state().displayFwWarning);
@@ -139,8 +149,7 @@ TEST_F(SessionTest, GainBurstSendsOneFramePerEditAndResumesAfterTheLast) {
     QTest::qWait(50);
     const std::size_t before = recorder->sent.size();
     for (int i = 0; i < 5; ++i) {
-        session->current().inputGain[3] = static_cast<std::uint8_t>(20 + i);
-        session->command(command_id::inputGain, 3);
+        session->editor().setInputGain(3, static_cast<std::uint8_t>(20 + i));
         EXPECT_FALSE(session->pollTimer().isActive());
         EXPECT_TRUE(session->resumeTimer().isActive());
         QTest::qWait(100); // faster than the 250 ms resume
@@ -162,17 +171,18 @@ TEST_F(SessionTest, GainBurstSendsOneFramePerEditAndResumesAfterTheLast) {
 
 TEST_F(SessionTest, RoutingEditOfUpperOutputsSendsOneRangeFrame) {
     connectToDemo({12});
-    session->current().routeSource[40] = 7;
+    RoutingTable table = RoutingTable::of(session->current());
+    table.sources[40] = 7;
     const std::size_t before = recorder->sent.size();
-    session->command(command_id::routingEdit, (32 << 8) | 63);
+    session->editor().setRoutingRange(32, 63, table);
     ASSERT_EQ(recorder->sent.size(), before + 1);
     const auto& frame = recorder->sent.back().frame;
     EXPECT_EQ(frame[17], 0x22);
     EXPECT_EQ(frame.size(), 19u + 4u * 32u);
     EXPECT_EQ(frame[18 + 1], 32);
-    EXPECT_EQ(session->pollEngine().pollPhase, 2);
+    EXPECT_EQ(session->pollEngine().phase(), PollPhase::Routing);
     // Outputs from 192 on send the whole table.
-    session->command(command_id::routingEdit, (192 << 8) | 200);
+    session->editor().setRoutingRange(192, 200, table);
     EXPECT_EQ(recorder->sent.back().frame.size(), 787u);
     ASSERT_EVENTUALLY(rack().units()[0].state().routeSource[40] == 7, 1000);
 }
@@ -183,21 +193,19 @@ TEST_F(SessionTest, FactoryResetKeepsItsPausesWithoutStallingTheLoop) {
     qint64 longestGap = 0;
     QElapsedTimer loop;
     QTimer probe;
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        longestGap = std::max(longestGap, loop.restart());
-    });
+    QObject::connect(&probe, &QTimer::timeout,
+                     [&] { longestGap = std::max(longestGap, loop.restart()); });
     loop.start();
     probe.start(1);
-    QElapsedTimer clock;
-    clock.start();
     session->command(command_id::factoryDefaults);
     EXPECT_FALSE(session->pollTimer().isActive());
-    ASSERT_EVENTUALLY(!session->bulkTransfer(), 5000);
-    const qint64 took = clock.elapsed();
+    // The 10 ms lead and 20 ms after each of the 64 gain frames, as planned.
+    EXPECT_GE(session->sendQueue().plannedMs(), 10 + 64 * 20);
+    ASSERT_EVENTUALLY(!session->bulkTransfer(), 10000);
     probe.stop();
 
-    std::vector<RecordingLink::Sent> frames(recorder->sent.begin() + static_cast<std::ptrdiff_t>(before),
-                                            recorder->sent.end());
+    std::vector<RecordingLink::Sent> frames(
+        recorder->sent.begin() + static_cast<std::ptrdiff_t>(before), recorder->sent.end());
     // Settings (11), the routing table, 32 x (gain, switches), then the GPO bits.
     ASSERT_GE(frames.size(), 11u + 1u + 64u + 1u);
     EXPECT_EQ(frames[0].frame[18], 0); // clock rate first
@@ -207,9 +215,10 @@ TEST_F(SessionTest, FactoryResetKeepsItsPausesWithoutStallingTheLoop) {
         ASSERT_EQ(f[17], 0x23);
         EXPECT_EQ(f[19], (i % 2 == 0 ? 0 : 32) + i / 2);
     }
+    // Timers never fire early, so this lower bound holds on a busy machine; a
+    // sleep on the loop would show as a gap as long as the whole sequence.
     EXPECT_GE(frames[75].atMs - frames[12].atMs, 63 * 20 - 5);
-    EXPECT_GE(took, 1300);
-    EXPECT_LE(longestGap, 20);
+    EXPECT_LT(longestGap, 600);
     ASSERT_EVENTUALLY(session->pollTimer().isActive(), 2000);
     EXPECT_EQ(rack().units()[0].state().at(param::fanSlowTemp), 30);
 }

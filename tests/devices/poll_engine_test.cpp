@@ -11,12 +11,18 @@ namespace {
 
 char letter(PollRequest r) {
     switch (r) {
-    case PollRequest::None: return '.';
-    case PollRequest::Discover: return 'D';
-    case PollRequest::Parameters: return 'P';
-    case PollRequest::Levels: return 'L';
-    case PollRequest::Routing: return 'R';
-    case PollRequest::Gains: return 'G';
+    case PollRequest::None:
+        return '.';
+    case PollRequest::Discover:
+        return 'D';
+    case PollRequest::Parameters:
+        return 'P';
+    case PollRequest::Levels:
+        return 'L';
+    case PollRequest::Routing:
+        return 'R';
+    case PollRequest::Gains:
+        return 'G';
     }
     return '?';
 }
@@ -40,32 +46,32 @@ std::string run(PollEngine& engine, int ticks, bool answered, PollContext contex
 
 TEST(PollEngine, SteadyStateCycleOfEighteen) {
     PollEngine engine;
-    engine.pollPhase = 1;
+    engine.askParametersNext();
     const std::string cycle = "PLLLLLPLLLLLLLLLLG";
     EXPECT_EQ(run(engine, 54, true), cycle + cycle + cycle);
 }
 
 TEST(PollEngine, UnansweredRequestIsFollowedOnTheSixthTick) {
     PollEngine engine;
-    engine.pollPhase = 1;
+    engine.askParametersNext();
     EXPECT_EQ(run(engine, 13, false), "P.....L.....L");
 }
 
 TEST(PollEngine, RoutingOnDemandReturnsIntoTheCycle) {
     PollEngine engine;
-    engine.pollPhase = 1;
+    engine.askParametersNext();
     run(engine, 3, true); // P L L
-    engine.pollPhase = 2;
+    engine.askRoutingNext();
     EXPECT_EQ(run(engine, 5, true), "RLLLP");
 }
 
 TEST(PollEngine, NothingDuringBulkTransfer) {
     PollEngine engine;
-    engine.pollPhase = 1;
+    engine.askParametersNext();
     PollContext busy;
     busy.bulkTransfer = true;
     EXPECT_EQ(run(engine, 20, true, busy), std::string(20, '.'));
-    EXPECT_EQ(engine.pollPhase, 1);
+    EXPECT_EQ(engine.phase(), PollPhase::Parameters);
     EXPECT_EQ(run(engine, 1, true), "P");
 }
 
@@ -84,8 +90,8 @@ TEST(PollEngine, DiscoveryRepeatsUntilAnswered) {
     }
     EXPECT_EQ(out, "D.....D.....D");
     engine.discoveryAnswered(false);
-    EXPECT_EQ(engine.pollPhase, 8);
-    EXPECT_EQ(engine.pendingMark, 0);
+    EXPECT_EQ(engine.phase(), PollPhase::GatherParameters);
+    EXPECT_EQ(engine.pendingMark(), 0);
 }
 
 TEST(PollEngine, GatheringAsksEveryUnitThenPolls) {
@@ -120,9 +126,11 @@ TEST(PollEngine, GatheringAsksEveryUnitThenPolls) {
 
 TEST(PollEngine, UnansweredGatheringMovesOn) {
     PollEngine engine;
-    engine.pollPhase = 8;
+    engine.beginDiscovery(false);
     PollContext context;
     context.discoveredCount = 1;
+    engine.tick(context);
+    engine.discoveryAnswered(false);
     EXPECT_EQ(run(engine, 19, false, context), "P.....R.....G.....P");
 }
 
@@ -139,7 +147,7 @@ TEST(PollEngine, SweepAsksEachDaemonOnceThenGathersEveryUnit) {
     // A unit answers on daemon 0; the answer does not end the sweep.
     context.discoveredCount = 1;
     engine.discoveryAnswered(true);
-    EXPECT_EQ(engine.pollPhase, 7);
+    EXPECT_EQ(engine.phase(), PollPhase::SweepDaemons);
     EXPECT_FALSE(engine.gathering(context.discoveredCount)); // gathering text stays hidden
 
     EXPECT_EQ(run(engine, 5, false, context), ".....");
@@ -153,12 +161,12 @@ TEST(PollEngine, SweepAsksEachDaemonOnceThenGathersEveryUnit) {
     step = engine.tick(context);
     EXPECT_EQ(step.request, PollRequest::None);
     EXPECT_TRUE(step.selectUnitFromSelector);
-    EXPECT_EQ(engine.pollPhase, 8);
+    EXPECT_EQ(engine.phase(), PollPhase::GatherParameters);
     EXPECT_TRUE(engine.gathering(context.discoveredCount));
 
     std::string out = run(engine, 9, true, context);
     EXPECT_EQ(out, "PRGPRGPRG");
-    EXPECT_EQ(engine.pollPhase, 1);
+    EXPECT_EQ(engine.phase(), PollPhase::Parameters);
 }
 
 TEST(PollEngine, EmptySweepStartsAgainAtDaemonZero) {
@@ -179,4 +187,44 @@ TEST(PollEngine, EmptySweepStartsAgainAtDaemonZero) {
         EXPECT_FALSE(step.selectUnitFromSelector);
     }
     EXPECT_EQ(asked, (std::vector<int>{0, 1, 0, 1, 0}));
+}
+
+// Gathering must end even when the last unit's gains reply never comes, comes
+// empty, or comes late: otherwise the last unit stays current behind the selector.
+TEST(PollEngine, GatheringEndsWhateverTheLastGainsReplyDid) {
+    const auto gatherOneUnit = [](PollEngine& engine, const PollContext& context) {
+        engine.beginDiscovery(false);
+        engine.tick(context);
+        engine.discoveryAnswered(false);
+        for (const char expected : std::string("PRG")) {
+            const PollStep step = engine.tick(context);
+            EXPECT_EQ(letter(step.request), expected);
+            EXPECT_FALSE(step.endGathering);
+            if (expected != 'G') {
+                engine.dataArrived(expected == 'P' ? 1 : 2, context.discoveredCount);
+            }
+        }
+    };
+    PollContext context;
+    context.discoveredCount = 1;
+
+    PollEngine lost;
+    gatherOneUnit(lost, context);
+    EXPECT_EQ(run(lost, 5, false, context), ".....");
+    PollStep step = lost.tick(context);
+    EXPECT_TRUE(step.endGathering);
+    EXPECT_EQ(step.request, PollRequest::Parameters);
+    EXPECT_FALSE(lost.tick(context).endGathering);
+
+    PollEngine empty;
+    gatherOneUnit(empty, context);
+    EXPECT_FALSE(empty.dataArrived(0, context.discoveredCount));
+    EXPECT_TRUE(empty.tick(context).endGathering);
+
+    PollEngine answered;
+    gatherOneUnit(answered, context);
+    EXPECT_TRUE(answered.dataArrived(4, context.discoveredCount));
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_FALSE(answered.tick(context).endGathering);
+    }
 }

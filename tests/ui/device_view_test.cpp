@@ -3,6 +3,7 @@
 #include "app/session.h"
 #include "settings_test_support.h"
 #include "support/modal.h"
+#include "support/session_access.h"
 #include "ui/controls/my_button.h"
 #include "ui/dialogs/settings_dialog.h"
 #include "ui/models/px_settings_model.h"
@@ -41,8 +42,8 @@ protected:
         ASSERT_TRUE(dataDir.isValid());
         const std::string path = dataDir.path().toStdString();
         session = std::make_unique<Session>(ui, SessionPaths{path, path});
-        resetToPowerOnDefaults(session->current());
-        session->current().awaitingData = 0;
+        resetToPowerOnDefaults(SessionTestAccess::unit(*session));
+        SessionTestAccess::unit(*session).awaitingData = 0;
     }
 
     QTemporaryDir dataDir;
@@ -120,7 +121,7 @@ TEST_F(DeviceView, RefusedUserbitUnticksTheBox) {
 }
 
 TEST_F(DeviceView, RemoteWindowCopiesEachIndicatorFromItsImage) {
-    DeviceRecord& r = session->current();
+    DeviceRecord& r = SessionTestAccess::unit(*session);
     r.model = 12;
     r.at(param::clockRate) = 0x10; // internal clock: termination disabled
     r.at(param::statusLeds) = 0x01;
@@ -145,8 +146,8 @@ TEST_F(DeviceView, RemoteWindowCopiesEachIndicatorFromItsImage) {
 }
 
 TEST_F(DeviceView, ClickOnThePanelOpensTheSettingsDialog) {
-    session->current().model = 19;
-    session->current().at(param::clockRate) = 0x10;
+    SessionTestAccess::unit(*session).model = 19;
+    SessionTestAccess::unit(*session).at(param::clockRate) = 0x10;
     PxRemoteWindow window(*session, nullptr);
     window.setModel(19);
     EXPECT_EQ(window.height(), 500);

@@ -7,6 +7,7 @@
 #include "support/app_environment.h"
 #include "support/recording_link.h"
 #include "support/scripted_interaction.h"
+#include "support/session_access.h"
 #include "ui/controls/my_button.h"
 #include "ui/dialogs/serial_port_dialog.h"
 
@@ -283,7 +284,7 @@ TEST_F(MainWindowTest, ViewKeysSwitchViewsOnlyWhereTheModelHasThem) {
     r.window.command(cid::matrixViewKey);
     EXPECT_EQ(r.session.state().viewMode, ViewMode::Matrix);
     EXPECT_EQ(r.window.topButton(cid::matrixButton)->state(), MyButton::On);
-    EXPECT_EQ(r.session.pollEngine().pollPhase, 2);
+    EXPECT_EQ(r.session.pollEngine().phase(), PollPhase::Routing);
     r.window.command(cid::buttonViewKey);
     EXPECT_EQ(r.session.state().viewMode, ViewMode::Button);
     r.window.command(cid::buttonViewKey);
@@ -370,7 +371,7 @@ TEST_F(MainWindowTest, SettingsSurviveARestart) {
         r.window.command(cid::enableMidi);
         r.window.command(cid::matrixDragging);
         EXPECT_FALSE(item(40063)->isChecked());
-        r.session.current().at(param::wckTermChoice) = 1;
+        SessionTestAccess::unit(r.session).at(param::wckTermChoice) = 1;
         r.window.close();
         run.reset();
     }

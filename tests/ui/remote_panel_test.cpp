@@ -5,6 +5,7 @@
 #include "settings_test_support.h"
 #include "support/recording_link.h"
 #include "support/scripted_interaction.h"
+#include "support/session_access.h"
 #include "ui/models/remote_panel_model.h"
 #include "ui/models/settings_ids.h"
 #include "ui/models/settings_model.h"
@@ -28,12 +29,12 @@ protected:
         ASSERT_TRUE(dataDir.isValid());
         const std::string path = dataDir.path().toStdString();
         session = std::make_unique<Session>(ui, SessionPaths{path, path});
-        resetToPowerOnDefaults(session->current());
+        resetToPowerOnDefaults(SessionTestAccess::unit(*session));
     }
 
     // An offline unit of `model` with its parameters in.
     RemotePanelModel& offline(PanelKind kind, int model) {
-        DeviceRecord& r = session->current();
+        DeviceRecord& r = SessionTestAccess::unit(*session);
         r.model = static_cast<std::uint8_t>(model);
         r.awaitingData = 0;
         return make(kind);
@@ -48,7 +49,8 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor(
             [&] {
                 return session->discovered().count() > 0 && !session->gathering() &&
-                       session->current().awaitingData == 0 && session->current().model == model;
+                       SessionTestAccess::unit(*session).awaitingData == 0 &&
+                       SessionTestAccess::unit(*session).model == model;
             },
             10000));
         return make(kind);
@@ -80,7 +82,7 @@ protected:
 
 TEST_F(RemotePanelTest, RefreshStartsAndStopsTheBlink) {
     auto& p = offline(PanelKind::Base, 12);
-    session->current().at(param::syncStatus) = 0x01;
+    SessionTestAccess::unit(*session).at(param::syncStatus) = 0x01;
     ASSERT_TRUE(p.command(remote_command::refresh));
     ASSERT_TRUE(p.blinkTimer().isActive());
     EXPECT_EQ(p.blinkTimer().interval(), 300);
@@ -95,7 +97,7 @@ TEST_F(RemotePanelTest, RefreshStartsAndStopsTheBlink) {
     ASSERT_TRUE(repaints.wait(2000));
     EXPECT_FALSE(p.blinkPhase());
 
-    session->current().at(param::syncStatus) = 0x03;
+    SessionTestAccess::unit(*session).at(param::syncStatus) = 0x03;
     ASSERT_TRUE(p.command(remote_command::refresh));
     EXPECT_FALSE(p.blinkTimer().isActive());
     EXPECT_FALSE(p.blinking());
@@ -142,10 +144,10 @@ TEST_F(RemotePanelTest, NoDialogWhileParametersAreAwaited) {
         ++runs;
         return 0;
     });
-    session->current().awaitingData = 1;
+    SessionTestAccess::unit(*session).awaitingData = 1;
     EXPECT_TRUE(p.click({100, 100}));
     EXPECT_EQ(runs, 0);
-    session->current().awaitingData = 0;
+    SessionTestAccess::unit(*session).awaitingData = 0;
     EXPECT_FALSE(p.click({600, 350}));
     EXPECT_EQ(runs, 0);
     EXPECT_TRUE(p.click({100, 100}));
@@ -240,7 +242,7 @@ TEST_F(RemotePanelTest, UsbEmbedderChangeRestartsDiscovery) {
     p.command(remote_command::openSettings);
     EXPECT_EQ(ui.messages.back().title, "USB Embedder Warning");
     EXPECT_EQ(session->discovered().count(), 0);
-    EXPECT_EQ(session->pollEngine().pollPhase, 6);
+    EXPECT_EQ(session->pollEngine().phase(), PollPhase::Discover);
 }
 
 TEST_F(RemotePanelTest, UnchangedUsbEmbedderKeepsTheUnitList) {
@@ -250,15 +252,15 @@ TEST_F(RemotePanelTest, UnchangedUsbEmbedderKeepsTheUnitList) {
         d.press(id::cancel);
         return 0;
     });
-    session->pollEngine().pollPhase = 2;
+    session->pollEngine().askRoutingNext();
     p.command(remote_command::openSettings);
-    EXPECT_EQ(session->pollEngine().pollPhase, 2);
+    EXPECT_EQ(session->pollEngine().phase(), PollPhase::Routing);
     EXPECT_EQ(session->current().at(param::ioOptions) & 0x20, 0);
 }
 
 TEST_F(RemotePanelTest, MatrixModeAndBankButtons) {
     auto& p = offline(PanelKind::Base, 12);
-    DeviceRecord& r = session->current();
+    DeviceRecord& r = SessionTestAccess::unit(*session);
     r.at(param::routingB) = 0x0A;
     r.at(param::routingA) = 0x1B;
     QSignalSpy matrix(session.get(), &Session::matrixModeChanged);
@@ -287,7 +289,7 @@ TEST_F(RemotePanelTest, MatrixModeAndBankButtons) {
 
 TEST_F(RemotePanelTest, ResetRoutingAsksFirst) {
     auto& p = offline(PanelKind::Base, 12);
-    auto& source = session->current().routeSource;
+    auto& source = SessionTestAccess::unit(*session).routeSource;
     source.fill(7);
     ui.answers.push_back(Answer::No);
     ASSERT_TRUE(p.command(remote_command::resetRouting));

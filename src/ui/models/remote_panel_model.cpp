@@ -11,7 +11,6 @@ namespace varento {
 
 namespace {
 
-constexpr std::uint8_t kBit6 = 0x40;
 constexpr std::uint8_t kUsbEmbedder = 0x20;
 constexpr QPoint kDialogOffset{600, 80};
 
@@ -80,11 +79,11 @@ bool RemotePanelModel::command(int id) {
         }
         return base;
     case remote_command::sendAllSettings:
-        session_.sendAllSettings();
+        session_.editor().applySettings(working_ ? *working_ : session_.current(), true);
         emit repaintRequested(wholeWindow());
         return true;
     case remote_command::sendIdentify:
-        session_.sendIdentify();
+        session_.editor().identify(working_ ? *working_ : session_.current());
         emit repaintRequested(wholeWindow());
         return true;
     default:
@@ -153,12 +152,13 @@ bool RemotePanelModel::click(QPoint at) {
 // ---- the settings dialog ---------------------------------------------------------------------
 
 void RemotePanelModel::openSettings() {
-    DeviceRecord& record = session_.current();
     // No settings before the unit's parameters are in; and one dialog at a time.
-    if (record.awaitingData == 1 || dialogOpen_ || !runner_) {
+    if (session_.current().awaitingData == 1 || working_ || !runner_) {
         return;
     }
-    const std::uint8_t ioBefore = record.at(param::ioOptions);
+    // The dialog edits a copy; its decisions reach the unit through the editor.
+    DeviceRecord working = session_.current();
+    const std::uint8_t ioBefore = working.at(param::ioOptions);
     if (!position_) {
         position_ = (origin_ ? origin_() : QPoint()) + kDialogOffset;
     }
@@ -166,26 +166,24 @@ void RemotePanelModel::openSettings() {
     tellMainWindow(command_id::stopTimers);
     std::unique_ptr<SettingsModel> dialog;
     if (kind_ == panel::PanelKind::Base) {
-        dialog = std::make_unique<UnitSettingsModel>(record, session_.interaction());
+        dialog = std::make_unique<UnitSettingsModel>(working, session_.interaction());
     } else {
-        dialog = std::make_unique<PxSettingsModel>(record, session_.interaction());
+        dialog = std::make_unique<PxSettingsModel>(working, session_.interaction());
     }
     connect(dialog.get(), &SettingsModel::ownerCommand, this, [this](int id) { command(id); });
     dialog->setPosition(*position_);
     dialog->open();
-    dialogOpen_ = true;
+    working_ = &working;
     const int result = runner_(*dialog);
-    dialogOpen_ = false;
+    working_ = nullptr;
     if (dialog->position()) {
         position_ = dialog->position();
     }
 
     // The extended window sends after Cancel too, which puts back on the unit what
     // an Apply may have changed.
-    if (result == 1 || kind_ == panel::PanelKind::Extended) {
-        session_.sendAllSettings();
-    }
-    if (((record.at(param::ioOptions) ^ ioBefore) & kUsbEmbedder) != 0) {
+    session_.editor().applySettings(working, result == 1 || kind_ == panel::PanelKind::Extended);
+    if (((working.at(param::ioOptions) ^ ioBefore) & kUsbEmbedder) != 0) {
         session_.restartDiscovery();
     }
     if (kind_ == panel::PanelKind::Base) {
@@ -209,7 +207,7 @@ void RemotePanelModel::tellMainWindow(int id) {
 // routing can be reset only in matrix mode.
 void RemotePanelModel::updateButtons() {
     const DeviceRecord& r = session_.current();
-    const bool matrix = (r.at(param::routingB) & kBit6) != 0;
+    const bool matrix = r.flag(UnitFlag::MatrixMode);
     const bool bankUsable = !matrix && !doubleSpeed(r);
     const ButtonLook bank{bankUsable, bankUsable ? 0 : 4};
     const ButtonLook reset{matrix, matrix ? 0 : 4};
@@ -221,15 +219,13 @@ void RemotePanelModel::updateButtons() {
 }
 
 void RemotePanelModel::toggleMatrixMode() {
-    session_.current().at(param::routingB) ^= kBit6;
-    tellMainWindow(command_id::matrixMode);
+    session_.editor().toggleFlag(UnitFlag::MatrixMode);
     updateButtons();
     emit repaintRequested(kMatrixArea);
 }
 
 void RemotePanelModel::toggleBank() {
-    session_.current().at(param::routingA) ^= kBit6;
-    tellMainWindow(command_id::sendRoutingA);
+    session_.editor().toggleFlag(UnitFlag::UpperBank);
     emit repaintRequested(kBankArea);
 }
 
@@ -241,13 +237,13 @@ void RemotePanelModel::resetRouting() {
     if (answer != Answer::Yes) {
         return;
     }
-    auto& source = session_.current().routeSource;
+    RoutingTable table = RoutingTable::of(session_.current());
     for (int slot = 0; slot < 128; ++slot) {
         // Outputs 33..64 take sources 65..96, like the upper half of the table.
         const int from = slot >= 32 && slot < 64 ? slot + 32 : slot;
-        source[static_cast<std::size_t>(slot)] = static_cast<std::uint8_t>(from);
+        table.sources[static_cast<std::size_t>(slot)] = static_cast<std::uint8_t>(from);
     }
-    tellMainWindow(command_id::sendRoutingAll);
+    session_.editor().setRoutingTable(table);
     emit repaintRequested(kResetArea);
 }
 

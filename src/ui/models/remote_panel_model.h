@@ -74,7 +74,7 @@ public:
     ButtonLook resetButton() const { return reset_; }
 
     void setDialogRunner(DialogRunner runner) { runner_ = std::move(runner); }
-    // Where the commands for the main window go (105, 106, 107, 117, 118); by
+    // Where the commands for the main window go (117, 118); by
     // default straight to the session.
     void setMainWindow(std::function<void(int id)> send) { mainWindow_ = std::move(send); }
     // The window's top-left corner on the screen, for the dialog's first position.
@@ -113,7 +113,7 @@ private:
     std::function<void(int)> mainWindow_;
     std::function<QPoint()> origin_;
     std::optional<QPoint> position_;
-    bool dialogOpen_ = false;
+    DeviceRecord* working_ = nullptr; // the open settings dialog's record
 };
 
 } // namespace varento

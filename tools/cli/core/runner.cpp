@@ -31,11 +31,9 @@ QString jsonText(const QJsonObject& object) {
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented));
 }
 
-bool discovering(int pollPhase) {
-    return pollPhase == 6 || pollPhase == 7;
-}
-bool gatheringPhase(int pollPhase) {
-    return pollPhase >= 8 && pollPhase <= 10;
+bool gatheringPhase(PollPhase phase) {
+    return phase == PollPhase::GatherParameters || phase == PollPhase::GatherRouting ||
+           phase == PollPhase::GatherGains;
 }
 
 } // namespace
@@ -172,9 +170,10 @@ bool Runner::connectAndDiscover() {
     // the answer (and of a sweep over several daemons) is in.
     const bool found = waitUntil(
         [this] {
-            const int phase = session_.pollEngine().pollPhase;
+            const PollEngine& poll = session_.pollEngine();
             return !session_.state().isConnected ||
-                   (session_.discovered().count() > 0 && !discovering(phase) && phase != 8);
+                   (session_.discovered().count() > 0 && !poll.discovering() &&
+                    poll.phase() != PollPhase::GatherParameters);
         },
         line_.timeoutMs);
     if (!found || !session_.state().isConnected) {
@@ -201,11 +200,11 @@ bool Runner::gatherAll() {
             return true;
         }
         const int count = session_.discovered().count();
-        const int phase = session_.pollEngine().pollPhase;
-        if (session_.gathering() || discovering(phase) || gatheringPhase(phase)) {
+        const PollEngine& poll = session_.pollEngine();
+        if (session_.gathering() || poll.discovering() || gatheringPhase(poll.phase())) {
             if (session_.gathering()) {
                 progress(QString("Gathering unit %1 of %2...")
-                             .arg(std::min(session_.pollEngine().gatheringIndex, count))
+                             .arg(std::min(poll.gatheringIndex(), count))
                              .arg(count));
             }
             return false;
@@ -360,20 +359,12 @@ int Runner::setParameter() {
     if (!connectAndDiscover() || !gatherAll() || !selectTarget(*line_.uid)) {
         return exit_status::noAnswer;
     }
-    DeviceRecord& current = session_.current();
     const auto value = static_cast<std::uint8_t>(line_.value);
-    current.at(line_.parameter) = value;
-    // The settings windows edit the LED dim through their working copies.
-    if (line_.parameter == param::ledDim1) {
-        current.ledDimEdit1 = value;
-    } else if (line_.parameter == param::ledDim2) {
-        current.ledDimEdit2 = value;
-    }
-    session_.sendParameter(line_.parameter);
+    session_.editor().setParameter(line_.parameter, value);
     if (!waitForSends()) {
         return fail(exit_status::noAnswer, "The parameter could not be sent.");
     }
-    session_.pollEngine().pollPhase = 1; // ask for the parameters next
+    session_.pollEngine().askParametersNext();
     const QString name =
         QString("%1 (%2)").arg(parameterInfo(line_.parameter)->name).arg(line_.parameter);
     if (!waitForFreshReply(*line_.uid, cmd::requestParams, cmd::paramsReply)) {
@@ -396,8 +387,7 @@ int Runner::route() {
         return exit_status::noAnswer;
     }
     const auto output = static_cast<std::size_t>(line_.index);
-    session_.current().routeSource[output] = static_cast<std::uint8_t>(line_.value);
-    session_.command(command_id::routingEdit, packRoutingRange(line_.index, line_.index));
+    session_.editor().setRoute(line_.index, static_cast<std::uint8_t>(line_.value));
     if (!waitForSends()) {
         return fail(exit_status::noAnswer, "The routing could not be sent.");
     }
@@ -428,28 +418,26 @@ int Runner::gain() {
     if (!connectAndDiscover() || !gatherAll() || !selectTarget(*line_.uid)) {
         return exit_status::noAnswer;
     }
-    DeviceRecord& current = session_.current();
+    const DeviceRecord& current = session_.current();
     const auto value = static_cast<std::uint8_t>(line_.value);
     const auto [table, channel] = gainIndexName(line_.index);
     const auto slot = static_cast<std::size_t>(channel - 1);
-    std::uint8_t* field = nullptr;
+    const std::uint8_t* field = nullptr;
+    UnitEditor& editor = session_.editor();
     if (line_.index < kInputSwitchBase) {
         field = &current.inputGain[slot];
-        *field = value;
-        session_.command(command_id::inputGain, channel - 1);
+        editor.setInputGain(channel - 1, value);
     } else if (line_.index < kChannelGainBase) {
         field = &current.inputSwitch[slot];
-        *field = value;
-        session_.command(command_id::inputSwitch, channel - 1);
+        editor.setInputSwitch(channel - 1, value);
     } else {
         field = &current.channelGain[slot];
-        *field = value;
-        session_.command(command_id::channelGain, channel - 1);
+        editor.setChannelGain(channel - 1, value);
     }
     if (!waitForSends()) {
         return fail(exit_status::noAnswer, "The gain could not be sent.");
     }
-    session_.pollEngine().pollPhase = 4; // ask for the gains next
+    session_.pollEngine().askGainsNext();
     const QString name = QString("%1 %2 (index %3)").arg(table).arg(channel).arg(line_.index);
     // Channel gains are signed dB.
     const auto shown = [&](std::uint8_t v) {
@@ -590,9 +578,14 @@ int Runner::presetLoad() {
         return fail(exit_status::noAnswer, "The preset could not be sent.");
     }
     // Ask at once for what was loaded, as proof that the unit is still there.
-    session_.pollEngine().pollPhase = request == cmd::requestParams    ? 1
-                                      : request == cmd::requestRouting ? 2
-                                                                       : 4;
+    PollEngine& poll = session_.pollEngine();
+    if (request == cmd::requestParams) {
+        poll.askParametersNext();
+    } else if (request == cmd::requestRouting) {
+        poll.askRoutingNext();
+    } else {
+        poll.askGainsNext();
+    }
     const std::uint8_t reply = request == cmd::requestParams    ? cmd::paramsReply
                                : request == cmd::requestRouting ? cmd::routingReply
                                                                 : cmd::gainsReply;

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "protocol/device_record.h"
+
+#include <array>
+#include <cstdint>
+
+namespace varento {
+
+// What one typed edit of the current unit changed, so each view refreshes only
+// when its own data moved.
+enum class UnitPart { Parameters, Routing, Gains, Labels };
+
+struct UnitEdit {
+    enum class Kind {
+        Parameter,    // `index`: the parameter number
+        Flag,         // `index`: the UnitFlag
+        RoutingRange, // outputs `index`..`last`
+        RoutingTable, // every slot, sources and flags
+        InputGain,    // `index`: the input
+        InputSwitch,  // `index`: the input
+        GpoBits,
+        InputGains,
+        ChannelGain, // `index`: the channel
+        ChannelGains,
+        BusLevels,
+        ChannelLabel, // `index`: the label slot
+        Settings,     // a settings dialog's parameter block
+        Calibration,
+        FactoryDefaults, // everything but identity and labels
+    };
+    Kind kind;
+    int index = 0;
+    int last = 0;
+
+    UnitPart part() const;
+    friend bool operator==(const UnitEdit&, const UnitEdit&) = default;
+};
+
+// The routing of a unit as the matrix edits it: a source and flags per slot.
+struct RoutingTable {
+    std::array<std::uint8_t, kRouteSlots> sources{};
+    std::array<std::uint8_t, kRouteSlots> flags{};
+
+    static RoutingTable of(const DeviceRecord& record) {
+        return {record.routeSource, record.routeFlags};
+    }
+};
+
+} // namespace varento
