@@ -19,9 +19,9 @@ public:
 
     explicit CommandDispatcher(Session& session, QObject* parent = nullptr);
 
-    // A later registration for the same id replaces the earlier one.
-    void handle(int id, Handler handler);
-    void handle(std::initializer_list<int> ids, const Handler& handler);
+    // One handler an id: a second registration is refused (false) and the first
+    // stays, so no window can take over another's command by accident.
+    bool handle(int id, Handler handler);
     bool handles(int id) const { return handlers_.contains(id); }
 
     // False when neither a handler nor Session knows the id.

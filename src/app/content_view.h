@@ -1,8 +1,12 @@
 #pragma once
 
+#include "app/app_state.h"
+#include "protocol/catalog.h"
+
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace varento {
@@ -15,19 +19,32 @@ enum class ViewSlot { Button, DrTrigger, Gain, Meterbridge, Matrix, Remote, PxRe
 
 struct ViewContext {
     Session& session;
-    CommandDispatcher& dispatcher; // views register the ids they handle here
+    CommandDispatcher& dispatcher; // the main window's commands (117, 118, 183, ...)
     QWidget* parent;               // the main window's client area
 };
 
-// How one view comes into being. A view subscribes to Session's signals and
-// registers its command ids itself, so adding a view is adding its class and one
-// line to contentViews().
-struct ViewFactory {
+// One content view as the main window hosts it. The main window has no code for
+// a particular view: it lays out, shows, enables and sizes views from these
+// registrations (the window sizes of each view mode are in view_geometry.h). A
+// view subscribes to Session's signals and keeps its own
+// control ids to itself.
+struct ContentViewSpec {
     ViewSlot slot;
+    // The view mode it fills; none for a window of its own (the meterbridge).
+    std::optional<ViewMode> mode;
+    // Whether the current unit has this view.
+    std::function<bool(const ModelCapabilities&)> available;
     std::function<QWidget*(const ViewContext&)> create;
+    // The top-bar button lit while the view is shown, and the button that shows a
+    // window of its own (0: none).
+    int topButton = 0;
+    // The key that shows it while connected; `keyToggles`: pressed again, back to
+    // the device view.
+    int key = 0;
+    bool keyToggles = false;
 };
 
-// In creation order (button, trigger, gain, meterbridge, matrix, remote, PX remote).
-const std::vector<ViewFactory>& contentViews();
+// In creation order: the views of the program.
+const std::vector<ContentViewSpec>& contentViews();
 
 } // namespace varento

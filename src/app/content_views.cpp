@@ -16,10 +16,14 @@ template <typename Window> QWidget* remoteWindow(const ViewContext& c) {
 
 } // namespace
 
-const std::vector<ViewFactory>& contentViews() {
-    static const std::vector<ViewFactory> views{
-        {ViewSlot::Remote, remoteWindow<RemoteWindow>},
-        {ViewSlot::PxRemote, remoteWindow<PxRemoteWindow>},
+const std::vector<ContentViewSpec>& contentViews() {
+    static const std::vector<ContentViewSpec> views{
+        {ViewSlot::Remote, ViewMode::Device,
+         [](const ModelCapabilities& c) { return c.frontPanel == FrontPanel::Base; },
+         remoteWindow<RemoteWindow>},
+        {ViewSlot::PxRemote, ViewMode::Device,
+         [](const ModelCapabilities& c) { return c.frontPanel == FrontPanel::Extended; },
+         remoteWindow<PxRemoteWindow>},
     };
     return views;
 }

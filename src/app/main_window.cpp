@@ -119,9 +119,9 @@ constexpr int kStatusEdges[3] = {360, 460, 710};
 } // namespace
 
 MainWindow::MainWindow(Session& session, AppSettings& settings, Interaction& interaction,
-                       QWidget* parent)
+                       std::vector<ContentViewSpec> views, QWidget* parent)
     : QMainWindow(parent), session_(session), settings_(settings), interaction_(interaction),
-      dispatcher_(session) {
+      dispatcher_(session), specs_(std::move(views)) {
     setObjectName(QStringLiteral("MainWindowClass"));
     setWindowTitle(QString::fromLatin1(kTitle));
     // No maximise box: each view has its own size limits.
@@ -270,40 +270,62 @@ void MainWindow::registerCommands() {
     d.handle(cid::relayout, [this](int) { relayout(); });
     d.handle(cid::buttonView,
              [this](int param) { setViewMode(param == 2 ? ViewMode::Button : ViewMode::Device); });
-    d.handle(cid::matrixButton,
-             [this](int state) { setViewMode(state == 2 ? ViewMode::Matrix : ViewMode::Device); });
-    d.handle(cid::gainButton,
-             [this](int state) { setViewMode(state == 2 ? ViewMode::Gain : ViewMode::Device); });
-    d.handle(cid::matrixViewKey, [this](int) {
-        if (session_.state().isConnected) {
-            setViewMode(ViewMode::Matrix);
-        }
-    });
-    d.handle(cid::gainViewKey, [this](int) {
-        const int model = session_.current().model;
-        if (session_.state().isConnected && (model == 11 || model == 24)) {
-            setViewMode(ViewMode::Gain);
-        }
-    });
     d.handle(cid::deviceViewKey, [this](int) {
         if (session_.state().isConnected) {
             setViewMode(ViewMode::Device);
         }
     });
-    d.handle(cid::buttonViewKey, [this](int) {
-        if (session_.state().isConnected) {
-            command(cid::buttonView, session_.state().viewMode == ViewMode::Button ? 0 : 2);
+    for (int id : {cid::noEffectF4, cid::noEffectF5}) {
+        d.handle(id, [](int) {});
+    }
+    for (const ContentViewSpec& spec : specs_) {
+        registerView(spec);
+    }
+}
+
+// A view's button and key, from its registration.
+void MainWindow::registerView(const ContentViewSpec& spec) {
+    auto& d = dispatcher_;
+    const ViewSlot slot = spec.slot;
+    if (spec.mode && spec.mode != ViewMode::Device && spec.topButton != 0) {
+        const ViewMode mode = *spec.mode;
+        d.handle(spec.topButton,
+                 [this, mode](int state) { setViewMode(state == 2 ? mode : ViewMode::Device); });
+    } else if (!spec.mode && spec.topButton != 0) {
+        d.handle(spec.topButton, [this, slot](int) { showOwnWindow(slot); });
+    }
+    if (spec.key == 0) {
+        return;
+    }
+    d.handle(spec.key, [this, slot](int) {
+        const ContentViewSpec* view = specFor(slot);
+        if (!session_.state().isConnected || !availableNow(*view)) {
+            return;
         }
-    });
-    d.handle(cid::meterbridgeKey, [this](int) {
-        if (session_.state().isConnected) {
-            showMeterbridge();
+        if (!view->mode) {
+            showOwnWindow(slot);
+            return;
         }
+        const bool back = view->keyToggles && session_.state().viewMode == *view->mode;
+        setViewMode(back ? ViewMode::Device : *view->mode);
     });
-    d.handle(cid::meterbridgeButton, [this](int) { showMeterbridge(); });
-    d.handle({cid::noEffectF4, cid::noEffectF5}, [](int) {});
-    // Until their windows exist these do nothing; the views take them over.
-    d.handle({cid::deviceManager, cid::editLabels, cid::gpo1Key, cid::gpo2Key}, [](int) {});
+}
+
+const ContentViewSpec* MainWindow::specFor(ViewSlot slot) const {
+    for (const ContentViewSpec& spec : specs_) {
+        if (spec.slot == slot) {
+            return &spec;
+        }
+    }
+    return nullptr;
+}
+
+bool MainWindow::availableNow(const ContentViewSpec& spec) const {
+    const DeviceRecord& unit = session_.current();
+    return !spec.available ||
+           spec.available(capabilities(unit.model,
+                                       static_cast<std::int8_t>(unit.at(param::firmwareMajor)),
+                                       static_cast<std::int8_t>(unit.at(param::firmwareMinor))));
 }
 
 void MainWindow::connectSession() {
@@ -352,19 +374,19 @@ void MainWindow::setDemo(bool demo) {
 
 void MainWindow::createViews() {
     const ViewContext context{session_, dispatcher_, client_};
-    for (const ViewFactory& factory : contentViews()) {
-        if (views_.value(factory.slot)) {
+    for (const ContentViewSpec& spec : specs_) {
+        if (views_.value(spec.slot)) {
             continue;
         }
-        QWidget* view = factory.create(context);
+        QWidget* view = spec.create(context);
         if (view == nullptr) {
             continue;
         }
-        if (factory.slot != ViewSlot::DrTrigger && factory.slot != ViewSlot::Meterbridge) {
+        if (spec.mode) {
             view->move(0, TopBar::kHeight);
             view->hide();
         }
-        views_.insert(factory.slot, view);
+        views_.insert(spec.slot, view);
     }
 }
 
@@ -444,32 +466,42 @@ void MainWindow::enableButton(int id, bool enabled) {
 // ---- connection -------------------------------------------------------------------------------
 
 void MainWindow::onConnectedChanged(bool connected) {
+    actions_[cid::connect]->setText(connected ? QStringLiteral("Disconnect \t Ctrl+C")
+                                              : QStringLiteral("Connect \t Ctrl+C"));
+    setEnabled(kLockedWhileConnected, !connected);
     if (connected) {
-        actions_[cid::connect]->setText(QStringLiteral("Disconnect \t Ctrl+C"));
-        setEnabled(kLockedWhileConnected, false);
         setButtonState(cid::connect, MyButton::On);
         topBar_->update();
         return;
     }
-    actions_[cid::connect]->setText(QStringLiteral("Connect \t Ctrl+C"));
-    setEnabled(kLockedWhileConnected, true);
     setEnabled(kNeedAUnit, false);
-    for (int id : {cid::connect, cid::matrixButton, cid::gainButton}) {
-        setButtonState(id, MyButton::Off);
-    }
-    showView(ViewSlot::Remote, false);
-    showView(ViewSlot::PxRemote, false);
-    for (int id : {cid::matrixButton, cid::gainButton, cid::meterbridgeButton}) {
-        showButton(id, false);
-    }
-    enableButton(cid::matrixButton, false);
-    enableButton(cid::gainButton, false);
+    setButtonState(cid::connect, MyButton::Off);
+    hideUnitViews();
     deviceCombo_->setEnabled(false);
-    closeMeterbridge();
     update();
 }
 
+// No unit any more: its views, their buttons and the windows of their own go.
+void MainWindow::hideUnitViews() {
+    for (const ContentViewSpec& spec : specs_) {
+        if (spec.mode) {
+            showView(spec.slot, false);
+        } else if (QWidget* v = views_.value(spec.slot)) {
+            v->close();
+        }
+        if (spec.topButton != 0) {
+            setButtonState(spec.topButton, MyButton::Off);
+            showButton(spec.topButton, false);
+            enableButton(spec.topButton, false);
+        }
+    }
+}
+
+// The link did not open: the Connect button and the menu as before; the views,
+// offline mode and the unit list stay.
 void MainWindow::onConnectFailed(int dialogCommand) {
+    actions_[cid::connect]->setText(QStringLiteral("Connect \t Ctrl+C"));
+    setEnabled(kLockedWhileConnected, true);
     setButtonState(cid::connect, MyButton::Off);
     if (dialogCommand != 0 && !demo_) {
         command(dialogCommand);
@@ -492,93 +524,41 @@ void MainWindow::onUnitListChanged(const QStringList& items, int selected) {
     deviceCombo_->setCurrentIndex(items.isEmpty() ? -1 : selected);
 }
 
-// The unit's model is known: its windows and buttons appear.
+// The unit's model is known: the views it has appear, with their buttons.
 void MainWindow::onUnitIdentified(int model) {
     setEnabled(kNeedAUnit, true);
-    showButton(cid::gainButton, false);
-    showView(ViewSlot::Remote, false);
-    showView(ViewSlot::PxRemote, false);
-    showButton(cid::matrixButton, true);
-    showButton(cid::meterbridgeButton, true);
-    deviceCombo_->setEnabled(true);
-    switch (model) {
-    case 5:
-    case 6:
-    case 22:
-        showButton(cid::matrixButton, false);
-        showButton(cid::meterbridgeButton, false);
-        break;
-    case 8:
-    case 12:
-    case 20:
-    case 21:
-    case 9:
-    case 10:
-    case 13:
-    case 14:
-    case 18:
-    case 19:
-    case 11:
-    case 24:
-        relayout();
-        showView(remoteSlot(), true);
-        if (model != 11 && model != 24) {
-            showView(ViewSlot::Gain, false);
+    // Offline there is one unit: the selector has nothing to offer.
+    deviceCombo_->setEnabled(!session_.state().offline());
+    for (const ContentViewSpec& spec : specs_) {
+        const bool available = availableNow(spec);
+        if (spec.topButton != 0) {
+            showButton(spec.topButton, available);
+            enableButton(spec.topButton, available);
         }
-        enableButton(cid::matrixButton, true);
-        if (model == 18 || model == 19) {
-            showButton(cid::meterbridgeButton, false);
-            closeMeterbridge();
+        if (!spec.mode && !available) {
+            if (QWidget* v = views_.value(spec.slot)) {
+                v->close();
+            }
         }
-        if (model == 11 || model == 24) {
-            enableButton(cid::gainButton, true);
-            showButton(cid::gainButton, true);
-        }
-        break;
-    default:
-        break;
     }
-    if (session_.state().offline()) {
-        // Offline: only the model's own windows; the selector has nothing to offer.
-        const OfflineModel offline = session_.state().offlineModel;
-        showView(ViewSlot::Matrix, false);
-        if (offline == OfflineModel::Px || offline == OfflineModel::Aes) {
-            showView(ViewSlot::Gain, false);
+    if (capabilities(model).frontPanel != FrontPanel::None) {
+        if (session_.state().offline()) {
+            session_.state().viewMode = ViewMode::Device;
         }
-        if (offline == OfflineModel::Aes) {
-            showButton(cid::gainButton, false);
-        }
-        setButtonState(cid::matrixButton, MyButton::Off);
-        enableButton(cid::matrixButton, true);
-        deviceCombo_->setEnabled(false);
+        relayout();
     }
     topBar_->update();
 }
 
 void MainWindow::onOfflineModelChanged(OfflineModel model) {
     syncChecks();
-    if (model != OfflineModel::None) {
-        return; // entering: the windows follow with the unit's identification
+    if (model == OfflineModel::None) {
+        hideUnitViews(); // leaving, by the menu or by connecting
     }
-    // Leaving, by the menu or by connecting.
-    showView(ViewSlot::Remote, false);
-    showView(ViewSlot::PxRemote, false);
-    showView(ViewSlot::Matrix, false);
-    showView(ViewSlot::Gain, false);
-    showButton(cid::matrixButton, false);
-    showButton(cid::meterbridgeButton, false);
-    showButton(cid::gainButton, false);
-    enableButton(cid::gainButton, false);
-    enableButton(cid::matrixButton, false);
-    closeMeterbridge();
-    setButtonState(cid::matrixButton, MyButton::Off);
+    // Entering: the views follow with the unit's identification.
 }
 
 // ---- views -------------------------------------------------------------------------------------
-
-ViewSlot MainWindow::remoteSlot() const {
-    return usesBaseRemote(session_.current().model) ? ViewSlot::Remote : ViewSlot::PxRemote;
-}
 
 void MainWindow::showView(ViewSlot slot, bool shown) {
     if (QWidget* v = views_.value(slot)) {
@@ -589,17 +569,11 @@ void MainWindow::showView(ViewSlot slot, bool shown) {
     }
 }
 
-void MainWindow::closeMeterbridge() {
-    if (QWidget* v = views_.value(ViewSlot::Meterbridge)) {
-        v->close();
-    }
-}
-
-void MainWindow::showMeterbridge() {
-    if (!views_.value(ViewSlot::Meterbridge)) {
+void MainWindow::showOwnWindow(ViewSlot slot) {
+    if (!views_.value(slot)) {
         createViews(); // it may have been closed and destroyed
     }
-    if (QWidget* v = views_.value(ViewSlot::Meterbridge)) {
+    if (QWidget* v = views_.value(slot)) {
         v->show();
         v->raise();
     }
@@ -610,60 +584,43 @@ void MainWindow::setViewMode(ViewMode mode) {
     relayout();
 }
 
+// Every registered view is shown when it fills the current view mode and the unit
+// has it; the window takes the mode's size.
 void MainWindow::relayout() {
     const ViewMode mode = session_.state().viewMode;
-    const ViewSlot remote = remoteSlot();
-    const ViewSlot other = remote == ViewSlot::Remote ? ViewSlot::PxRemote : ViewSlot::Remote;
+    const int model = session_.current().model;
     applySizeLimits();
+    resizeWindow(mode == ViewMode::Device ? deviceViewSize(model, frame_) : viewSize(mode));
+    for (const ContentViewSpec& spec : specs_) {
+        if (!spec.mode) {
+            continue;
+        }
+        const bool shown = *spec.mode == mode && availableNow(spec);
+        showView(spec.slot, shown);
+        if (spec.topButton != 0) {
+            setButtonState(spec.topButton, *spec.mode == mode ? MyButton::On : MyButton::Off);
+        }
+        if (shown && mode != ViewMode::Device) {
+            views_.value(spec.slot)->setFocus();
+        }
+    }
+    if (mode == ViewMode::Matrix) {
+        session_.pollEngine().askRoutingNext();
+    }
+}
+
+QSize MainWindow::viewSize(ViewMode mode) const {
     switch (mode) {
-    case ViewMode::Device:
-        showView(ViewSlot::Matrix, false);
-        showView(ViewSlot::Gain, false);
-        showView(ViewSlot::Button, false);
-        resizeWindow(deviceViewSize(session_.current().model, frame_));
-        showView(other, false);
-        showView(remote, true);
-        setButtonState(cid::matrixButton, MyButton::Off);
-        setButtonState(cid::gainButton, MyButton::Off);
-        break;
     case ViewMode::Matrix:
-        session_.pollEngine().pollPhase = 2;
-        resizeWindow(viewSizes_.matrix);
-        showView(ViewSlot::Matrix, true);
-        showView(ViewSlot::Button, false);
-        showView(remote, false);
-        showView(ViewSlot::Gain, false);
-        setButtonState(cid::matrixButton, MyButton::On);
-        setButtonState(cid::gainButton, MyButton::Off);
-        if (QWidget* v = views_.value(ViewSlot::Matrix)) {
-            v->setFocus();
-        }
-        break;
+        return viewSizes_.matrix;
     case ViewMode::Gain:
-        showView(ViewSlot::Gain, true);
-        showView(ViewSlot::Matrix, false);
-        showView(remote, false);
-        showView(ViewSlot::Button, false);
-        setButtonState(cid::matrixButton, MyButton::Off);
-        setButtonState(cid::gainButton, MyButton::On);
-        resizeWindow(viewSizes_.gain);
-        if (QWidget* v = views_.value(ViewSlot::Gain)) {
-            v->setFocus();
-        }
-        break;
+        return viewSizes_.gain;
     case ViewMode::Button:
-        showView(ViewSlot::Button, true);
-        showView(ViewSlot::Gain, false);
-        showView(ViewSlot::Matrix, false);
-        showView(remote, false);
-        setButtonState(cid::matrixButton, MyButton::Off);
-        setButtonState(cid::gainButton, MyButton::Off);
-        resizeWindow(viewSizes_.button);
-        if (QWidget* v = views_.value(ViewSlot::Button)) {
-            v->setFocus();
-        }
+        return viewSizes_.button;
+    case ViewMode::Device:
         break;
     }
+    return {};
 }
 
 // The limits and view sizes are window sizes with the frame's border and caption
@@ -699,11 +656,13 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     const QSize client(width(), height() - menuBar()->height());
     const ViewMode mode = session_.state().viewMode;
     const QSize content = contentSizeAfterResize(mode, client, frame_, viewSizes_);
-    const ViewSlot slot = mode == ViewMode::Matrix ? ViewSlot::Matrix
-                          : mode == ViewMode::Gain ? ViewSlot::Gain
-                                                   : ViewSlot::Button;
-    if (content.isValid() && views_.value(slot)) {
-        views_.value(slot)->resize(content);
+    if (!content.isValid()) {
+        return;
+    }
+    for (const ContentViewSpec& spec : specs_) {
+        if (spec.mode == mode && views_.value(spec.slot)) {
+            views_.value(spec.slot)->resize(content);
+        }
     }
 }
 
@@ -773,12 +732,14 @@ void MainWindow::selectMidi() {
 
 void MainWindow::calibrate() {
     session_.stopTimers();
-    auto* dialog = new CalibrationDialog(session_.current(), this);
+    // The dialog edits a copy; the editor takes its values and sends them.
+    auto working = std::make_shared<DeviceRecord>(session_.current());
+    auto* dialog = new CalibrationDialog(*working, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &CalibrationDialog::applyRequested, this,
-            [this] { command(cid::sendCalibration); });
-    connect(dialog, &QDialog::finished, this, [this](int) {
-        command(cid::sendCalibration);
+            [this, working] { session_.editor().applyCalibration(*working); });
+    connect(dialog, &QDialog::finished, this, [this, working](int) {
+        session_.editor().applyCalibration(*working);
         if (session_.state().isConnected) {
             session_.restartTimers();
         }

@@ -30,7 +30,7 @@ public:
     static constexpr const char* kTitle = "VARENTO Remote 3.5";
 
     MainWindow(Session& session, AppSettings& settings, Interaction& interaction,
-               QWidget* parent = nullptr);
+               std::vector<ContentViewSpec> views = contentViews(), QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Start-up after the settings have been read: the session takes them (link
@@ -89,18 +89,22 @@ private:
     void onUnitIdentified(int model);
     void onOfflineModelChanged(OfflineModel model);
 
+    void registerView(const ContentViewSpec& spec);
+    const ContentViewSpec* specFor(ViewSlot slot) const;
+    bool availableNow(const ContentViewSpec& spec) const;
+    void hideUnitViews();
+    void showOwnWindow(ViewSlot slot);
+    QSize viewSize(ViewMode mode) const;
+
     void setViewMode(ViewMode mode);
     void relayout();
     void applySizeLimits();
     void resizeWindow(QSize windowSize);
     void measureFrame();
     void showView(ViewSlot slot, bool shown);
-    ViewSlot remoteSlot() const;
     void setButtonState(int id, int state);
     void showButton(int id, bool shown);
     void enableButton(int id, bool enabled);
-    void closeMeterbridge();
-    void showMeterbridge();
 
     void about();
     void selectSerialPort();
@@ -113,6 +117,7 @@ private:
     AppSettings& settings_;
     Interaction& interaction_;
     CommandDispatcher dispatcher_;
+    std::vector<ContentViewSpec> specs_;
     QHash<int, QAction*> actions_;
     QHash<int, QAction*> keys_;
     TopBar* topBar_ = nullptr;

@@ -1,20 +1,17 @@
 #include "app/view_geometry.h"
 
+#include "protocol/catalog.h"
+
 namespace varento {
 
-bool usesBaseRemote(int model) {
-    switch (model) {
-    case 8:
-    case 11:
-    case 12:
-    case 20:
-    case 21:
-    case 24:
-        return true;
-    default:
-        return false;
-    }
+namespace {
+
+// Units with the base front panel have the shorter remote window.
+bool basePanel(int model) {
+    return frontPanel(model) == FrontPanel::Base;
 }
+
+} // namespace
 
 SizeLimits sizeLimits(ViewMode mode, int model, const FrameMetrics& f) {
     const int chrome = f.frameX + f.frameY + f.statusHeight;
@@ -32,13 +29,13 @@ SizeLimits sizeLimits(ViewMode mode, int model, const FrameMetrics& f) {
     case ViewMode::Device:
         break;
     }
-    const int height = usesBaseRemote(model) ? 400 : model == 19 ? 590 : 500;
+    const int height = basePanel(model) ? 400 : model == 19 ? 590 : 500;
     const QSize fixed(710, f.frameX + height);
     return {fixed, fixed};
 }
 
 QSize deviceViewSize(int model, const FrameMetrics& f) {
-    return {2 * (355 - f.frameX), usesBaseRemote(model) ? 400 : 500};
+    return {2 * (355 - f.frameX), basePanel(model) ? 400 : 500};
 }
 
 QSize contentSizeAfterResize(ViewMode mode, QSize client, const FrameMetrics& f, ViewSizes& sizes) {

@@ -20,8 +20,6 @@ struct SizeLimits {
     QSize maximum;
 };
 
-// Models with the base front panel show the remote window, all others the PX one.
-bool usesBaseRemote(int model);
 SizeLimits sizeLimits(ViewMode mode, int model, const FrameMetrics& frame);
 // The size the device view switches to.
 QSize deviceViewSize(int model, const FrameMetrics& frame);
