@@ -1,9 +1,9 @@
 #include "app/session.h"
 
-#include "app/link_set.h"
-#include "app/cp1252.h"
 #include "app/app_lifecycle.h"
+#include "app/cp1252.h"
 #include "app/label_flows.h"
+#include "app/link_set.h"
 #include "links/demo_link.h"
 #include "links/midi_link.h"
 #include "links/serial_link.h"
@@ -30,7 +30,13 @@ const char* const kNoResponse = "\tNo Response!";
 Session::Session(Interaction& interaction, SessionPaths paths, QObject* parent)
     : QObject(parent), interaction_(interaction), paths_(std::move(paths)),
       links_(std::make_unique<LinkSet>(interaction)),
-      sendQueue_([this](std::span<const std::uint8_t> f) { return sendNow(f); }) {
+      sendQueue_([this](std::span<const std::uint8_t> f) {
+          const int result = sendNow(f);
+          if (result == FrameLink::kSendPending) {
+              pendingSends_.push_back(PendingSend::Queued);
+          }
+          return result;
+      }) {
     resetToPowerOnDefaults(current_);
     pollTimer_.setInterval(kPollMs);
     supervisionTimer_.setInterval(kSupervisionMs);
@@ -40,11 +46,11 @@ Session::Session(Interaction& interaction, SessionPaths paths, QObject* parent)
     connect(&supervisionTimer_, &QTimer::timeout, this, &Session::supervisionTick);
     connect(&resumeTimer_, &QTimer::timeout, this, &Session::resumeTick);
     connect(&sendQueue_, &SendQueue::sendFailed, this, &Session::reportSendFailure);
-    connect(links_.get(), &LinkSet::frameReceived, this,
-            [this](const QByteArray& frame) {
-                frameReceived({reinterpret_cast<const std::uint8_t*>(frame.constData()),
-                               static_cast<std::size_t>(frame.size())});
-            });
+    connect(links_.get(), &LinkSet::sendFinished, this, &Session::linkSendFinished);
+    connect(links_.get(), &LinkSet::frameReceived, this, [this](const QByteArray& frame) {
+        frameReceived({reinterpret_cast<const std::uint8_t*>(frame.constData()),
+                       static_cast<std::size_t>(frame.size())});
+    });
     connect(links_.get(), &LinkSet::opened, this, &Session::linkOpened);
     connect(links_.get(), &LinkSet::statusTextChanged, this, &Session::statusTextChanged);
     connect(links_.get(), &LinkSet::daemonAnnounced, this, [this] { discovered_.clear(); });
@@ -138,6 +144,7 @@ void Session::disconnect() {
     stopTimers();
     resumeTimer_.stop();
     sendQueue_.clear();
+    pendingSends_.clear();
     state_.bulkTransfer = false;
     links_->close();
     emit statusTextChanged(2, kNotConnected);
@@ -236,8 +243,27 @@ void Session::runPollStep(const PollStep& step) {
     if (step.clearShadow) {
         clearShadow(shadow_);
     }
-    if (length > 0 &&
-        sendNow({sendBuffer_.data(), static_cast<std::size_t>(length)}) != 0) {
+    if (length <= 0) {
+        return;
+    }
+    // A request counts as sent once the link has it; a later failure disconnects.
+    const int result = sendNow({sendBuffer_.data(), static_cast<std::size_t>(length)});
+    if (result == FrameLink::kSendPending) {
+        pendingSends_.push_back(PendingSend::Poll);
+    } else if (result != 0) {
+        disconnect();
+    }
+}
+
+void Session::linkSendFinished(int result) {
+    if (pendingSends_.empty()) {
+        return;
+    }
+    const PendingSend sent = pendingSends_.front();
+    pendingSends_.pop_front();
+    if (sent == PendingSend::Queued) {
+        sendQueue_.frameFinished(result);
+    } else if (result != 0 && state_.isConnected) {
         disconnect();
     }
 }
@@ -251,12 +277,13 @@ void Session::supervisionTick() {
     emit statusAlarmChanged(false);
     emit statusTextChanged(2, kConnected);
     if (!firmwareChecked_ && state_.displayFwWarning) {
-        const auto warning =
-            firmwareWarning(current_.model, static_cast<std::int8_t>(current_.at(param::firmwareMajor)),
-                            static_cast<std::int8_t>(current_.at(param::firmwareMinor)));
+        const auto warning = firmwareWarning(
+            current_.model, static_cast<std::int8_t>(current_.at(param::firmwareMajor)),
+            static_cast<std::int8_t>(current_.at(param::firmwareMinor)));
         if (warning) {
             stopTimers();
-            state_.displayFwWarning = interaction_.firmwareWarning(QString::fromStdString(*warning));
+            state_.displayFwWarning =
+                interaction_.firmwareWarning(QString::fromStdString(*warning));
             resumeTimer_.start(kResumeAfterWarningMs);
         }
         firmwareChecked_ = true;
@@ -264,7 +291,9 @@ void Session::supervisionTick() {
     replySeen_ = false;
 }
 
-bool Session::gathering() const { return state_.isConnected && poll_.gathering(discovered_.count()); }
+bool Session::gathering() const {
+    return state_.isConnected && poll_.gathering(discovered_.count());
+}
 
 // ---- replies ------------------------------------------------------------------------------
 
@@ -346,9 +375,8 @@ void Session::fillUnitSelector() {
     for (const DeviceRecord& node : discovered_) {
         std::string name;
         typeNameAt(discovered_, position++, name);
-        if (KnownDevice* entry =
-                deviceList_.addOrRefresh(node.uid, name, node.at(param::firmwareMajor),
-                                         node.at(param::firmwareMinor))) {
+        if (KnownDevice* entry = deviceList_.addOrRefresh(
+                node.uid, name, node.at(param::firmwareMajor), node.at(param::firmwareMinor))) {
             entry->presence = presence::online;
         }
     }
@@ -428,7 +456,9 @@ void Session::useDemoUnits(const std::vector<int>& models) {
     demoLink_ = std::move(link);
 }
 
-void Session::useLinkOverride(FrameLink* link) { links_->setOverride(link); }
+void Session::useLinkOverride(FrameLink* link) {
+    links_->setOverride(link);
+}
 
 // ---- start-up and shut-down ------------------------------------------------------------------
 
@@ -505,6 +535,8 @@ void Session::updateTitleMarker() {
     }
 }
 
-bool Session::remoteOverMadiDisabled() const { return (current_.at(param::param19) & kBit6) != 0; }
+bool Session::remoteOverMadiDisabled() const {
+    return (current_.at(param::param19) & kBit6) != 0;
+}
 
 } // namespace varento

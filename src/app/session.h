@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <deque>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -231,6 +232,7 @@ private:
     void followUnitsDaemon();
     void runPollStep(const PollStep& step);
     int sendNow(std::span<const std::uint8_t> frame);
+    void linkSendFinished(int result);
     void sendOne(int length);
     void sendSequence(std::vector<SequenceStep> steps, SendQueue::Done done = {});
     void reportSendFailure(int result);
@@ -238,7 +240,8 @@ private:
     void routingEdit(int packedRange);
     void gainEdit(int id, int param);
     bool readPreset(const QString& path, std::vector<std::uint8_t>& data);
-    bool writePreset(const QString& path, std::uint8_t fileType, std::span<const std::uint8_t> data);
+    bool writePreset(const QString& path, std::uint8_t fileType,
+                     std::span<const std::uint8_t> data);
     bool chooseAndReadPreset(PresetKind kind);
     bool readPresetForLoadAll(PresetKind kind);
     bool confirmLoad(const char* title, const char* text);
@@ -256,6 +259,9 @@ private:
     std::unique_ptr<LinkSet> links_;
     std::unique_ptr<DemoLink> demoLink_;
     SendQueue sendQueue_;
+    // Frames the link has taken and not yet reported, oldest first.
+    enum class PendingSend { Queued, Poll };
+    std::deque<PendingSend> pendingSends_;
     QTimer pollTimer_;
     QTimer supervisionTimer_;
     QTimer resumeTimer_;
