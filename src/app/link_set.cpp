@@ -16,15 +16,20 @@ LinkSet::LinkSet(Interaction& interaction, QObject* parent)
       network_(std::make_unique<NetworkLink>(interaction)),
       midi_(std::make_unique<MidiLink>(interaction, makeRtMidiBackend())),
       serial_(std::make_unique<SerialLink>(interaction)) {
-    for (FrameLink* link : {static_cast<FrameLink*>(network_.get()),
-                            static_cast<FrameLink*>(midi_.get()),
-                            static_cast<FrameLink*>(serial_.get())}) {
+    for (FrameLink* link :
+         {static_cast<FrameLink*>(network_.get()), static_cast<FrameLink*>(midi_.get()),
+          static_cast<FrameLink*>(serial_.get())}) {
         connect(link, &FrameLink::frameReceived, this, [this, link](const QByteArray& frame) {
             // Only the selected link speaks to the session.
             if (open_ && link == selected()) {
                 emit frameReceived(frame);
             }
         });
+    }
+    for (FrameLink* link :
+         {static_cast<FrameLink*>(network_.get()), static_cast<FrameLink*>(midi_.get()),
+          static_cast<FrameLink*>(serial_.get())}) {
+        connect(link, &FrameLink::sendFinished, this, &LinkSet::finishPending);
     }
     connect(network_.get(), &NetworkLink::opened, this, &LinkSet::opened);
     connect(network_.get(), &NetworkLink::statusText, this,
@@ -40,7 +45,9 @@ void LinkSet::setOverride(FrameLink* link) {
         disconnect(override_, nullptr, this, nullptr);
     }
     override_ = link;
+    pendingFrames_.clear();
     if (link != nullptr) {
+        connect(link, &FrameLink::sendFinished, this, &LinkSet::finishPending);
         connect(link, &FrameLink::frameReceived, this, [this](const QByteArray& frame) {
             if (open_) {
                 emit frameReceived(frame);
@@ -86,8 +93,19 @@ int LinkSet::open(bool midiMode, bool networkMode) {
     return result;
 }
 
+void LinkSet::finishPending(int result) {
+    if (pendingFrames_.empty()) {
+        return; // sent before a close
+    }
+    const QByteArray frame = std::move(pendingFrames_.front());
+    pendingFrames_.pop_front();
+    emit frameSent(frame, result);
+    emit sendFinished(result);
+}
+
 void LinkSet::close() {
     open_ = false;
+    pendingFrames_.clear();
     if (override_ != nullptr) {
         return;
     }
@@ -102,22 +120,29 @@ int LinkSet::send(std::span<const std::uint8_t> frame) {
     }
     int result = 0;
     if (override_ != nullptr) {
-        result = override_->send(frame);
+        result = override_->post(frame);
     } else {
         FrameBuffer buffer{};
         const std::size_t length = std::min(frame.size(), buffer.size());
         std::copy_n(frame.begin(), length, buffer.begin());
         const SendLinks links{midi_.get(), network_.get(), serial_.get()};
         const LinkFlags flags{midiMode_ ? 1 : 0, networkMode_ ? 1 : 0};
-        result = sendFrame(buffer, static_cast<std::int32_t>(length), open_, flags, links);
+        result = sendFrame(buffer, static_cast<std::int32_t>(length), open_, flags, links,
+                           Delivery::HandOver);
     }
-    emit frameSent(QByteArray(reinterpret_cast<const char*>(frame.data()),
-                              static_cast<qsizetype>(frame.size())),
-                   result);
+    QByteArray bytes(reinterpret_cast<const char*>(frame.data()),
+                     static_cast<qsizetype>(frame.size()));
+    if (result == FrameLink::kSendPending) {
+        pendingFrames_.push_back(std::move(bytes));
+    } else {
+        emit frameSent(bytes, result);
+    }
     return result;
 }
 
-void LinkSet::reportError(int code) { varento::reportError(interaction_, code); }
+void LinkSet::reportError(int code) {
+    varento::reportError(interaction_, code);
+}
 
 int LinkSet::daemonCount() const {
     return override_ == nullptr && networkMode_

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <span>
 
@@ -41,7 +42,9 @@ public:
     // Opens the link the flags select: 0, -1 (shown), a reporter code, or kOpenPending.
     int open(bool midiMode, bool networkMode);
     void close();
-    // sendFrame of the selected link (0 while none is open).
+    // sendFrame of the selected link (0 while none is open). A link that would
+    // block takes the frame and gives FrameLink::kSendPending; sendFinished
+    // follows (not after close()).
     int send(std::span<const std::uint8_t> frame);
     void reportError(int code);
 
@@ -62,6 +65,8 @@ signals:
     // Every frame handed to the open link, with the link's result; monitors watch
     // the wire through this and frameReceived.
     void frameSent(const QByteArray& frame, int result);
+    // The result of a frame send() left pending, in the order they were sent.
+    void sendFinished(int result);
     void opened(int result);
     void statusTextChanged(int field, const QString& text);
     // A daemon announced itself: units found before are forgotten.
@@ -71,12 +76,14 @@ signals:
 
 private:
     FrameLink* selected() const;
+    void finishPending(int result);
 
     Interaction& interaction_;
     std::unique_ptr<NetworkLink> network_;
     std::unique_ptr<MidiLink> midi_;
     std::unique_ptr<SerialLink> serial_;
     FrameLink* override_ = nullptr;
+    std::deque<QByteArray> pendingFrames_;
     bool midiMode_ = false;
     bool networkMode_ = false;
     bool open_ = false;

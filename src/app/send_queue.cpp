@@ -1,5 +1,7 @@
 #include "app/send_queue.h"
 
+#include "links/frame_link.h"
+
 namespace varento {
 
 SendQueue::SendQueue(SendFunction send, QObject* parent) : QObject(parent), send_(std::move(send)) {
@@ -14,21 +16,20 @@ void SendQueue::enqueue(std::vector<SequenceStep> steps, Done done) {
     }
     items_.push_back({{}, 0, std::move(done), true});
     setBusy(true);
-    if (!timer_.isActive()) {
-        pump();
-    }
+    pump();
 }
 
 void SendQueue::enqueuePause(int ms) {
     items_.push_back({{}, ms, {}, false});
     setBusy(true);
-    if (!timer_.isActive()) {
-        pump();
-    }
+    pump();
 }
 
 int SendQueue::plannedMs() const {
     int ms = timer_.isActive() ? timer_.interval() : 0;
+    if (awaiting_) {
+        ms += pauseAfterAwaited_;
+    }
     for (const Item& item : items_) {
         ms += item.pauseAfterMs;
     }
@@ -38,7 +39,37 @@ int SendQueue::plannedMs() const {
 void SendQueue::clear() {
     items_.clear();
     timer_.stop();
+    awaiting_ = false;
     setBusy(false);
+}
+
+void SendQueue::frameFinished(int result) {
+    if (!awaiting_) {
+        return;
+    }
+    awaiting_ = false;
+    if (result != 0) {
+        fail(result);
+    } else if (pauseAfterAwaited_ > 0) {
+        timer_.start(pauseAfterAwaited_);
+    }
+    pump();
+}
+
+void SendQueue::fail(int result) {
+    // Drop the rest of this sequence and report the failure to its owner.
+    while (!items_.empty() && !items_.front().endsSequence) {
+        items_.pop_front();
+    }
+    Done done;
+    if (!items_.empty()) {
+        done = std::move(items_.front().done);
+        items_.pop_front();
+    }
+    emit sendFailed(result);
+    if (done) {
+        done(result);
+    }
 }
 
 void SendQueue::pump() {
@@ -46,7 +77,7 @@ void SendQueue::pump() {
         return; // a done callback queued more; the running loop takes it
     }
     pumping_ = true;
-    while (!items_.empty() && !timer_.isActive()) {
+    while (!items_.empty() && !timer_.isActive() && !awaiting_) {
         Item item = std::move(items_.front());
         items_.pop_front();
         if (item.endsSequence) {
@@ -57,20 +88,14 @@ void SendQueue::pump() {
         }
         if (!item.frame.empty()) {
             const int result = send_(item.frame);
+            if (result == FrameLink::kSendPending) {
+                // The next frame leaves once this one has, after its pause.
+                awaiting_ = true;
+                pauseAfterAwaited_ = item.pauseAfterMs;
+                break;
+            }
             if (result != 0) {
-                // Drop the rest of this sequence and report the failure to its owner.
-                while (!items_.empty() && !items_.front().endsSequence) {
-                    items_.pop_front();
-                }
-                Done done;
-                if (!items_.empty()) {
-                    done = std::move(items_.front().done);
-                    items_.pop_front();
-                }
-                emit sendFailed(result);
-                if (done) {
-                    done(result);
-                }
+                fail(result);
                 continue;
             }
         }
@@ -79,7 +104,7 @@ void SendQueue::pump() {
         }
     }
     pumping_ = false;
-    if (items_.empty() && !timer_.isActive()) {
+    if (items_.empty() && !timer_.isActive() && !awaiting_) {
         setBusy(false);
     }
 }

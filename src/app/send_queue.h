@@ -16,6 +16,8 @@ namespace varento {
 // Sends frames in order and keeps the pauses between them with a timer instead
 // of sleeping, so the event loop runs on during a long sequence. A sequence that
 // fails stops at once; what was queued after it is dropped.
+// A send function may return FrameLink::kSendPending for a frame still on its
+// way: the queue then waits for frameFinished() before the frame's pause.
 class SendQueue : public QObject {
     Q_OBJECT
 
@@ -31,10 +33,12 @@ public:
     // Waits `ms` before whatever is queued next.
     void enqueuePause(int ms);
     void clear();
-    bool busy() const { return !items_.empty() || timer_.isActive(); }
+    bool busy() const { return !items_.empty() || timer_.isActive() || awaiting_; }
     // The pauses still ahead as planned, the running one counted whole: what a
     // sequence will take at the least, whatever the machine's load.
     int plannedMs() const;
+    // The result of the pending frame.
+    void frameFinished(int result);
 
 signals:
     void busyChanged(bool busy);
@@ -49,6 +53,7 @@ private:
     };
 
     void pump();
+    void fail(int result);
     void setBusy(bool busy);
 
     SendFunction send_;
@@ -56,6 +61,8 @@ private:
     QTimer timer_;
     bool busy_ = false;
     bool pumping_ = false;
+    bool awaiting_ = false;
+    int pauseAfterAwaited_ = 0;
 };
 
 } // namespace varento

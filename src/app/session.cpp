@@ -22,13 +22,20 @@ const char* const kNoResponse = "\tNo Response!";
 } // namespace
 
 Session::Session(Interaction& interaction, SessionPaths paths, QObject* parent)
-    : QObject(parent), interaction_(interaction,
-                                    [this] {
-                                        QMetaObject::invokeMethod(this, &Session::releaseHeldFrames,
-                                                                  Qt::QueuedConnection);
-                                    }),
-      paths_(std::move(paths)), links_(std::make_unique<LinkSet>(interaction)),
-      sendQueue_([this](std::span<const std::uint8_t> f) { return sendNow(f); }) {
+    : QObject(parent),
+      interaction_(interaction,
+                   [this] {
+                       QMetaObject::invokeMethod(this, &Session::releaseHeldFrames,
+                                                 Qt::QueuedConnection);
+                   }),
+      paths_(std::move(paths)), links_(std::make_unique<LinkSet>(interaction_)),
+      sendQueue_([this](std::span<const std::uint8_t> f) {
+          const int result = sendNow(f);
+          if (result == FrameLink::kSendPending) {
+              pendingSends_.push_back(PendingSend::Queued);
+          }
+          return result;
+      }) {
     resetToPowerOnDefaults(current_);
     pollTimer_.setInterval(kPollMs);
     supervisionTimer_.setInterval(kSupervisionMs);
@@ -46,6 +53,7 @@ Session::Session(Interaction& interaction, SessionPaths paths, QObject* parent)
         }
     });
     connect(&editor_, &UnitEditor::edited, this, &Session::unitEdited);
+    connect(links_.get(), &LinkSet::sendFinished, this, &Session::linkSendFinished);
     connect(links_.get(), &LinkSet::frameReceived, this, [this](const QByteArray& frame) {
         frameReceived({reinterpret_cast<const std::uint8_t*>(frame.constData()),
                        static_cast<std::size_t>(frame.size())});
@@ -144,6 +152,7 @@ void Session::disconnect() {
     stopTimers();
     resumeTimer_.stop();
     sendQueue_.clear();
+    pendingSends_.clear();
     state_.bulkTransfer = false;
     links_->close();
     emit statusTextChanged(2, kNotConnected);
@@ -248,7 +257,27 @@ void Session::runPollStep(const PollStep& step) {
     if (step.clearShadow) {
         clearShadow(shadow_);
     }
-    if (length > 0 && sendNow({sendBuffer_.data(), static_cast<std::size_t>(length)}) != 0) {
+    if (length <= 0) {
+        return;
+    }
+    // A request counts as sent once the link has it; a later failure disconnects.
+    const int result = sendNow({sendBuffer_.data(), static_cast<std::size_t>(length)});
+    if (result == FrameLink::kSendPending) {
+        pendingSends_.push_back(PendingSend::Poll);
+    } else if (result != 0) {
+        disconnect();
+    }
+}
+
+void Session::linkSendFinished(int result) {
+    if (pendingSends_.empty()) {
+        return;
+    }
+    const PendingSend sent = pendingSends_.front();
+    pendingSends_.pop_front();
+    if (sent == PendingSend::Queued) {
+        sendQueue_.frameFinished(result);
+    } else if (result != 0 && state_.isConnected) {
         disconnect();
     }
 }

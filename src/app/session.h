@@ -15,6 +15,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <deque>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -218,6 +219,7 @@ private:
     void followUnitsDaemon();
     void runPollStep(const PollStep& step);
     int sendNow(std::span<const std::uint8_t> frame);
+    void linkSendFinished(int result);
     void sendOne(int length);
     void sendSequence(std::vector<SequenceStep> steps, SendQueue::Done done = {});
     void reportSendFailure(int result);
@@ -252,6 +254,9 @@ private:
     std::unique_ptr<LinkSet> links_;
     std::unique_ptr<DemoLink> demoLink_;
     SendQueue sendQueue_;
+    // Frames the link has taken and not yet reported, oldest first.
+    enum class PendingSend { Queued, Poll };
+    std::deque<PendingSend> pendingSends_;
     QTimer pollTimer_;
     QTimer supervisionTimer_;
     QTimer resumeTimer_;

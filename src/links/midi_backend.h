@@ -12,6 +12,8 @@ namespace varento {
 // The MIDI system as the link needs it. Failures carry the backend's own text.
 // `send` may block and runs on the link's sender thread; everything else runs on
 // the main thread. The input callback runs on the backend's thread.
+// Closing always lets the port go, also when it reports a failure; opening
+// replaces the port that is open. So neither may run while `send` is inside.
 class MidiBackend {
 public:
     struct Result {

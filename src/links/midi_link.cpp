@@ -3,16 +3,22 @@
 #include <QMetaObject>
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 namespace varento {
 
-// Runs backend sends one at a time on its own thread, so that a device that never
-// finishes cannot hold the main thread beyond the bound.
+// Runs backend sends one at a time, in order, on its own thread, so that a device
+// that never finishes cannot hold the main thread beyond the bound.
 class MidiSender {
 public:
-    explicit MidiSender(MidiBackend& backend) : backend_(backend), thread_([this] { run(); }) {}
+    // Runs on the sender thread after every send, never after abandon().
+    using Finished = std::function<void(std::uint64_t ticket, MidiBackend::Result result)>;
+
+    MidiSender(MidiBackend& backend, Finished finished)
+        : backend_(backend), finished_(std::move(finished)), thread_([this] { run(); }) {}
 
     ~MidiSender() {
         {
@@ -26,36 +32,48 @@ public:
     MidiSender(const MidiSender&) = delete;
     MidiSender& operator=(const MidiSender&) = delete;
 
-    // True while a send that timed out is still inside the backend.
+    std::uint64_t enqueue(std::span<const std::uint8_t> message) {
+        std::uint64_t ticket = 0;
+        {
+            const std::lock_guard lock(mutex_);
+            ticket = ++lastTicket_;
+            jobs_.push_back({ticket, {message.begin(), message.end()}});
+        }
+        wake_.notify_all();
+        return ticket;
+    }
+
+    // False when `ticket` has not come back within `timeout`.
+    bool waitFor(std::uint64_t ticket, std::chrono::milliseconds timeout,
+                 MidiBackend::Result& result) {
+        std::unique_lock lock(mutex_);
+        if (!done_.wait_for(lock, timeout, [&] { return lastDone_ >= ticket; })) {
+            return false;
+        }
+        result = lastResult_;
+        return true;
+    }
+
+    // Waits for what is inside the backend now; queued sends are dropped first.
+    bool drain(std::chrono::milliseconds timeout) {
+        std::unique_lock lock(mutex_);
+        jobs_.clear();
+        return done_.wait_for(lock, timeout, [&] { return !running_; });
+    }
+
+    // A send is inside the backend or waiting for its turn.
     bool busy() {
         const std::lock_guard lock(mutex_);
-        return pending_ || running_;
+        return running_ || !jobs_.empty();
     }
 
-    enum class Outcome { Sent, Failed, TimedOut };
-
-    Outcome send(std::span<const std::uint8_t> message, std::chrono::milliseconds timeout,
-                 std::string& error) {
-        std::unique_lock lock(mutex_);
-        job_.assign(message.begin(), message.end());
-        pending_ = true;
-        ++ticket_;
-        const std::uint64_t mine = ticket_;
-        wake_.notify_all();
-        if (!done_.wait_for(lock, timeout, [&] { return finished_ == mine; })) {
-            return Outcome::TimedOut;
-        }
-        error = result_.error;
-        return result_.ok ? Outcome::Sent : Outcome::Failed;
-    }
-
-    // A send that never returns leaves the thread inside the backend; then the
-    // backend must not be destroyed under it, and the thread cannot be joined.
-    bool stuck() {
+    void dropQueued() {
         const std::lock_guard lock(mutex_);
-        return running_;
+        jobs_.clear();
     }
 
+    // Leaves a thread that never came back to itself: it no longer reports and
+    // ends when the backend lets it go.
     void abandon() {
         {
             const std::lock_guard lock(mutex_);
@@ -66,37 +84,43 @@ public:
     }
 
 private:
+    struct Job {
+        std::uint64_t ticket;
+        std::vector<std::uint8_t> message;
+    };
+
     void run() {
         std::unique_lock lock(mutex_);
         for (;;) {
-            wake_.wait(lock, [this] { return stop_ || pending_; });
+            wake_.wait(lock, [this] { return stop_ || !jobs_.empty(); });
             if (stop_) {
                 return;
             }
-            std::vector<std::uint8_t> job;
-            job.swap(job_);
-            const std::uint64_t ticket = ticket_;
-            pending_ = false;
+            Job job = std::move(jobs_.front());
+            jobs_.pop_front();
             running_ = true;
             lock.unlock();
-            MidiBackend::Result r = backend_.send(job);
+            MidiBackend::Result r = backend_.send(job.message);
             lock.lock();
             running_ = false;
-            result_ = std::move(r);
-            finished_ = ticket;
+            lastDone_ = job.ticket;
+            lastResult_ = r;
             done_.notify_all();
+            if (!stop_) {
+                finished_(job.ticket, std::move(r));
+            }
         }
     }
 
     MidiBackend& backend_;
+    Finished finished_;
     std::mutex mutex_;
     std::condition_variable wake_;
     std::condition_variable done_;
-    std::vector<std::uint8_t> job_;
-    MidiBackend::Result result_;
-    std::uint64_t ticket_ = 0;
-    std::uint64_t finished_ = 0;
-    bool pending_ = false;
+    std::deque<Job> jobs_;
+    MidiBackend::Result lastResult_;
+    std::uint64_t lastTicket_ = 0;
+    std::uint64_t lastDone_ = 0;
     bool running_ = false;
     bool stop_ = false;
     std::thread thread_;
@@ -104,18 +128,31 @@ private:
 
 namespace {
 const QString kErrorTitle = QStringLiteral("Error!");
-}
+const char* const kNotOpen = "The MIDI output is not open.";
+const char* const kStillBusy = "The MIDI output has not finished the previous message.";
+const char* const kOverrun = "The MIDI output did not finish the message within one second.";
+} // namespace
 
 MidiLink::MidiLink(Interaction& ui, std::unique_ptr<MidiBackend> backend, QObject* parent)
-    : FrameLink(parent), ui_(ui), backend_(std::move(backend)),
-      sender_(std::make_unique<MidiSender>(*backend_)) {
+    : FrameLink(parent), ui_(ui), backend_(std::move(backend)) {
+    // The sender's report is queued to us; it dies with us if still queued.
+    sender_ = std::make_unique<MidiSender>(
+        *backend_, [this](std::uint64_t ticket, MidiBackend::Result r) {
+            QMetaObject::invokeMethod(
+                this, [this, ticket, r] { sendDone(ticket, r.ok, r.error); }, Qt::QueuedConnection);
+        });
+    overrunTimer_.setSingleShot(true);
+    overrunTimer_.setTimerType(Qt::PreciseTimer);
+    overrunTimer_.setInterval(kSendTimeout);
+    connect(&overrunTimer_, &QTimer::timeout, this, &MidiLink::overrun);
     refreshDevices();
 }
 
 MidiLink::~MidiLink() {
     receiving_ = false;
     backend_->closeInput();
-    if (sender_->stuck()) {
+    // A frame on its way is let out; one that overran the bound is left behind.
+    if (overran_ != 0 || !sender_->drain(kSendTimeout)) {
         // The device never finished; leave the backend to the stuck thread
         // rather than destroy it under that thread.
         sender_->abandon();
@@ -147,11 +184,12 @@ void MidiLink::selectDevices(int inputDevice, int outputDevice) {
 
 void MidiLink::applyDeviceChoice(int inputDevice, int outputDevice) {
     if (state_.inputOpen) {
-        closeInputDevice();
+        backend_->closeInput();
         state_.inputOpen = false;
     }
-    if (state_.outputOpen) {
-        closeOutputDevice();
+    const bool outputBusy = state_.outputOpen && sender_->busy();
+    if (state_.outputOpen && !outputBusy) {
+        backend_->closeOutput();
         state_.outputOpen = false;
     }
     state_.inputDevice = inputDevice;
@@ -160,9 +198,34 @@ void MidiLink::applyDeviceChoice(int inputDevice, int outputDevice) {
         state_.inputOpen = true;
         selectDevices(inputDevice, outputDevice);
     }
-    if (openOutput() == 0) {
+    if (outputBusy) {
+        // Opening would destroy the port the sender is inside: the chosen output
+        // opens when it comes back.
+        changeOutputWhenIdle(OutputChange::Reopen);
+    } else if (openOutput() == 0) {
         state_.outputOpen = true;
         selectDevices(inputDevice, outputDevice);
+    }
+}
+
+void MidiLink::changeOutputWhenIdle(OutputChange change) {
+    outputChange_ = change;
+    if (!sender_->busy()) {
+        applyOutputChange();
+    }
+}
+
+void MidiLink::applyOutputChange() {
+    const OutputChange change = std::exchange(outputChange_, OutputChange::None);
+    if (change == OutputChange::None) {
+        return;
+    }
+    // The port is gone whatever the close reports.
+    backend_->closeOutput();
+    state_.outputOpen = false;
+    if (change == OutputChange::Reopen && openOutput() == 0) {
+        state_.outputOpen = true;
+        selectDevices(state_.inputDevice, state_.outputDevice);
     }
 }
 
@@ -212,6 +275,10 @@ int MidiLink::open() {
         }
         state_.inputOpen = true;
     }
+    if (outputChange_ == OutputChange::Close) {
+        // Still held by a send that has not come back; it is opened afresh then.
+        outputChange_ = OutputChange::Reopen;
+    }
     if (!state_.outputOpen) {
         if (openOutput() != 0) {
             return -1;
@@ -226,62 +293,120 @@ void MidiLink::startInput() {
     receiving_ = state_.inputOpen;
 }
 
-bool MidiLink::closeInputDevice() {
-    return backend_->closeInput().ok;
-}
-
-bool MidiLink::closeOutputDevice() {
-    if (sender_->busy()) {
-        return false; // a send is still inside the device
-    }
-    return backend_->closeOutput().ok;
-}
-
 void MidiLink::close() {
+    inFlight_.clear();
+    overrunTimer_.stop();
+    sender_->dropQueued();
     if (!state_.linkOpen) {
         return;
     }
     state_.linkOpen = false;
     receiving_ = false;
     if (state_.inputOpen) {
-        if (!closeInputDevice()) {
+        // The backend has let the port go even when closing reports an error.
+        const bool closed = backend_->closeInput().ok;
+        state_.inputOpen = false;
+        if (!closed) {
             return;
         }
-        state_.inputOpen = false;
     }
     if (state_.outputOpen) {
-        if (!closeOutputDevice()) {
-            return;
-        }
-        state_.outputOpen = false;
+        changeOutputWhenIdle(OutputChange::Close);
     }
 }
 
-int MidiLink::send(std::span<const std::uint8_t> frame) {
-    if (!state_.outputOpen) {
-        showError(kErrorTitle, "The MIDI output is not open.");
+int MidiLink::refuse(std::span<const std::uint8_t> frame) {
+    if (!state_.outputOpen || outputChange_ != OutputChange::None) {
+        showError(kErrorTitle, kNotOpen);
         return 1;
     }
     if (frame.size() > static_cast<std::size_t>(kMaxMessageSize)) {
         showError(kErrorTitle, "The message is longer than the MIDI output buffer.");
         return 1;
     }
+    if (overran_ != 0) {
+        showError(kErrorTitle, kStillBusy);
+        return 1;
+    }
+    return 0;
+}
+
+int MidiLink::send(std::span<const std::uint8_t> frame) {
+    if (const int r = refuse(frame); r != 0) {
+        return r;
+    }
     if (sender_->busy()) {
-        showError(kErrorTitle, "The MIDI output has not finished the previous message.");
+        showError(kErrorTitle, kStillBusy);
         return 1;
     }
-    std::string error;
-    switch (sender_->send(frame, kSendTimeout, error)) {
-    case MidiSender::Outcome::Sent:
-        return 0;
-    case MidiSender::Outcome::Failed:
+    const std::uint64_t ticket = sender_->enqueue(frame);
+    MidiBackend::Result result;
+    if (!sender_->waitFor(ticket, kSendTimeout, result)) {
+        overran_ = ticket;
+        showError(kErrorTitle, kOverrun);
+        return 1;
+    }
+    if (!result.ok) {
+        showError(kErrorTitle, result.error);
+        return 1;
+    }
+    return 0;
+}
+
+int MidiLink::post(std::span<const std::uint8_t> frame) {
+    if (const int r = refuse(frame); r != 0) {
+        return r;
+    }
+    inFlight_.push_back(sender_->enqueue(frame));
+    if (inFlight_.size() == 1) {
+        overrunTimer_.start();
+    }
+    return kSendPending;
+}
+
+void MidiLink::sendDone(std::uint64_t ticket, bool ok, const std::string& error) {
+    if (ticket == overran_) {
+        overran_ = 0; // back at last; its failure was reported at the bound
+    }
+    const bool reported = !inFlight_.empty() && inFlight_.front() == ticket;
+    if (reported) {
+        inFlight_.pop_front();
+        // The next frame starts now: the bound is its own.
+        if (inFlight_.empty()) {
+            overrunTimer_.stop();
+        } else {
+            overrunTimer_.start();
+        }
+    }
+    if (!sender_->busy()) {
+        applyOutputChange();
+    }
+    if (!reported) {
+        return;
+    }
+    if (!ok) {
         showError(kErrorTitle, error);
-        return 1;
-    case MidiSender::Outcome::TimedOut:
-        break;
     }
-    showError(kErrorTitle, "The MIDI output did not finish the message within one second.");
-    return 1;
+    emit sendFinished(ok ? 0 : 1);
+}
+
+void MidiLink::overrun() {
+    if (inFlight_.empty()) {
+        return;
+    }
+    overran_ = inFlight_.front();
+    inFlight_.pop_front();
+    // Frames behind the stuck one would only start when it comes back: they fail
+    // now, as a send made while the output is busy does.
+    sender_->dropQueued();
+    showError(kErrorTitle, kOverrun);
+    emit sendFinished(1);
+    // A handler may have closed the link, which ends these reports.
+    while (!inFlight_.empty()) {
+        inFlight_.pop_front();
+        showError(kErrorTitle, kStillBusy);
+        emit sendFinished(1);
+    }
 }
 
 void MidiLink::deliver(const QByteArray& message) {

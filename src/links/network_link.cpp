@@ -127,7 +127,7 @@ void NetworkLink::sendQuery() {
 void NetworkLink::failOpen(const QString& text) {
     queryTimer_.stop();
     ui_.inform(kNetworkError, text, MessageIcon::Error);
-    controlReading_ = false;
+    stopControlReading();
     closeDataSockets();
     retire(control_);
 }
@@ -152,7 +152,7 @@ void NetworkLink::close() {
     }
     active_ = false;
     queryTimer_.stop();
-    controlReading_ = false;
+    stopControlReading();
     closeDataSockets();
     retire(control_);
     emit statusText(QStringLiteral("Not connected"));
@@ -198,19 +198,21 @@ int NetworkLink::selectDaemon(int index) {
     return 0;
 }
 
-namespace {
+qint64 NetworkLink::readDatagram(QUdpSocket& socket, char* data, qint64 maxSize) {
+    return socket.readDatagram(data, maxSize);
+}
 
 // Reads one datagram into `buffer`; false when nothing could be read. Datagrams
 // longer than the protocol allows are consumed and left empty.
-bool readOne(QUdpSocket& socket, std::vector<std::uint8_t>& buffer, bool& error) {
+bool NetworkLink::readOne(QUdpSocket& socket, std::vector<std::uint8_t>& buffer, bool& error) {
     error = false;
     const qint64 size = socket.pendingDatagramSize();
     if (size < 0) {
         return false;
     }
     buffer.resize(static_cast<std::size_t>(kMaxDatagramSize) + 1);
-    const qint64 got = socket.readDatagram(reinterpret_cast<char*>(buffer.data()),
-                                           static_cast<qint64>(buffer.size()));
+    const qint64 got = readDatagram(socket, reinterpret_cast<char*>(buffer.data()),
+                                    static_cast<qint64>(buffer.size()));
     if (got < 0) {
         error = true;
         return false;
@@ -220,15 +222,13 @@ bool readOne(QUdpSocket& socket, std::vector<std::uint8_t>& buffer, bool& error)
     return true;
 }
 
-} // namespace
-
 void NetworkLink::readControl() {
     std::vector<std::uint8_t> buffer;
     for (int n = 0; n < kDatagramsPerTurn && control_ && controlReading_; ++n) {
         bool error = false;
         if (!readOne(*control_, buffer, error)) {
             if (error) {
-                controlReading_ = false;
+                stopControlReading();
                 ui_.inform(kNetworkError, QStringLiteral("Network read failed!"),
                            MessageIcon::Error);
             }
@@ -241,8 +241,17 @@ void NetworkLink::readControl() {
             withdraw(*d.port);
         }
     }
-    if (control_ && control_->hasPendingDatagrams()) {
+    if (control_ && controlReading_ && control_->hasPendingDatagrams()) {
         QMetaObject::invokeMethod(this, &NetworkLink::readControl, Qt::QueuedConnection);
+    }
+}
+
+void NetworkLink::stopControlReading() {
+    // The control reading ends for good until the next Connect: unread datagrams
+    // must not call us back, or the reader would be queued again and again.
+    controlReading_ = false;
+    if (control_) {
+        disconnect(control_.get(), &QUdpSocket::readyRead, this, &NetworkLink::readControl);
     }
 }
 

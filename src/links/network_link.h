@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 class QUdpSocket;
 
@@ -51,6 +52,10 @@ public:
     void setQueryBurst(int count, int intervalMs);
     void setDiagnosticStream(std::FILE* stream) { diagnostics_ = stream; }
 
+protected:
+    // Every datagram is read through here; -1 is a read failure.
+    virtual qint64 readDatagram(QUdpSocket& socket, char* data, qint64 maxSize);
+
 signals:
     void opened(int result);
     void statusText(const QString& text);
@@ -67,6 +72,8 @@ private:
     void finishQueries();
     void failOpen(const QString& text);
     void readControl();
+    void stopControlReading();
+    bool readOne(QUdpSocket& socket, std::vector<std::uint8_t>& buffer, bool& error);
     void readData(int index);
     void announce(quint16 port);
     void withdraw(quint16 port);

@@ -7,7 +7,7 @@
 namespace varento {
 
 int sendFrame(FrameBuffer& buffer, std::int32_t length, bool isConnected, LinkFlags flags,
-              const SendLinks& links) {
+              const SendLinks& links, Delivery delivery) {
     if (!isConnected) {
         return 0;
     }
@@ -15,7 +15,10 @@ int sendFrame(FrameBuffer& buffer, std::int32_t length, bool isConnected, LinkFl
     const std::span<const std::uint8_t> frame(buffer.data(), size);
 
     if (flags.midiMode == 1) {
-        return links.midi != nullptr ? links.midi->send(frame) : -1;
+        if (links.midi == nullptr) {
+            return -1;
+        }
+        return delivery == Delivery::HandOver ? links.midi->post(frame) : links.midi->send(frame);
     }
     if (flags.midiMode == 0 && flags.networkMode == 0) {
         if (links.serial == nullptr) {

@@ -25,7 +25,10 @@ struct LinkFlags {
 // flag is 1. Does nothing and succeeds while not connected. Returns the link's
 // result: 0, -1, 1 (MIDI) or 104 (serial). The serial path clears the buffer
 // after writing; the other paths leave the frame in it.
+// With Delivery::HandOver a link that would block (MIDI) only takes the frame and
+// the result may be FrameLink::kSendPending; the link's sendFinished follows.
+enum class Delivery { Wait, HandOver };
 int sendFrame(FrameBuffer& buffer, std::int32_t length, bool isConnected, LinkFlags flags,
-              const SendLinks& links);
+              const SendLinks& links, Delivery delivery = Delivery::Wait);
 
 } // namespace varento

@@ -1,6 +1,7 @@
 // The MIDI link's state, messages and bounded send against a scripted backend,
 // and whole SysEx frames both ways over JACK virtual ports (dummy driver).
 #include "links/midi_link.h"
+#include "links/scripted_midi_backend.h"
 #include "support/frames.h"
 #include "support/jack_server.h"
 #include "support/scripted_interaction.h"
@@ -23,84 +24,6 @@ using namespace varento;
 using namespace varento::testing;
 
 namespace {
-
-class ScriptedBackend : public MidiBackend {
-public:
-    std::vector<std::string> inputNames() override { return ins; }
-    std::vector<std::string> outputNames() override { return outs; }
-
-    Result openInput(int device, InputCallback onMessage) override {
-        if (!inputOpenError.empty()) {
-            return {false, inputOpenError};
-        }
-        ++inputOpens;
-        openInputDevice = device;
-        const std::lock_guard lock(mutex);
-        callback = std::move(onMessage);
-        return {};
-    }
-    Result closeInput() override {
-        ++inputCloses;
-        if (!inputCloseError.empty()) {
-            return {false, inputCloseError};
-        }
-        const std::lock_guard lock(mutex);
-        callback = nullptr;
-        return {};
-    }
-    Result openOutput(int device) override {
-        if (!outputOpenError.empty()) {
-            return {false, outputOpenError};
-        }
-        ++outputOpens;
-        openOutputDevice = device;
-        return {};
-    }
-    Result closeOutput() override {
-        ++outputCloses;
-        return {};
-    }
-    Result send(std::span<const std::uint8_t> message) override {
-        std::unique_lock lock(mutex);
-        released.wait(lock, [this] { return !hold; });
-        sent.emplace_back(message.begin(), message.end());
-        return sendError.empty() ? Result{} : Result{false, sendError};
-    }
-
-    // Plays the backend's input thread.
-    void receive(const Bytes& message) {
-        std::thread([this, message] {
-            const std::lock_guard lock(mutex);
-            if (callback) {
-                callback(message);
-            }
-        }).join();
-    }
-    void holdSends(bool on) {
-        {
-            const std::lock_guard lock(mutex);
-            hold = on;
-        }
-        released.notify_all();
-    }
-    std::size_t sentCount() {
-        const std::lock_guard lock(mutex);
-        return sent.size();
-    }
-
-    std::vector<std::string> ins{"Unit In A", "Unit In B"};
-    std::vector<std::string> outs{"Unit Out A", "Unit Out B"};
-    std::string inputOpenError, outputOpenError, inputCloseError, sendError;
-    int inputOpens = 0, inputCloses = 0, outputOpens = 0, outputCloses = 0;
-    int openInputDevice = -1, openOutputDevice = -1;
-
-private:
-    std::mutex mutex;
-    std::condition_variable released;
-    bool hold = false;
-    InputCallback callback;
-    std::vector<Bytes> sent;
-};
 
 class MidiLinkTest : public ::testing::Test {
 protected:
@@ -164,19 +87,33 @@ TEST_F(MidiLinkTest, OpenFailuresShowTheBackendsTextUnderTheirTitles) {
     EXPECT_EQ(backend->inputOpens, 1); // not opened twice
 }
 
-TEST_F(MidiLinkTest, ADeviceThatCannotBeClosedStaysMarkedOpen) {
+TEST_F(MidiLinkTest, ADeviceWhoseCloseReportsAnErrorIsGoneAndConnectOpensItAgain) {
     ASSERT_EQ(link->open(), 0);
     backend->inputCloseError = "buffers still queued";
     link->close();
     EXPECT_FALSE(link->isOpen());
-    EXPECT_TRUE(link->state().inputOpen);
+    EXPECT_FALSE(link->state().inputOpen); // the backend let the port go
     EXPECT_TRUE(link->state().outputOpen); // closing stopped at the input
     EXPECT_EQ(backend->outputCloses, 0);
 
     backend->inputCloseError.clear();
     ASSERT_EQ(link->open(), 0);
-    EXPECT_EQ(backend->inputOpens, 1);
+    EXPECT_EQ(backend->inputOpens, 2);
     EXPECT_EQ(backend->outputOpens, 1);
+    const Bytes reply = frameOf(uidOf(1), 0x30, {0, 2});
+    QSignalSpy frames(link.get(), &MidiLink::frameReceived);
+    link->startInput();
+    backend->receive(reply);
+    EXPECT_TRUE(frames.wait(2000)); // connected means receiving again
+
+    backend->outputCloseError = "device removed";
+    link->close();
+    EXPECT_FALSE(link->state().outputOpen);
+    backend->outputCloseError.clear();
+    ASSERT_EQ(link->open(), 0);
+    EXPECT_EQ(backend->outputOpens, 2);
+    EXPECT_EQ(link->send(frameOf(uidOf(1), 0x10)), 0);
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(MidiLinkTest, ASendThatDoesNotFinishFailsAfterOneSecond) {
@@ -253,6 +190,97 @@ TEST_F(MidiLinkTest, TheDialogsChoiceClosesTheOldDevicesAndOpensTheNew) {
     EXPECT_EQ(link->state().inputName, "Unit In B");
     EXPECT_EQ(link->state().outputName, "Unit Out B");
     EXPECT_EQ(ui.messages.back().title, "MIDI-Output Error");
+}
+
+TEST_F(MidiLinkTest, TheDialogsChoiceWaitsForASendStuckInTheOutput) {
+    link->selectDevices(0, 0);
+    ASSERT_EQ(link->open(), 0);
+    const Bytes frame = frameOf(uidOf(1), 0x10);
+    backend->holdSends(true);
+    EXPECT_EQ(link->send(frame), 1); // past the bound, still inside the output
+    backend->waitForSendInside();
+
+    link->close();
+    link->applyDeviceChoice(1, 1);
+    EXPECT_EQ(backend->portsDestroyedDuringSend, 0);
+    EXPECT_EQ(backend->openInputDevice, 1);
+    EXPECT_TRUE(link->state().inputOpen);
+    EXPECT_EQ(backend->outputOpensNow(), 1);
+    EXPECT_EQ(link->post(frame), 1); // the old output takes nothing more
+
+    // Once the send comes back the old output closes and the chosen one opens.
+    backend->holdSends(false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return backend->outputOpensNow() == 2; }, 3000));
+    EXPECT_EQ(backend->portsDestroyedDuringSend, 0);
+    EXPECT_EQ(backend->openOutputDevice, 1);
+    EXPECT_TRUE(link->state().outputOpen);
+    EXPECT_EQ(link->state().outputName, "Unit Out B");
+    ASSERT_EQ(link->open(), 0);
+    EXPECT_EQ(backend->outputOpens, 2);
+    EXPECT_EQ(link->send(frame), 0);
+}
+
+TEST_F(MidiLinkTest, DisconnectClosesAnOutputWithASendInsideWhenTheSendComesBack) {
+    ASSERT_EQ(link->open(), 0);
+    QSignalSpy finished(link.get(), &MidiLink::sendFinished);
+    backend->holdSends(true);
+    ASSERT_EQ(link->post(frameOf(uidOf(1), 0x10)), MidiLink::kSendPending);
+    backend->waitForSendInside();
+    link->close();
+    EXPECT_TRUE(link->state().outputOpen); // still held by the send
+    EXPECT_EQ(backend->outputCloses, 0);
+    backend->holdSends(false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !link->state().outputOpen; }, 3000));
+    EXPECT_EQ(backend->outputCloses, 1);
+    EXPECT_EQ(backend->portsDestroyedDuringSend, 0);
+    EXPECT_TRUE(finished.isEmpty()); // a frame of the closed link is not reported
+    ASSERT_EQ(link->open(), 0);
+    EXPECT_EQ(backend->outputOpens, 2);
+}
+
+TEST_F(MidiLinkTest, PostedFramesReportInOrderWithTheSendsResultsAndMessages) {
+    ASSERT_EQ(link->open(), 0);
+    QSignalSpy finished(link.get(), &MidiLink::sendFinished);
+    const Bytes frame = frameOf(uidOf(1), 0x10);
+    backend->holdSends(true);
+    ASSERT_EQ(link->post(frame), MidiLink::kSendPending);
+    ASSERT_EQ(link->post(frame), MidiLink::kSendPending);
+    EXPECT_TRUE(finished.isEmpty());
+    backend->holdSends(false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.size() == 2; }, 3000));
+    EXPECT_EQ(finished.at(0).at(0).toInt(), 0);
+    EXPECT_EQ(finished.at(1).at(0).toInt(), 0);
+    EXPECT_EQ(backend->sentCount(), 2u);
+
+    finished.clear();
+    backend->sendError = "device removed";
+    ASSERT_EQ(link->post(frame), MidiLink::kSendPending);
+    ASSERT_TRUE(finished.wait(3000));
+    EXPECT_EQ(finished.at(0).at(0).toInt(), 1);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].title, "Error!");
+    EXPECT_EQ(ui.messages[0].text, "device removed");
+
+    // Past the bound the frame fails with the overrun message, and so does one
+    // queued behind it; nothing is sent until the stuck send comes back.
+    finished.clear();
+    backend->sendError.clear();
+    backend->holdSends(true);
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_EQ(link->post(frame), MidiLink::kSendPending);
+    ASSERT_EQ(link->post(frame), MidiLink::kSendPending);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.size() == 2; }, 3000));
+    EXPECT_GE(clock.elapsed(), 990);
+    EXPECT_EQ(finished.at(0).at(0).toInt(), 1);
+    EXPECT_EQ(finished.at(1).at(0).toInt(), 1);
+    ASSERT_EQ(ui.messages.size(), 3u);
+    EXPECT_EQ(ui.messages[1].text, "The MIDI output did not finish the message within one second.");
+    EXPECT_EQ(ui.messages[2].text, "The MIDI output has not finished the previous message.");
+    EXPECT_EQ(link->post(frame), 1);
+    backend->holdSends(false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return link->post(frame) == MidiLink::kSendPending; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return backend->sentCount() == 5; }, 3000));
 }
 
 // Whole frames over JACK virtual ports; the test plays the unit with its own ports.

@@ -7,12 +7,15 @@
 #include "support/scripted_interaction.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 
 using namespace varento;
 using namespace varento::testing;
@@ -34,6 +37,41 @@ QStringList texts(const QSignalSpy& spy) {
     }
     return out;
 }
+
+// Lets a test make one control socket read fail, as a socket error would.
+class FaultyReadLink : public NetworkLink {
+public:
+    using NetworkLink::NetworkLink;
+    bool failNextControlRead = false;
+
+protected:
+    qint64 readDatagram(QUdpSocket& socket, char* data, qint64 maxSize) override {
+        const qint64 got = NetworkLink::readDatagram(socket, data, maxSize);
+        if (failNextControlRead && socket.localPort() == kControlPort) {
+            failNextControlRead = false;
+            return -1;
+        }
+        return got;
+    }
+};
+
+// Counts the queued calls the link receives: each further turn of a reader is one.
+class QueuedCallCounter : public QObject {
+public:
+    int calls = 0;
+    std::function<void()> onCall;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::MetaCall) {
+            ++calls;
+            if (onCall) {
+                onCall();
+            }
+        }
+        return false;
+    }
+};
 
 class NetworkLinkTest : public ::testing::Test {
 protected:
@@ -75,7 +113,7 @@ protected:
     }
 
     ScriptedInteraction ui;
-    NetworkLink link{ui};
+    FaultyReadLink link{ui};
     QSignalSpy frames{&link, &NetworkLink::frameReceived};
     QSignalSpy status{&link, &NetworkLink::statusText};
     QSignalSpy announced{&link, &NetworkLink::daemonAnnounced};
@@ -313,6 +351,51 @@ TEST_F(NetworkLinkTest, CloseEndsEverythingAndTheLinkOpensAgain) {
     daemon.deliver(qbytes(frameOf(uidOf(1), 0x30)));
     ASSERT_TRUE(frames.wait(2000));
     EXPECT_EQ(frames.size(), 1); // nothing from before the reopen
+}
+
+TEST_F(NetworkLinkTest, AfterAControlReadFailureTheControlSocketIsNoLongerRead) {
+    FakeDaemon daemon(17071);
+    ASSERT_EQ(openAndWait(), 0);
+    QueuedCallCounter turns;
+    link.installEventFilter(&turns);
+
+    link.failNextControlRead = true;
+    daemon.control("QR17072");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !ui.messages.empty(); }, 2000));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].title, "Network Error");
+    EXPECT_EQ(ui.messages[0].text, "Network read failed!");
+
+    // More datagrams wait on the socket; a reader that keeps being queued for
+    // them would spin a core until Disconnect.
+    for (int i = 0; i < 20; ++i) {
+        daemon.control("QR" + QByteArray::number(17073 + i));
+    }
+    // A spinning reader shows within a few milliseconds of a free-running loop.
+    constexpr int kTurnBound = 50;
+    QEventLoop loop;
+    turns.onCall = [&] {
+        if (turns.calls > kTurnBound) {
+            loop.quit();
+        }
+    };
+    QTimer::singleShot(300, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_LE(turns.calls, kTurnBound);
+    EXPECT_EQ(link.daemons().count(), 1); // nothing read after the failure
+    EXPECT_TRUE(link.isActive());         // the daemon's data still flows
+    daemon.deliver(qbytes(frameOf(uidOf(1), 0x30)));
+    EXPECT_TRUE(frames.wait(2000));
+
+    // Connect starts the control reading afresh.
+    link.close();
+    link.removeEventFilter(&turns);
+    ASSERT_EQ(openAndWait(), 0);
+    announced.clear();
+    daemon.control("QR17099");
+    ASSERT_TRUE(announced.wait(2000));
+    EXPECT_EQ(link.daemons().count(), 2);
+    EXPECT_EQ(ui.messages.size(), 1u);
 }
 
 } // namespace
