@@ -22,12 +22,11 @@ const char* const kNoResponse = "\tNo Response!";
 } // namespace
 
 Session::Session(Interaction& interaction, SessionPaths paths, QObject* parent)
-    : QObject(parent),
-      interaction_(interaction,
-                   [this] {
-                       QMetaObject::invokeMethod(this, &Session::releaseHeldFrames,
-                                                 Qt::QueuedConnection);
-                   }),
+    : QObject(parent), interaction_(interaction,
+                                    [this] {
+                                        QMetaObject::invokeMethod(this, &Session::releaseHeldFrames,
+                                                                  Qt::QueuedConnection);
+                                    }),
       paths_(std::move(paths)), links_(std::make_unique<LinkSet>(interaction_)),
       sendQueue_([this](std::span<const std::uint8_t> f) {
           const int result = sendNow(f);

@@ -262,3 +262,26 @@ TEST_F(SessionFiles, TitleMarksUnsavedChangesOnlyWithAProject) {
     EXPECT_EQ(project.last().at(0).toString(), "gig.vrj*");
     EXPECT_TRUE(project.last().at(2).toBool());
 }
+
+// A project that could not be written changes nothing: no path kept, no project
+// announced, nothing marked saved.
+TEST_F(SessionFiles, FailedProjectWriteKeepsTheUnsavedState) {
+    connectToDemo({12, 14});
+    const DeviceUid shown = session->current().uid;
+    session->editor().setInputGain(0, 50);
+    ASSERT_FALSE(session->state().allSaved());
+    QSignalSpy project(session.get(), &Session::projectChanged);
+    ui.files.push_back(file("no such folder/show.vrj"));
+    session->command(command_id::saveProjectAs);
+    EXPECT_EQ(ui.messages.back().title, "Project Save Error");
+    EXPECT_TRUE(session->state().lastSnapshotFileName.isEmpty());
+    EXPECT_EQ(project.count(), 0);
+    EXPECT_FALSE(session->state().allSaved());
+    EXPECT_EQ(session->windowTitle(), "VARENTO Remote 3.5");
+    EXPECT_EQ(session->current().uid, shown);
+    // Save (not Save As) has no path to overwrite: it asks for a file.
+    const std::size_t dialogs = ui.fileDialogs.size();
+    ui.files.push_back(std::nullopt);
+    session->command(command_id::saveProject);
+    EXPECT_EQ(ui.fileDialogs.size(), dialogs + 1);
+}

@@ -280,3 +280,54 @@ TEST_F(SessionTest, OfflineModelsSwitchDirectly) {
     EXPECT_EQ(session->state().offlineModel, OfflineModel::None);
     EXPECT_EQ(session->current().awaitingData, 1);
 }
+
+// A firmware warning resumes polling after 10 ms; the next edit waits 250 ms
+// again, or routing replies would overwrite the matrix during a drag.
+TEST_F(SessionTest, EditsAfterAFirmwareWarningResumeAfterTheFullPause) {
+    connectToDemo({12});
+    SessionTestAccess::unit(*session).at(param::firmwareMajor) = 5;
+    session->supervisionTick();
+    ASSERT_EQ(ui.firmwareWarnings.size(), 1u);
+    EXPECT_EQ(session->resumeTimer().interval(), Session::kResumeAfterWarningMs);
+    ASSERT_EVENTUALLY(session->pollTimer().isActive(), 1000);
+    session->editor().setRoute(3, 9);
+    EXPECT_EQ(session->resumeTimer().interval(), Session::kResumeMs);
+    session->editor().setInputGain(0, 30);
+    EXPECT_EQ(session->resumeTimer().interval(), Session::kResumeMs);
+}
+
+// While a question from a tick is open, a reply that arrives is handled only
+// after it has been answered, and no tick runs meanwhile.
+TEST_F(SessionTest, NothingChangesTheUnitUnderAnOpenQuestion) {
+    connectToDemo({12});
+    SessionTestAccess::unit(*session).at(param::firmwareMajor) = 5;
+    QSignalSpy parameters(session.get(), &Session::parametersChanged);
+    qsizetype parametersDuringQuestion = -1;
+    std::size_t sentDuringQuestion = 0;
+    ui.whileWarning = [&] {
+        const std::size_t before = recorder->sent.size();
+        const auto reply = rack().units()[0].parameterReply();
+        session->frameReceived(reply);
+        session->pollTick();
+        parametersDuringQuestion = parameters.count();
+        sentDuringQuestion = recorder->sent.size() - before;
+    };
+    session->supervisionTick();
+    EXPECT_EQ(parametersDuringQuestion, 0);
+    EXPECT_EQ(sentDuringQuestion, 0u);
+    ASSERT_EVENTUALLY(parameters.count() > 0, 1000);
+}
+
+// A long queued transfer (here the factory reset) keeps polling silent; the unit
+// is not "No Response!" for that.
+TEST_F(SessionTest, SupervisionCountsFromTheEndOfAQueuedTransfer) {
+    connectToDemo({12});
+    QSignalSpy alarm(session.get(), &Session::statusAlarmChanged);
+    session->command(command_id::factoryDefaults);
+    ASSERT_TRUE(session->sendQueue().busy());
+    session->supervisionTick();
+    session->supervisionTick();
+    for (const auto& call : alarm) {
+        EXPECT_FALSE(call.at(0).toBool());
+    }
+}

@@ -3,6 +3,7 @@
 #include "app/interaction.h"
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace varento::testing {
@@ -53,11 +54,15 @@ public:
 
     bool firmwareWarning(const QString& text) override {
         firmwareWarnings.push_back(text);
+        if (whileWarning) {
+            whileWarning(); // what happens while the dialog's own event loop runs
+        }
         return !dontShowFirmwareAgain;
     }
 
     std::deque<Answer> answers;
     bool dontShowFirmwareAgain = false;
+    std::function<void()> whileWarning;
     std::vector<QString> firmwareWarnings;
     std::deque<std::optional<QString>> files;
     std::deque<std::optional<int>> replacementChoices;

@@ -473,3 +473,20 @@ TEST(ViewGeometry, SizeLimitsByViewAndModel) {
     EXPECT_EQ(sizes.button, QSize(608, 480));
     EXPECT_FALSE(contentSizeAfterResize(ViewMode::Device, {710, 400}, f, sizes).isValid());
 }
+
+// A Connect that cannot open its link leaves offline mode and its view alone:
+// only the Connect button and the port dialog.
+TEST_F(MainWindowTest, FailedConnectKeepsOfflineModeAndItsView) {
+    ProgramRun& r = start(false); // the serial link with no port: it cannot open
+    r.window.command(cid::offlineBase);
+    ASSERT_TRUE(r.window.view(ViewSlot::Remote)->isVisible());
+    r.window.command(cid::connect);
+    EXPECT_FALSE(r.session.state().isConnected);
+    EXPECT_TRUE(r.session.state().offline());
+    EXPECT_TRUE(item(40017)->isChecked());
+    EXPECT_TRUE(r.window.view(ViewSlot::Remote)->isVisible());
+    EXPECT_TRUE(r.window.topButton(cid::matrixButton)->isVisible());
+    EXPECT_EQ(r.window.topButton(cid::connect)->state(), MyButton::Off);
+    EXPECT_EQ(item(103)->text(), "Connect \t Ctrl+C");
+    EXPECT_TRUE(item(40043)->isEnabled());
+}

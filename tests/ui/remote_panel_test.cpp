@@ -299,7 +299,13 @@ TEST_F(RemotePanelTest, ResetRoutingAsksFirst) {
     EXPECT_EQ(ui.messages[0].buttons, MessageButtons::YesNo);
     EXPECT_EQ(source[5], 7);
 
+    QSignalSpy routing(session.get(), &Session::routingChanged);
+    QSignalSpy repaint(&p, &RemotePanelModel::repaintRequested);
     ASSERT_TRUE(p.command(remote_command::resetRouting));
+    // Every window showing the routing hears of it now, not with the next reply.
+    EXPECT_EQ(routing.count(), 1);
+    EXPECT_EQ(repaint.count(), 1);
+    EXPECT_FALSE(session->state().matrixSaved);
     EXPECT_EQ(source[0], 0);
     EXPECT_EQ(source[31], 31);
     EXPECT_EQ(source[32], 64);
