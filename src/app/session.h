@@ -64,6 +64,9 @@ inline constexpr int loadProject = 40065;
 inline constexpr int saveProjectAs = 40066;
 } // namespace command_id
 
+// The Offline Mode menu command of a model code, 0 for a model it does not offer.
+int offlineModeCommand(int modelCode);
+
 struct SessionPaths {
     std::filesystem::path dataFolder;    // device list and labels
     std::filesystem::path programFolder; // the routing preset

@@ -38,6 +38,15 @@ const OfflineUnit* offlineUnit(OfflineModel model) {
 
 } // namespace
 
+int offlineModeCommand(int modelCode) {
+    for (const OfflineUnit& unit : kOfflineUnits) {
+        if (unit.code == modelCode) {
+            return unit.command;
+        }
+    }
+    return 0;
+}
+
 bool Session::command(int id, int param) {
     namespace cid = command_id;
     switch (id) {

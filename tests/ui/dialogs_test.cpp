@@ -1,4 +1,4 @@
-#include "app/gui_interaction.h"
+#include "gui/gui_interaction.h"
 #include "support/modal.h"
 #include "support/scripted_interaction.h"
 #include "ui/dialogs/calibration_dialog.h"

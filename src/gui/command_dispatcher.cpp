@@ -1,4 +1,4 @@
-#include "app/command_dispatcher.h"
+#include "gui/command_dispatcher.h"
 
 #include "app/session.h"
 

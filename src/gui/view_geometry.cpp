@@ -1,4 +1,4 @@
-#include "app/view_geometry.h"
+#include "gui/view_geometry.h"
 
 #include "protocol/catalog.h"
 

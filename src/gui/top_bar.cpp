@@ -1,4 +1,4 @@
-#include "app/top_bar.h"
+#include "gui/top_bar.h"
 
 #include "ui/skin/skin.h"
 

@@ -6,9 +6,9 @@
 //   varento-remote --screenshot FILE    with --demo or --offline: the window as a PNG
 #include "app/app_settings.h"
 #include "app/data_folder.h"
-#include "app/front_end_ids.h"
-#include "app/gui_interaction.h"
-#include "app/main_window.h"
+#include "gui/front_end_ids.h"
+#include "gui/gui_interaction.h"
+#include "gui/main_window.h"
 #include "app/session.h"
 #include "protocol/catalog.h"
 
@@ -44,21 +44,6 @@ const char* const kUsage =
     "                    the units, then exit (works without a display)\n"
     "  --startup-probe   print the time to the first painted window, then exit\n";
 
-int offlineCommand(int model) {
-    switch (model) {
-    case 12:
-        return command_id::offlineBase;
-    case 14:
-        return command_id::offlinePx;
-    case 11:
-        return command_id::offlineLc;
-    case 19:
-        return command_id::offlineAes;
-    default:
-        return 0;
-    }
-}
-
 std::optional<int> parseModel(const QString& text) {
     bool ok = false;
     const int model = text.trimmed().toInt(&ok);
@@ -87,7 +72,7 @@ std::optional<Options> parseOptions(const QStringList& args, QString& error) {
             }
         } else if (a.startsWith("--offline=")) {
             o.offlineModel = a.mid(10).toInt();
-            if (offlineCommand(o.offlineModel) == 0) {
+            if (offlineModeCommand(o.offlineModel) == 0) {
                 error = QStringLiteral("--offline: the offline models are 12, 14, 11 and 19");
                 return std::nullopt;
             }
@@ -212,7 +197,7 @@ int main(int argc, char** argv) {
     if (options->demo) {
         QTimer::singleShot(0, &window, [&window] { window.command(command_id::connect); });
     } else if (options->offlineModel != 0) {
-        const int id = offlineCommand(options->offlineModel);
+        const int id = offlineModeCommand(options->offlineModel);
         QTimer::singleShot(0, &window, [&window, id] { window.command(id); });
     }
     return QApplication::exec();

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/command_dispatcher.h"
-#include "app/content_view.h"
-#include "app/view_geometry.h"
+#include "gui/command_dispatcher.h"
+#include "gui/content_view.h"
+#include "gui/view_geometry.h"
 
 #include <QHash>
 #include <QMainWindow>

@@ -1,6 +1,6 @@
-#include "app/content_view.h"
+#include "gui/content_view.h"
 
-#include "app/command_dispatcher.h"
+#include "gui/command_dispatcher.h"
 #include "ui/views/remote_window.h"
 
 namespace varento {

@@ -1,4 +1,4 @@
-#include "app/gui_interaction.h"
+#include "gui/gui_interaction.h"
 
 #include "ui/dialogs/exchange_device_dialog.h"
 #include "ui/dialogs/firmware_warning_dialog.h"
