@@ -18,6 +18,8 @@ const char* const kNotConnected = "\tNot Connected";
 const char* const kConnecting = "\tConnecting...";
 const char* const kConnected = "\tConnected";
 const char* const kNoResponse = "\tNo Response!";
+const char* const kSearchingAgain =
+    "The unit chosen is no longer found: searching for the units again...";
 
 } // namespace
 
@@ -125,6 +127,7 @@ void Session::linkOpened(int result) {
     current_.uid = DeviceUid::broadcast();
     current_.awaitingData = 1;
     poll_.beginDiscovery(state_.networkMode && links_->daemonCount() > 1);
+    unitsDiscovered_ = false;
     unitsGathered_ = false;
     replySeen_ = false;
     if (state_.offline()) {
@@ -147,6 +150,7 @@ void Session::linkOpened(int result) {
 
 void Session::disconnect() {
     state_.isConnected = false;
+    unitsDiscovered_ = false;
     unitsGathered_ = false;
     stopTimers();
     resumeTimer_.stop();
@@ -231,6 +235,10 @@ void Session::runPollStep(const PollStep& step) {
     }
     if (step.gatherUnit) {
         selectOnlineUnit(*step.gatherUnit);
+        if (*step.gatherUnit == 1 && !unitsDiscovered_) {
+            unitsDiscovered_ = true;
+            emit discoveryFinished();
+        }
         emit gatheringChanged();
     }
     int length = 0;
@@ -456,12 +464,16 @@ void Session::selectUnit(int selectorIndex) {
 }
 
 void Session::showUnit(int selectorIndex) {
-    selectedUnitIndex_ = selectorIndex;
     DeviceUid uid;
-    if (deviceList_.onlineId(selectorIndex + 1, uid) != 0) {
+    if (deviceList_.onlineId(selectorIndex + 1, uid) != 0 ||
+        discovered_.select(uid, current_) != 0) {
+        // The selector must never name another unit than the one edited: the
+        // units are searched for again and the selector refilled.
+        restartDiscovery();
+        emit statusTextChanged(0, kSearchingAgain);
         return;
     }
-    discovered_.select(uid, current_);
+    selectedUnitIndex_ = selectorIndex;
     loadCurrentLabels();
     followUnitsDaemon();
     if (state_.viewMode == ViewMode::Gain && !capabilities(current_.model).micInputs) {
@@ -476,10 +488,13 @@ void Session::showUnit(int selectorIndex) {
 }
 
 void Session::restartDiscovery() {
+    unitsDiscovered_ = false;
     unitsGathered_ = false;
     discovered_.clear();
     deviceList_.markAllOffline();
+    fillUnitSelector();
     poll_.restartDiscovery();
+    emit gatheringChanged();
 }
 
 // ---- labels --------------------------------------------------------------------------------

@@ -121,6 +121,9 @@ public:
     QStringList unitSelectorItems() const { return selectorItems_; }
     int selectedUnitIndex() const { return selectedUnitIndex_; }
     bool gathering() const;
+    // Discovery (and a sweep over several daemons) is over: every unit that
+    // answered is in the list and gathering has begun.
+    bool unitsDiscovered() const { return unitsDiscovered_; }
     // Every discovered unit has been read and the first one is current again.
     bool unitsGathered() const { return unitsGathered_; }
     bool bulkTransfer() const { return state_.bulkTransfer || sendQueue_.busy(); }
@@ -187,6 +190,7 @@ signals:
     void statusAlarmChanged(bool noResponse);
     void unitListChanged(const QStringList& items, int selected);
     void gatheringChanged();
+    void discoveryFinished();
     void gatheringFinished();
     void parametersChanged();
     void routingChanged();
@@ -270,6 +274,7 @@ private:
     bool firmwareChecked_ = false;
     bool matrixEdit_ = false;
     UnitEditor editor_{*this};
+    bool unitsDiscovered_ = false;
     bool unitsGathered_ = false;
     std::vector<std::vector<std::uint8_t>> heldFrames_; // arrived while a question was open
     QString loadAllFile_;                               // kept between the three reads of Load All

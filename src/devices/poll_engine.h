@@ -81,11 +81,6 @@ public:
     bool discovering() const {
         return phase_ == PollPhase::Discover || phase_ == PollPhase::SweepDaemons;
     }
-    // Every discovered unit has been asked for its data and the last answer is in
-    // (or was waited for).
-    bool gatheringDone(int discoveredCount) const {
-        return !discovering() && gatheringIndex_ > discoveredCount && !endPending_;
-    }
     // Whether the top bar shows its gathering text; never while daemons are swept.
     bool gathering(int discoveredCount) const {
         return phase_ != PollPhase::SweepDaemons && gatheringIndex_ < discoveredCount;

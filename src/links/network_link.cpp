@@ -257,6 +257,11 @@ void NetworkLink::stopControlReading() {
 
 void NetworkLink::announce(quint16 port) {
     int index = table_.indexOf(port);
+    if (index >= 0 && table_.isLive(selected_)) {
+        // A daemon we know answering a query, maybe another computer's: the
+        // daemon in use and the units found stay.
+        return;
+    }
     if (index < 0) {
         index = table_.freeIndex();
         if (index < 0) {
@@ -270,8 +275,8 @@ void NetworkLink::announce(quint16 port) {
         dataSockets_[static_cast<std::size_t>(index)] = std::move(socket);
         table_.occupy(index, port);
     }
-    // Every announcement starts over at the first daemon: the lowest live entry,
-    // since entry 0 may have been freed by a withdrawal.
+    // A new or returning daemon, or any once the one in use withdrew, starts over at the first
+    // daemon: the lowest live entry, since entry 0 may have been freed by a withdrawal.
     selected_ = table_.liveIndices().front();
     emit daemonAnnounced(index);
 }

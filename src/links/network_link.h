@@ -59,8 +59,8 @@ protected:
 signals:
     void opened(int result);
     void statusText(const QString& text);
-    // Every accepted announcement, also a repeated one: the session clears the
-    // discovered list (the selection is back at the first live daemon).
+    // A new or returning daemon (not a repeat of one in the table): the session
+    // clears the discovered list (the selection is back at the first live daemon).
     void daemonAnnounced(int index);
     // A withdrawal; `index` is -1 when no entry served the port. The session
     // removes the units found through it and then runs Connect/Disconnect.

@@ -10,9 +10,12 @@
 #include "unit/emulated_unit.h"
 #include "unit/unit_config.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QUdpSocket>
 
 #include <csignal>
 
@@ -28,6 +31,16 @@ const emu::UnitConfig kUnits[] = {
     {14, *emu::parseUid("0203040506070809000A0B0C0D0E0F01"), 6, 6, 1},
     {11, *emu::parseUid("0304050607080900010A0B0C0D0E0F02"), 6, 6, 1},
 };
+
+int selectorIndexOf(const Session& session, const QString& typeName) {
+    const QStringList items = session.unitSelectorItems();
+    for (int i = 0; i < items.size(); ++i) {
+        if (items[i].startsWith(typeName + " - ")) {
+            return i;
+        }
+    }
+    return -1;
+}
 
 class SessionNetwork : public ::testing::Test {
 protected:
@@ -112,4 +125,45 @@ TEST_F(SessionNetwork, WithdrawalDisconnects) {
     emulator.stop(); // its daemons withdraw
     ASSERT_EVENTUALLY(!session->state().isConnected, 5000);
     EXPECT_EQ(session->deviceList().onlineCount(), 0);
+}
+
+// A second computer on the network asks for daemons every 200 ms; the daemons'
+// answers reach us too. The unit chosen here stays chosen and edited.
+TEST_F(SessionNetwork, AnotherComputersQueriesLeaveTheChosenUnitAlone) {
+    session->connectOrDisconnect();
+    ASSERT_EVENTUALLY(session->unitsGathered(), 15000);
+    QUdpSocket other;
+    ASSERT_TRUE(other.bind(QHostAddress::AnyIPv4, 0,
+                           QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint));
+    QTimer queries;
+    QObject::connect(&queries, &QTimer::timeout, [&] {
+        other.writeDatagram(QByteArray("QQ"), QHostAddress(QStringLiteral("224.7.7.7")), 7777);
+    });
+    queries.start(200);
+    QSignalSpy alarm(session.get(), &Session::statusAlarmChanged);
+    QTest::qWait(500);
+
+    const int lc = selectorIndexOf(*session, QStringLiteral("VARENTO.LC"));
+    ASSERT_GE(lc, 0);
+    session->command(command_id::deviceCombo, lc);
+    const DeviceUid chosen = kUnits[2].uid;
+    const auto agree = [&] {
+        return session->current().uid == chosen && session->selectedUnitIndex() == lc &&
+               session->links().selectedDaemon() == 1;
+    };
+    ASSERT_TRUE(agree());
+    session->editor().setInputGain(4, 55);
+    bool alwaysAgreed = true;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 4000) { // the gains are polled again meanwhile
+        QTest::qWait(100);
+        alwaysAgreed = alwaysAgreed && agree();
+    }
+    EXPECT_TRUE(alwaysAgreed);
+    // The unit itself reports the edit.
+    EXPECT_EQ(session->current().inputGain[4], 55);
+    for (const auto& call : alarm) {
+        EXPECT_FALSE(call.at(0).toBool());
+    }
 }

@@ -240,6 +240,28 @@ TEST_F(Commands, NetworkLinkThroughTheEmulatedDaemon) {
     EXPECT_EQ(units[2].toObject()["uid"].toString(), kLc);
 }
 
+// Two daemons, the full query burst: every command reaches units behind either.
+TEST_F(Commands, NetworkLinkThroughTwoDaemons) {
+    VARENTO_REQUIRE_NETNS();
+    const Emulator emulator({"network", "--daemons", "2", "--data-port", "17881"});
+    ASSERT_TRUE(emulator.ready());
+    Outcome run = cli({"--link", "network", "--json", "discover"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(json(run)["units"].toArray().size(), 3);
+
+    run = cli({"--link", "network", "--json", "dump", "all"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(json(run)["units"].toArray().size(), 3);
+
+    // The second unit is served by the second daemon.
+    const QString second = "0E0201000A050F030B0804060E0D0702";
+    run = cli({"--link", "network", "set", second, "fanSlowTemp", "40"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("the unit reports 0x28")) << run.out.toStdString();
+    run = cli({"--link", "network", "set", kLc, "fanSlowTemp", "41"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+}
+
 TEST_F(Commands, SerialLinkOverAPseudoTerminal) {
     const Emulator emulator({"serial", "--pty"});
     ASSERT_TRUE(emulator.ready());

@@ -265,15 +265,14 @@ TEST_F(NetworkLinkTest, TheThirtyThirdDaemonIsRefused) {
         first.control("QR" + QByteArray::number(port));
     }
     ASSERT_TRUE(QTest::qWaitFor([&] { return link.daemons().count() == 32; }, 3000));
-    // Datagrams are read in order: once a repeat sent after the 33rd is in, the
-    // 33rd has had its turn.
-    announced.clear();
-    first.control("QR17131");
-    ASSERT_TRUE(announced.wait(2000));
-    EXPECT_EQ(announced.last().at(0).toInt(), 31);
+    // Datagrams are read in order: once a withdrawal sent after the 33rd is in,
+    // the 33rd has had its turn.
+    first.control("VV17131");
+    ASSERT_TRUE(withdrawn.wait(2000));
+    EXPECT_EQ(withdrawn.last().at(0).toInt(), 31);
     EXPECT_EQ(link.daemons().indexOf(17132), -1);
-    EXPECT_EQ(link.daemons().count(), 32);
-    for (int i = 0; i < 32; ++i) {
+    EXPECT_EQ(link.daemons().count(), 31);
+    for (int i = 0; i < 31; ++i) {
         EXPECT_EQ(link.daemons().portAt(i), 17100 + i);
     }
 }
@@ -291,16 +290,28 @@ TEST_F(NetworkLinkTest, MalformedControlDatagramsChangeNothing) {
                              "Q", "QX17041", "", "I\xF0", "O\xF0"}) {
         daemon.control(junk);
     }
-    // A well-formed announcement sent last marks the end of the junk.
-    daemon.control("QR  +17041 trailing text");
+    // A repeat of a known daemon (another computer's query answered) keeps the
+    // daemon in use; a well-formed new announcement sent last marks the end.
+    daemon.control("QR17041");
+    daemon.control("QR17042");
+    daemon.control("QR  +17043 trailing text");
     ASSERT_TRUE(announced.wait(2000));
     EXPECT_EQ(announced.size(), 1);
-    EXPECT_EQ(announced.at(0).at(0).toInt(), 0);
+    EXPECT_EQ(announced.at(0).at(0).toInt(), 2);
     EXPECT_TRUE(withdrawn.isEmpty());
-    EXPECT_EQ(link.daemons().count(), 2);
-    // Every announcement, a repeated one too, resets the selection to the first daemon.
+    EXPECT_EQ(link.daemons().count(), 3);
+    // A new daemon starts over at the first one.
     EXPECT_EQ(link.selectedDaemon(), 0);
     EXPECT_TRUE(ui.messages.empty());
+
+    // A repeat while the daemon in use lives changes nothing; the withdrawal of
+    // the third daemon marks its end.
+    ASSERT_EQ(link.selectDaemon(1), 0);
+    daemon.control("QR17041");
+    daemon.control("VV17043");
+    ASSERT_TRUE(withdrawn.wait(2000));
+    EXPECT_EQ(link.selectedDaemon(), 1);
+    EXPECT_EQ(announced.size(), 1);
 }
 
 TEST_F(NetworkLinkTest, SocketSetUpFailuresAreReportedAndAddNothing) {

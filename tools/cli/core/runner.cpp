@@ -24,16 +24,8 @@ namespace varento::cli {
 
 namespace {
 
-// After the last gathering request a silent unit has had its six ticks.
-constexpr int kGatheringGraceMs = 700;
-
 QString jsonText(const QJsonObject& object) {
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented));
-}
-
-bool gatheringPhase(PollPhase phase) {
-    return phase == PollPhase::GatherParameters || phase == PollPhase::GatherRouting ||
-           phase == PollPhase::GatherGains;
 }
 
 } // namespace
@@ -127,6 +119,8 @@ bool Runner::waitUntil(const std::function<bool()>& done, int timeoutMs, bool re
     connect(&session_, &Session::connectedChanged, &context, check);
     connect(&session_, &Session::unitListChanged, &context, check);
     connect(&session_, &Session::gatheringChanged, &context, check);
+    connect(&session_, &Session::discoveryFinished, &context, check);
+    connect(&session_, &Session::gatheringFinished, &context, check);
     connect(&session_.sendQueue(), &SendQueue::busyChanged, &context, check);
     connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
     if (timeoutMs >= 0) {
@@ -166,16 +160,11 @@ bool Runner::connectAndDiscover() {
         return false;
     }
     progress("Discovering units...");
-    // Discovery ends when gathering of the first unit has begun, so every unit of
-    // the answer (and of a sweep over several daemons) is in.
-    const bool found = waitUntil(
-        [this] {
-            const PollEngine& poll = session_.pollEngine();
-            return !session_.state().isConnected ||
-                   (session_.discovered().count() > 0 && !poll.discovering() &&
-                    poll.phase() != PollPhase::GatherParameters);
-        },
-        line_.timeoutMs);
+    // The session says when every unit of the answer (and of a sweep over several
+    // daemons) is in.
+    const bool found =
+        waitUntil([this] { return !session_.state().isConnected || session_.unitsDiscovered(); },
+                  line_.timeoutMs);
     if (!found || !session_.state().isConnected) {
         if (!interrupted_ && ui_.errorsShown() == 0) {
             fail(exit_status::noAnswer, QString("No unit answered within %1 s.").arg(seconds()));
@@ -191,40 +180,20 @@ bool Runner::answered(const DeviceUid& uid) const {
 }
 
 bool Runner::gatherAll() {
-    bool graceOver = false;
-    bool graceStarted = false;
-    QTimer grace;
-    grace.setSingleShot(true);
-    const auto finished = [&] {
-        if (!session_.state().isConnected) {
+    // The session ends gathering itself, also when a unit's last reply is lost;
+    // units that did not answer are reported by the commands.
+    const auto finished = [this] {
+        if (!session_.state().isConnected || session_.unitsGathered()) {
             return true;
         }
-        const int count = session_.discovered().count();
-        const PollEngine& poll = session_.pollEngine();
-        if (session_.gathering() || poll.discovering() || gatheringPhase(poll.phase())) {
-            if (session_.gathering()) {
-                progress(QString("Gathering unit %1 of %2...")
-                             .arg(std::min(poll.gatheringIndex(), count))
-                             .arg(count));
-            }
-            return false;
+        if (session_.gathering()) {
+            const int count = session_.discovered().count();
+            progress(QString("Gathering unit %1 of %2...")
+                         .arg(std::min(session_.pollEngine().gatheringIndex(), count))
+                         .arg(count));
         }
-        const bool all = std::all_of(session_.discovered().begin(), session_.discovered().end(),
-                                     [this](const DeviceRecord& r) { return answered(r.uid); });
-        if (!all && !graceStarted) {
-            graceStarted = true;
-            grace.start(kGatheringGraceMs);
-        }
-        // The session's own end of gathering comes with the last unit's reply.
-        return all || graceOver || session_.unitsGathered();
+        return false;
     };
-    QObject context;
-    connect(&grace, &QTimer::timeout, &context, [&] {
-        graceOver = true;
-        if (loop_ != nullptr && finished()) {
-            loop_->quit();
-        }
-    });
     const bool done = waitUntil(finished, line_.timeoutMs, true);
     if (!session_.state().isConnected) {
         return false;
