@@ -331,3 +331,22 @@ TEST_F(SessionTest, SupervisionCountsFromTheEndOfAQueuedTransfer) {
         EXPECT_FALSE(call.at(0).toBool());
     }
 }
+
+// The last unit's gains reply is lost: gathering ends all the same, with the
+// first unit current again and named by the selector.
+TEST_F(SessionTest, GatheringEndsWhenTheLastGainsReplyIsLost) {
+    session->useDemoUnits({12, 14});
+    recorder = std::make_unique<RecordingLink>(*session->demoLink());
+    session->useLinkOverride(recorder.get());
+    int gainsRequests = 0;
+    recorder->lose = [&](std::span<const std::uint8_t> frame) {
+        return frame.size() > 17 && frame[17] == 0x13 && ++gainsRequests == 2;
+    };
+    session->connectOrDisconnect();
+    ASSERT_EVENTUALLY(session->unitsGathered(), 10000);
+    EXPECT_GE(gainsRequests, 2);
+    EXPECT_EQ(session->selectedUnitIndex(), 0);
+    DeviceUid first;
+    ASSERT_EQ(session->deviceList().onlineId(1, first), 0);
+    EXPECT_EQ(session->current().uid, first);
+}

@@ -4,6 +4,8 @@
 
 #include <QElapsedTimer>
 
+#include <functional>
+
 #include <vector>
 
 namespace varento::testing {
@@ -23,7 +25,13 @@ public:
 
     int send(std::span<const std::uint8_t> frame) override {
         sent.push_back({{frame.begin(), frame.end()}, clock_.elapsed()});
-        return failWith != 0 ? failWith : inner_.send(frame);
+        if (failWith != 0) {
+            return failWith;
+        }
+        if (lose && lose(frame)) {
+            return 0; // sent, but lost on the way
+        }
+        return inner_.send(frame);
     }
     bool isOpen() const override { return inner_.isOpen(); }
 
@@ -37,6 +45,8 @@ public:
 
     std::vector<Sent> sent;
     int failWith = 0;
+    // Frames for which this returns true never reach the units.
+    std::function<bool(std::span<const std::uint8_t>)> lose;
 
 private:
     FrameLink& inner_;
