@@ -1,9 +1,7 @@
 #pragma once
 
 #include "protocol/device_record.h"
-
-#include <array>
-#include <cstdint>
+#include "protocol/routing_table.h"
 
 namespace varento {
 
@@ -35,16 +33,6 @@ struct UnitEdit {
 
     UnitPart part() const;
     friend bool operator==(const UnitEdit&, const UnitEdit&) = default;
-};
-
-// The routing of a unit as the matrix edits it: a source and flags per slot.
-struct RoutingTable {
-    std::array<std::uint8_t, kRouteSlots> sources{};
-    std::array<std::uint8_t, kRouteSlots> flags{};
-
-    static RoutingTable of(const DeviceRecord& record) {
-        return {record.routeSource, record.routeFlags};
-    }
 };
 
 } // namespace varento

@@ -75,9 +75,13 @@ void UnitEditor::toggleFlag(UnitFlag flag) {
 void UnitEditor::setFlag(UnitFlag flag, bool on) {
     session_.current_.setFlag(flag, on);
     AppState& state = session_.state_;
+    if (flag == UnitFlag::ExtendedRouting) {
+        sendParameterNow(param::routingB); // the matrix sends its mode with it
+    }
     sendParameterNow(flagBit(flag).parameter);
     switch (flag) {
     case UnitFlag::MatrixMode:
+    case UnitFlag::ExtendedRouting:
         state.settingsSaved = false;
         break;
     case UnitFlag::UpperBank:

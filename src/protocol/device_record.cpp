@@ -34,6 +34,8 @@ FlagBit flagBit(UnitFlag flag) {
     switch (flag) {
     case UnitFlag::MatrixMode:
         return {param::routingB, kBit6};
+    case UnitFlag::ExtendedRouting:
+        return {param::remoteOptions, 0x04};
     case UnitFlag::UpperBank:
         return {param::routingA, kBit6};
     case UnitFlag::RemoteOverMadiDisabled:

@@ -57,6 +57,7 @@ using Label = std::array<char, kLabelSize>;
 // The one-bit switches that the windows edit, each a bit of a numbered parameter.
 enum class UnitFlag {
     MatrixMode,             // routingB bit 6
+    ExtendedRouting,        // remoteOptions bit 2: banks MADI2 in the matrix
     UpperBank,              // routingA bit 6: channels 33..64
     RemoteOverMadiDisabled, // param19 bit 6
     GainsEnabled,           // param17 bit 6, the meterbridge's "Enable Gains"
