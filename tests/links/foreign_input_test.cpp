@@ -188,7 +188,9 @@ TEST_F(ForeignInput, AHundredThousandDatagramsNeitherStallTheLoopNorGrowMemory) 
     expectStillServing();
     ticker.stop();
 
-    EXPECT_LT(longestGap, 100) << "the event loop stalled";
+    // Reading the flood in one go would hold the loop for all of it (about half a
+    // second); the bound leaves room for a loaded machine and the sanitizers.
+    EXPECT_LT(longestGap, 250) << "the event loop stalled";
     EXPECT_LT(residentKiB() - before, 32 * 1024) << "memory grew under the flood";
     EXPECT_LE(link.daemons().count(), DaemonTable::kCapacity);
     EXPECT_EQ(current.uid, uidOf(5));
