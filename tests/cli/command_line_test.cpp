@@ -53,6 +53,14 @@ TEST(CommandLine, UnitCommands) {
     EXPECT_EQ(route.index, 191);
     EXPECT_EQ(route.value, 255);
 
+    // The table only reads, so it takes no output or source; --table may stand anywhere.
+    for (const QString& text :
+         {"route --table " + kUid, "route " + kUid + " --table", "--table --json route " + kUid}) {
+        const auto table = lineOf(text);
+        EXPECT_EQ(table.command, Command::RouteTable) << text.toStdString();
+        EXPECT_EQ(table.uid, parseUidHex(kUid.toStdString()));
+    }
+
     // Channel gains are signed dB on the wire as one byte.
     EXPECT_EQ(lineOf("gain " + kUid + " 100 -6").value, 250);
     EXPECT_EQ(lineOf("gain " + kUid + " 35 3").value, 3);
@@ -86,6 +94,11 @@ TEST(CommandLine, UsageErrors) {
         {"set " + kUid + " 0", "needs UID PARAM VALUE"},
         {"route " + kUid + " 192 5", "0..191"},
         {"route " + kUid + " 3 256", "0..255 or \"none\""},
+        {"route --table", "needs UID"},
+        {"route --table " + kUid + " 3", "one too many"},
+        {"route --table 3", "is not a unit id"},
+        {"route " + kUid + " 3 none --table", "one too many"},
+        {"dump " + kUid + " --table", "--table goes with \"route\""},
         {"gain " + kUid + " 3 70", "8..63"},
         {"gain " + kUid + " 40 4", "0..3"},
         {"gain " + kUid + " 128 1", "0..127"},

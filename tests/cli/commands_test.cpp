@@ -229,6 +229,36 @@ TEST_F(Commands, LabelsGoOutAndComeBack) {
     EXPECT_EQ(units[0].toObject()["labels"].toArray()[0].toString(), "Kick");
 }
 
+TEST_F(Commands, RouteTableAgreesWithTheDumpOfTheSameUnit) {
+    const Outcome table = cli({"--link", "demo", "--json", "route", "--table", kLc});
+    ASSERT_EQ(table.exitCode, 0) << table.err.toStdString();
+    const Outcome dump = cli({"--link", "demo", "--json", "dump", kLc});
+    ASSERT_EQ(dump.exitCode, 0) << dump.err.toStdString();
+    const QJsonObject unit = json(dump)["units"].toArray()[0].toObject();
+    const QJsonArray labels = unit["labels"].toArray();
+    const QJsonArray sources = unit["routeSource"].toArray();
+    const QJsonArray outputs = json(table)["outputs"].toArray();
+    ASSERT_EQ(outputs.size(), 192);
+    ASSERT_EQ(labels.size(), 388);
+    for (int o = 0; o < 192; ++o) {
+        const QJsonObject output = outputs[o].toObject();
+        const int source = sources[o].toInt();
+        EXPECT_EQ(source, o); // the demo units' default routing
+        EXPECT_EQ(output["source"].toInt(-1), source);
+        EXPECT_EQ(output["sourceLabel"].toString(), labels[source].toString());
+        EXPECT_EQ(output["outputLabel"].toString(), labels[192 + o].toString());
+        EXPECT_TRUE(output["buses"].toArray().isEmpty());
+    }
+
+    const Outcome text = cli({"--link", "demo", "route", kLc, "--table"});
+    ASSERT_EQ(text.exitCode, 0) << text.err.toStdString();
+    EXPECT_EQ(text.out.count('\n'), 1 + 192);
+
+    const Outcome missing = cli({"--link", "demo", "route", "--table"});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_TRUE(missing.out.isEmpty());
+}
+
 TEST_F(Commands, NetworkLinkThroughTheEmulatedDaemon) {
     VARENTO_REQUIRE_NETNS();
     const Emulator emulator({"network", "--data-port", "17861"});

@@ -5,12 +5,14 @@
 #include "core/link_setup.h"
 #include "core/runner.h"
 
+#include "app/cp1252.h"
 #include "app/session.h"
 #include "files/label_store.h"
 #include "files/preset_block.h"
 #include "files/preset_file.h"
 #include "files/project_file.h"
 #include "links/demo_link.h"
+#include "protocol/frame_builders.h"
 #include "support/recording_link.h"
 #include "unit/emulated_rack.h"
 
@@ -21,6 +23,9 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <optional>
+#include <vector>
 
 inline void PrintTo(const QString& text, std::ostream* os) {
     *os << text.toStdString();
@@ -128,7 +133,146 @@ DeviceUid uid(const QString& hex) {
     return u;
 }
 
+// What the routing table must show for one output.
+struct ExpectedOutput {
+    QString outputLabel;
+    std::optional<int> source;
+    std::optional<QString> sourceLabel;
+    std::vector<int> buses;
+};
+
+// The first unit with a routing that differs from the defaults in every way a table
+// shows: an unrouted output, a moved source, a bus and a number that names no
+// channel as sources, one channel summed onto two buses, and a flag bit that is no bus.
+void reroute(emu::EmulatedUnit& target) {
+    DeviceRecord r = target.state();
+    r.uid = target.uid();
+    r.routeSource[7] = kNoSource;
+    r.routeSource[9] = 40;
+    r.routeSource[10] = 193;
+    r.routeSource[11] = 200;
+    r.routeFlags[3] = 0x02 | 0x10;
+    r.routeFlags[4] = 0x40;
+    FrameBuffer frame{};
+    const int size = buildSetRoutingAll(frame, r);
+    target.receive(std::span<const std::uint8_t>(frame.data(), static_cast<std::size_t>(size)));
+}
+
 } // namespace
+
+class RouteTableTest : public RunnerTest {
+protected:
+    void SetUp() override {
+        // The first unit's store: defaults with a source, an output and a bus renamed.
+        QTemporaryDir scratch;
+        loadUnitLabels(scratch.path().toStdString(), uid(kFirst), labels);
+        setLabel(labels[40], "Kick");
+        setLabel(labels[192 + 9], "Sixteen chars ok");
+        setLabel(labels[384 + 1], "Drums");
+        ASSERT_FALSE(storeUnitLabels(dir.path().toStdString(), uid(kFirst), labels));
+    }
+
+    Outcome runRerouted(const QString& args) {
+        return run(args, [](DemoLink& demo) {
+            reroute(demo.rack().units()[0]);
+            return new RecordingLink(demo);
+        });
+    }
+
+    // Source labels are entries 0..191, output labels 192..383, bus labels 384..387.
+    ExpectedOutput expected(int output) const {
+        const auto label = [this](int entry) {
+            return labelText(labels[static_cast<std::size_t>(entry)]);
+        };
+        ExpectedOutput e{label(192 + output), output, label(output), {}};
+        if (output == 7) {
+            e.source = std::nullopt;
+            e.sourceLabel = std::nullopt;
+        } else if (output == 9) {
+            e.source = 40;
+            e.sourceLabel = label(40);
+        } else if (output == 10) {
+            e.source = 193;
+            e.sourceLabel = label(385);
+        } else if (output == 11) {
+            e.source = 200;
+            e.sourceLabel = std::nullopt;
+        } else if (output == 3) {
+            e.buses = {1, 4};
+        }
+        return e;
+    }
+
+    LabelTable labels{};
+};
+
+TEST_F(RouteTableTest, JsonHasEveryOutputWithItsSourceLabelsAndBuses) {
+    const Outcome o = runRerouted("--link demo --json route --table " + kFirst);
+    ASSERT_EQ(o.status, exit_status::ok) << o.err.toStdString();
+    EXPECT_TRUE(sentWith(0x22).empty()); // the table only reads
+    const QJsonObject doc = QJsonDocument::fromJson(o.out.toUtf8()).object();
+    EXPECT_EQ(doc["uid"].toString(), kFirst);
+    const QJsonArray busLabels = doc["busLabels"].toArray();
+    ASSERT_EQ(busLabels.size(), 4);
+    EXPECT_EQ(busLabels[1].toString(), labelText(labels[385]));
+    const QJsonArray outputs = doc["outputs"].toArray();
+    ASSERT_EQ(outputs.size(), 192);
+    for (int output = 0; output < 192; ++output) {
+        SCOPED_TRACE(output);
+        const QJsonObject entry = outputs[output].toObject();
+        const ExpectedOutput e = expected(output);
+        EXPECT_EQ(entry["output"].toInt(-1), output);
+        EXPECT_EQ(entry["outputLabel"].toString(), e.outputLabel);
+        EXPECT_EQ(entry["source"].isNull(), !e.source);
+        EXPECT_EQ(entry["source"].toInt(-1), e.source.value_or(-1));
+        EXPECT_EQ(entry["sourceLabel"].isNull(), !e.sourceLabel);
+        EXPECT_EQ(entry["sourceLabel"].toString(), e.sourceLabel.value_or(QString()));
+        std::vector<int> buses;
+        for (const auto bus : entry["buses"].toArray()) {
+            buses.push_back(bus.toInt());
+        }
+        EXPECT_EQ(buses, e.buses);
+    }
+}
+
+TEST_F(RouteTableTest, TextHasOneRowPerOutputAlignedUnderItsHeading) {
+    const Outcome o = runRerouted("--link demo route " + kFirst + " --table");
+    ASSERT_EQ(o.status, exit_status::ok) << o.err.toStdString();
+    EXPECT_TRUE(sentWith(0x22).empty());
+    const QStringList lines = o.out.split('\n');
+    ASSERT_EQ(lines.size(), 1 + 192 + 1) << o.out.toStdString(); // heading, rows, final ""
+    EXPECT_TRUE(lines.back().isEmpty());
+    // Every column starts where its heading starts, whatever the widths of the labels.
+    const QString& heading = lines[0];
+    const qsizetype starts[] = {0, heading.indexOf("output label"), heading.indexOf("source "),
+                                heading.indexOf("source label"), heading.indexOf("buses")};
+    for (int output = 0; output < 192; ++output) {
+        SCOPED_TRACE(output);
+        const QString& row = lines[output + 1];
+        QStringList cells;
+        for (std::size_t i = 0; i < std::size(starts); ++i) {
+            const qsizetype end = i + 1 < std::size(starts) ? starts[i + 1] : row.size();
+            cells << row.mid(starts[i], end - starts[i]).trimmed();
+        }
+        const ExpectedOutput e = expected(output);
+        EXPECT_EQ(cells[0], QString::number(output));
+        EXPECT_EQ(cells[1], e.outputLabel);
+        EXPECT_EQ(cells[2], e.source ? QString::number(*e.source) : QString("-"));
+        EXPECT_EQ(cells[3], e.sourceLabel.value_or(QString()));
+        QStringList buses;
+        for (const int bus : e.buses) {
+            buses << QString::number(bus);
+        }
+        EXPECT_EQ(cells[4], buses.isEmpty() ? QString("-") : buses.join(','));
+    }
+}
+
+TEST_F(RouteTableTest, AUnitThatIsNotOnlinePrintsNothing) {
+    const Outcome o = run("--link demo:1 route --table " + kThird);
+    EXPECT_EQ(o.status, exit_status::noAnswer);
+    EXPECT_TRUE(o.out.isEmpty()) << o.out.toStdString();
+    EXPECT_TRUE(o.err.contains("No unit with the id " + kThird)) << o.err.toStdString();
+}
 
 TEST_F(RunnerTest, DumpNamesTheUnitThatStoppedAnsweringAndPrintsTheOthers) {
     const Outcome o = run("--link demo --json dump all",

@@ -83,6 +83,11 @@ struct Parser {
             line.command = Command::Set;
             return need(3, "UID PARAM VALUE") && uidAt(1) && parameterAt(2) && valueAt(3, 0, 127);
         }
+        if (name == "route" && line.table) {
+            line.command = Command::RouteTable;
+            positional[0] = "route --table";
+            return need(1, "UID") && uidAt(1);
+        }
         if (name == "route") {
             line.command = Command::Route;
             if (!need(3, "UID OUTPUT SOURCE") || !uidAt(1)) {
@@ -345,6 +350,8 @@ ParsedCommandLine parseCommandLine(const QStringList& args) {
             p.line.yes = true;
         } else if (name == "--hex") {
             p.line.hex = true;
+        } else if (name == "--table") {
+            p.line.table = true;
         } else if (name == "--settings" || name == "--matrix" || name == "--gains" ||
                    name == "--all") {
             const PresetPart chosen = name == "--settings" ? PresetPart::Settings
@@ -412,6 +419,9 @@ ParsedCommandLine parseCommandLine(const QStringList& args) {
     if (p.line.hex && p.line.command != Command::Monitor) {
         return {std::nullopt, "--hex goes with \"monitor\"."};
     }
+    if (p.line.table && p.line.command != Command::RouteTable) {
+        return {std::nullopt, "--table goes with \"route\"."};
+    }
     return {p.line, {}};
 }
 
@@ -423,6 +433,10 @@ Commands:
   dump [UID|all]                  connect, gather, print each unit's whole state
   set UID PARAM VALUE             send one parameter (number 0..28 or name, value 0..127)
   route UID OUTPUT SOURCE|none    route one output (0..191) and send the range
+  route --table UID               print the routing, one row per output 0..191: its
+                                  label, its source (- for none; 192..195 are the
+                                  buses) and the source's label, and the buses 1..4
+                                  that the channel of the same number is summed onto
   gain UID INDEX VALUE            send one gain entry (wire index 0..127: 0..31 input
                                   gain 8..63, 32..63 input switch 0..3 (1 PAD, 2 P48),
                                   64..127 channel gain in dB -128..127 or its byte)
@@ -447,8 +461,8 @@ Options:
                     device numbers or names; demo runs N emulated units in this
                     process (default 3) and opens no socket
   --timeout SEC     how long to wait for units to answer (default 10)
-  --json            one JSON document for discover, dump, show and decode
-                    (monitor: one JSON object per line)
+  --json            one JSON document for discover, dump, route --table, show and
+                    decode (monitor: one JSON object per line)
   --yes             answer yes to every question (loading into a unit, replacing
                     a file); without it questions are asked only on a terminal
   --hex             monitor: print each frame in hexadecimal under its line

@@ -38,6 +38,7 @@ enum class Command {
     Dump,
     Set,
     Route,
+    RouteTable,
     Gain,
     PresetSave,
     PresetLoad,
@@ -59,6 +60,7 @@ struct CommandLine {
     bool json = false;
     bool yes = false;             // answer every question yes (overwrite, load into the unit)
     bool hex = false;             // monitor: the raw frame under each line
+    bool table = false;           // route: print the routing instead of changing it
     std::optional<DeviceUid> uid; // dump: none for all units
     int parameter = 0;            // set
     int value = 0;                // set, route (source), gain

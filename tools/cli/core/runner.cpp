@@ -59,6 +59,9 @@ int Runner::run() {
     case Command::Route:
         status = route();
         break;
+    case Command::RouteTable:
+        status = routeTable();
+        break;
     case Command::Gain:
         status = gain();
         break;
@@ -379,6 +382,22 @@ int Runner::route() {
         console_.err(QString("varento-cli: warning: the unit keeps output %1 on source %2.\n")
                          .arg(line_.index)
                          .arg(sourceText(reported)));
+    }
+    return exit_status::ok;
+}
+
+int Runner::routeTable() {
+    if (!connectAndDiscover() || !gatherAll() || !selectTarget(*line_.uid)) {
+        return exit_status::noAnswer;
+    }
+    endProgress();
+    // Selecting the unit loaded its labels from its store.
+    const DeviceRecord& unit = session_.current();
+    if (line_.json) {
+        const KnownDevice* known = session_.deviceList().find(*line_.uid);
+        console_.out(jsonText(routingToJson(unit, known ? std::optional(*known) : std::nullopt)));
+    } else {
+        console_.out(routingToText(unit));
     }
     return exit_status::ok;
 }

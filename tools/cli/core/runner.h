@@ -39,6 +39,7 @@ private:
     int dump();
     int setParameter();
     int route();
+    int routeTable();
     int gain();
     int labelsExport();
     int labelsImport();

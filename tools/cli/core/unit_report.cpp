@@ -61,6 +61,38 @@ QStringList cells(const std::array<std::uint8_t, N>& values, std::size_t count =
     return out;
 }
 
+constexpr int kOutputCount = kWireRouteSlots;
+constexpr int kFirstOutputLabel = 192;
+constexpr int kFirstBusChannel = 192;
+constexpr int kBusCount = 4;
+
+QString outputLabel(const DeviceRecord& r, int output) {
+    return labelText(r.labels[static_cast<std::size_t>(kFirstOutputLabel + output)]);
+}
+
+// A unit may report a source number that names no channel; it has no label.
+std::optional<QString> sourceLabel(const DeviceRecord& r, int source) {
+    if (source < kFirstBusChannel) {
+        return labelText(r.labels[static_cast<std::size_t>(source)]);
+    }
+    if (source < kFirstBusChannel + kBusCount) {
+        return labelText(
+            r.labels[static_cast<std::size_t>(kFirstBusLabel + source - kFirstBusChannel)]);
+    }
+    return std::nullopt;
+}
+
+// Bit b+1 of a channel's flags sums it onto bus b; the other bits are no bus.
+std::vector<int> busesOf(const DeviceRecord& r, int channel) {
+    std::vector<int> buses;
+    for (int bus = 0; bus < kBusCount; ++bus) {
+        if ((r.routeFlags[static_cast<std::size_t>(channel)] & (1u << (bus + 1))) != 0) {
+            buses.push_back(bus + 1);
+        }
+    }
+    return buses;
+}
+
 } // namespace
 
 QJsonObject foundUnitToJson(const FoundUnit& u) {
@@ -195,6 +227,57 @@ QString unitStateToText(const UnitState& u) {
         labels << labelText(label);
     }
     appendGrid(out, "labels", labels, 0, 4, true);
+    return out;
+}
+
+QJsonObject routingToJson(const DeviceRecord& r, const std::optional<KnownDevice>& known) {
+    QJsonObject o;
+    addIdentity(o, r.uid, r.model, r.at(param::firmwareMajor), r.at(param::firmwareMinor), known);
+    QJsonArray busLabels;
+    for (int bus = 0; bus < kBusCount; ++bus) {
+        busLabels.append(*sourceLabel(r, kFirstBusChannel + bus));
+    }
+    o["busLabels"] = busLabels;
+    QJsonArray outputs;
+    for (int output = 0; output < kOutputCount; ++output) {
+        const int source = r.routeSource[static_cast<std::size_t>(output)];
+        const std::optional<QString> label =
+            source == kNoSource ? std::nullopt : sourceLabel(r, source);
+        outputs.append(QJsonObject{
+            {"output", output},
+            {"outputLabel", outputLabel(r, output)},
+            {"source", source == kNoSource ? QJsonValue() : QJsonValue(source)},
+            {"sourceLabel", label ? QJsonValue(*label) : QJsonValue()},
+            {"buses", jsonNumbers(busesOf(r, output))},
+        });
+    }
+    o["outputs"] = outputs;
+    return o;
+}
+
+QString routingToText(const DeviceRecord& r) {
+    const auto row = [](const QString& output, const QString& outputText, const QString& source,
+                        const QString& sourceText, const QString& buses) {
+        QString line = QString("%1  %2  %3  %4  %5")
+                           .arg(output, 6)
+                           .arg(outputText, -kLabelChars)
+                           .arg(source, 6)
+                           .arg(sourceText, -kLabelChars)
+                           .arg(buses);
+        while (line.endsWith(' ')) {
+            line.chop(1);
+        }
+        return line + '\n';
+    };
+    QString out = row("output", "output label", "source", "source label", "buses");
+    for (int output = 0; output < kOutputCount; ++output) {
+        const int source = r.routeSource[static_cast<std::size_t>(output)];
+        const std::vector<int> buses = busesOf(r, output);
+        out += row(QString::number(output), outputLabel(r, output),
+                   source == kNoSource ? QString("-") : QString::number(source),
+                   source == kNoSource ? QString() : sourceLabel(r, source).value_or(QString()),
+                   buses.empty() ? QString("-") : numberCells(buses).join(','));
+    }
     return out;
 }
 

@@ -34,4 +34,11 @@ QString foundUnitsToText(const std::vector<FoundUnit>& units);
 QJsonObject unitStateToJson(const UnitState& unit);
 QString unitStateToText(const UnitState& unit);
 
+// The routing of one unit, one entry per output 0..191: its source (none for 255)
+// and the buses 1..4 that the channel of the same number is summed onto, with the
+// unit's labels. Sources 192..195 are the buses.
+QJsonObject routingToJson(const DeviceRecord& record, const std::optional<KnownDevice>& known);
+// An aligned table with a heading line: one row per output.
+QString routingToText(const DeviceRecord& record);
+
 } // namespace varento::cli
