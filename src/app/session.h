@@ -194,6 +194,9 @@ signals:
     void gatheringFinished();
     void parametersChanged();
     void routingChanged();
+    // A preset or project load replaced the routing (routingChanged follows):
+    // what the matrix remembers of earlier edits no longer applies.
+    void routingLoaded();
     void gainsChanged();
     void levelsChanged();
     void labelsChanged();

@@ -151,6 +151,7 @@ bool Session::loadRoutingPreset() {
         sendRoutingAll();
         restartTimers();
     }
+    emit routingLoaded();
     emit routingChanged();
     state_.matrixSaved = true;
     return true;
@@ -192,6 +193,7 @@ void Session::loadMatrix() {
         sendRoutingAll();
         restartTimers();
     }
+    emit routingLoaded();
     emit routingChanged();
     state_.matrixSaved = true;
 }
@@ -234,6 +236,7 @@ void Session::loadAll() {
     if (!readPresetForLoadAll(PresetKind::Matrix)) {
         return abort();
     }
+    emit routingLoaded();
     emit routingChanged();
     if (!readPresetForLoadAll(PresetKind::Gains)) {
         return abort();
@@ -389,6 +392,9 @@ void Session::loadProject(bool gainsOnly) {
             }
             sendAllGains(0);
         }
+    }
+    if (!gainsOnly) {
+        emit routingLoaded();
     }
     emit projectChanged(state_.lastSnapshotFileName, state_.lastSnapshotFileDirectory, false);
     emit titleChanged(windowTitle());
