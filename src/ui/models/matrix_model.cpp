@@ -17,7 +17,7 @@ namespace {
 namespace mc = matrix_command;
 
 constexpr int kPresetLabelLength = 256;
-constexpr int kLabelBase[] = {0, 192}; // sources, outputs
+constexpr int kOutputLabelBase = 192;
 constexpr int kBusLabelBase = 384;
 
 struct BankCommand {
@@ -390,8 +390,7 @@ int MatrixModel::sourceLabelIndex(int row) const {
     if (row < 0 || row >= (banks_.source == kSumBank ? kBusCount : kBankSize)) {
         return -1;
     }
-    return banks_.source == kSumBank ? kBusLabelBase + row
-                                     : kLabelBase[0] + kBankSize * banks_.source + row;
+    return banks_.source == kSumBank ? kBusLabelBase + row : kBankSize * banks_.source + row;
 }
 
 int MatrixModel::outputLabelIndex(int column) const {
@@ -399,7 +398,7 @@ int MatrixModel::outputLabelIndex(int column) const {
         return -1;
     }
     return banks_.output == kSumBank ? kBusLabelBase + column
-                                     : kLabelBase[1] + kBankSize * banks_.output + column;
+                                     : kOutputLabelBase + kBankSize * banks_.output + column;
 }
 
 QString MatrixModel::labelText(int index) const {
