@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+class QMenu;
+
 #include <functional>
 #include <optional>
 #include <vector>
@@ -19,8 +21,12 @@ enum class ViewSlot { Button, DrTrigger, Gain, Meterbridge, Matrix, Remote, PxRe
 
 struct ViewContext {
     Session& session;
-    CommandDispatcher& dispatcher; // the main window's commands (117, 118, 183, ...)
+    CommandDispatcher& dispatcher; // the main window's commands (117, 118, ...)
     QWidget* parent;               // the main window's client area
+    // A passing read-out for status field 0; an empty text gives the field back.
+    std::function<void(const QString&)> hint;
+    // Adds a menu of the view's own to the menu bar, after "&File".
+    std::function<QMenu*(const QString& title)> addMenu;
 };
 
 // One content view as the main window hosts it. The main window has no code for

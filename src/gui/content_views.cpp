@@ -1,6 +1,8 @@
 #include "gui/content_view.h"
 
 #include "gui/command_dispatcher.h"
+#include "gui/front_end_ids.h"
+#include "ui/views/matrix_window.h"
 #include "ui/views/remote_window.h"
 
 namespace varento {
@@ -14,6 +16,13 @@ template <typename Window> QWidget* remoteWindow(const ViewContext& c) {
     return window;
 }
 
+QWidget* matrixWindow(const ViewContext& c) {
+    auto* window = new MatrixWindow(c.session, c.parent);
+    window->setHintSink(c.hint);
+    window->setEditMenu(c.addMenu(QStringLiteral("&Edit")));
+    return window;
+}
+
 } // namespace
 
 const std::vector<ContentViewSpec>& contentViews() {
@@ -24,6 +33,11 @@ const std::vector<ContentViewSpec>& contentViews() {
         {ViewSlot::PxRemote, ViewMode::Device,
          [](const ModelCapabilities& c) { return c.frontPanel == FrontPanel::Extended; },
          remoteWindow<PxRemoteWindow>},
+        {ViewSlot::Matrix, ViewMode::Matrix,
+         [](const ModelCapabilities& c) {
+             return c.matrixButton && c.frontPanel != FrontPanel::None;
+         },
+         matrixWindow, command_id::matrixButton, command_id::matrixViewKey},
     };
     return views;
 }

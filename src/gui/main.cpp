@@ -6,10 +6,10 @@
 //   varento-remote --screenshot FILE    with --demo or --offline: the window as a PNG
 #include "app/app_settings.h"
 #include "app/data_folder.h"
+#include "app/session.h"
 #include "gui/front_end_ids.h"
 #include "gui/gui_interaction.h"
 #include "gui/main_window.h"
-#include "app/session.h"
 #include "protocol/catalog.h"
 
 #include <QApplication>
@@ -32,14 +32,17 @@ struct Options {
     std::vector<int> demoModels;
     int offlineModel = 0;
     QString screenshot;
+    bool matrixView = false;
     bool startupProbe = false;
 };
 
 const char* const kUsage =
-    "Usage: varento-remote [--demo[=MODEL,MODEL,...]] [--offline=MODEL] [--screenshot FILE]\n"
+    "Usage: varento-remote [--demo[=MODEL,...]] [--offline=MODEL] [--view=matrix]\n"
+    "                      [--screenshot FILE]\n"
     "  --demo            connect to emulated units in this process (models 12, 14 and 11,\n"
     "                    or the model codes given); no socket, port or device is opened\n"
     "  --offline=MODEL   start in offline mode with model 12, 14, 11 or 19\n"
+    "  --view=matrix     with --screenshot: the matrix view instead of the device view\n"
     "  --screenshot FILE with --demo or --offline: save the window as a PNG once it shows\n"
     "                    the units, then exit (works without a display)\n"
     "  --startup-probe   print the time to the first painted window, then exit\n";
@@ -84,6 +87,12 @@ std::optional<Options> parseOptions(const QStringList& args, QString& error) {
                 error = QStringLiteral("--screenshot needs a file name");
                 return std::nullopt;
             }
+        } else if (a.startsWith("--view=")) {
+            if (a.mid(7) != "matrix" && a.mid(7) != "device") {
+                error = QStringLiteral("--view: the views are device and matrix");
+                return std::nullopt;
+            }
+            o.matrixView = a.mid(7) == "matrix";
         } else if (a == "--startup-probe") {
             o.startupProbe = true;
         } else if (a == "--help" || a == "-h") {
@@ -108,7 +117,10 @@ std::optional<Options> parseOptions(const QStringList& args, QString& error) {
 // Saves the window once it shows what a user would see: with demo units, after
 // every unit has been gathered and the current one has sent parameters and levels.
 void scheduleScreenshot(MainWindow& window, Session& session, const Options& options) {
-    auto save = [&window, file = options.screenshot] {
+    auto save = [&window, file = options.screenshot, matrix = options.matrixView] {
+        if (matrix) {
+            window.command(command_id::matrixButton, 2);
+        }
         QTimer::singleShot(0, &window, [&window, file] {
             const QPixmap shot = window.grab();
             if (!shot.save(file, "PNG")) {

@@ -1,10 +1,10 @@
 #include "gui/main_window.h"
 
 #include "app/app_settings.h"
-#include "gui/front_end_ids.h"
 #include "app/interaction.h"
 #include "app/link_set.h"
 #include "app/session.h"
+#include "gui/front_end_ids.h"
 #include "gui/top_bar.h"
 #include "links/midi_link.h"
 #include "links/serial_link.h"
@@ -373,7 +373,14 @@ void MainWindow::setDemo(bool demo) {
 }
 
 void MainWindow::createViews() {
-    const ViewContext context{session_, dispatcher_, client_};
+    const ViewContext context{session_, dispatcher_, client_,
+                              [this](const QString& text) { showHint(text); },
+                              [this](const QString& title) {
+                                  auto* menu = new QMenu(title, menuBar());
+                                  const QList<QAction*> menus = menuBar()->actions();
+                                  menuBar()->insertMenu(menus.value(1), menu);
+                                  return menu;
+                              }};
     for (const ContentViewSpec& spec : specs_) {
         if (views_.value(spec.slot)) {
             continue;
@@ -403,6 +410,15 @@ void MainWindow::setStatusText(int field, const QString& text) {
     status_[field]->setAlignment((centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
     if (field != 1) {
         status_[field]->setToolTip(centred ? text.mid(1) : text);
+    }
+}
+
+// A view's passing read-out over field 0; the field's own text comes back after.
+void MainWindow::showHint(const QString& text) {
+    if (text.isEmpty()) {
+        setStatusText(0, statusTexts_[0]);
+    } else {
+        status_[0]->setText(text);
     }
 }
 
@@ -589,8 +605,11 @@ void MainWindow::setViewMode(ViewMode mode) {
 void MainWindow::relayout() {
     const ViewMode mode = session_.state().viewMode;
     const int model = session_.current().model;
+    // The size is taken before the limits change: applying them resizes the window,
+    // and that resize would be remembered as the view's size.
+    const QSize size = mode == ViewMode::Device ? deviceViewSize(model, frame_) : viewSize(mode);
     applySizeLimits();
-    resizeWindow(mode == ViewMode::Device ? deviceViewSize(model, frame_) : viewSize(mode));
+    resizeWindow(size);
     for (const ContentViewSpec& spec : specs_) {
         if (!spec.mode) {
             continue;

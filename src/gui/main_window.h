@@ -79,6 +79,7 @@ private:
     void createViews();
 
     void setStatusText(int field, const QString& text);
+    void showHint(const QString& text);
     void setAlarm(bool on);
     void syncChecks();
     void setEnabled(std::initializer_list<int> ids, bool enabled);

@@ -1,7 +1,7 @@
 #include "app/app_settings.h"
+#include "app/session.h"
 #include "gui/front_end_ids.h"
 #include "gui/main_window.h"
-#include "app/session.h"
 #include "gui/top_bar.h"
 #include "links/demo_link.h"
 #include "support/app_environment.h"
@@ -39,16 +39,24 @@ template <ViewSlot slot> QWidget* probeView(const ViewContext& context) {
 
 std::vector<ContentViewSpec> withProbeViews() {
     std::vector<ContentViewSpec> views = contentViews();
-    views.push_back({ViewSlot::Matrix, ViewMode::Matrix,
-                     [](const ModelCapabilities& c) {
-                         return c.matrixButton && c.frontPanel != FrontPanel::None;
-                     },
-                     probeView<ViewSlot::Matrix>, cid::matrixButton, cid::matrixViewKey});
-    views.push_back({ViewSlot::Gain, ViewMode::Gain,
-                     [](const ModelCapabilities& c) { return c.micInputs; },
-                     probeView<ViewSlot::Gain>, cid::gainButton, cid::gainViewKey});
-    views.push_back({ViewSlot::Button, ViewMode::Button, nullptr, probeView<ViewSlot::Button>, 0,
-                     cid::buttonViewKey, true});
+    const std::vector<ContentViewSpec> probes{
+        {ViewSlot::Matrix, ViewMode::Matrix,
+         [](const ModelCapabilities& c) {
+             return c.matrixButton && c.frontPanel != FrontPanel::None;
+         },
+         probeView<ViewSlot::Matrix>, cid::matrixButton, cid::matrixViewKey},
+        {ViewSlot::Gain, ViewMode::Gain, [](const ModelCapabilities& c) { return c.micInputs; },
+         probeView<ViewSlot::Gain>, cid::gainButton, cid::gainViewKey},
+        {ViewSlot::Button, ViewMode::Button, nullptr, probeView<ViewSlot::Button>, 0,
+         cid::buttonViewKey, true},
+    };
+    for (const ContentViewSpec& probe : probes) {
+        const bool registered = std::any_of(
+            views.begin(), views.end(), [&](const auto& view) { return view.slot == probe.slot; });
+        if (!registered) {
+            views.push_back(probe);
+        }
+    }
     return views;
 }
 

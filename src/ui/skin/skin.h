@@ -40,6 +40,8 @@ QPixmap bitmap(int number, qreal devicePixelRatio);
 std::span<const Art> topBarArt();
 // The remote windows: the front panels of every model, the gauge and the panel keys.
 std::span<const Art> panelArt();
+// The matrix window: backgrounds, cell marks, bank and preset keys.
+std::span<const Art> matrixArt();
 
 // Helpers shared by the tables.
 void drawKeyCap(QPainter& painter, QSize size, bool pressed, bool hover);

@@ -1,0 +1,119 @@
+// The matrix window through synthetic mouse and wheel events on an offscreen
+// widget, over an offline unit.
+#include "app/cp1252.h"
+#include "app/session.h"
+#include "support/modal.h"
+#include "support/scripted_interaction.h"
+#include "ui/dialogs/edit_label_dialog.h"
+#include "ui/models/matrix_geometry.h"
+#include "ui/views/matrix_window.h"
+
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWheelEvent>
+
+#include <gtest/gtest.h>
+
+using namespace varento;
+using namespace varento::testing;
+namespace geo = varento::matrix_geometry;
+
+namespace {
+
+class MatrixWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        const std::string path = dir.path().toStdString();
+        session = std::make_unique<Session>(ui, SessionPaths{path, path});
+        session->command(command_id::offlineBase); // model 12, firmware 4.1
+        window = std::make_unique<MatrixWindow>(*session);
+        window->resize(geo::kContentWidth, 600);
+        window->setHintSink([this](const QString& text) { hints << text; });
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+
+    // The centre of a cell of the shown banks, in window coordinates.
+    QPoint centre(GridCell cell) const {
+        return geo::cellRect(cell, window->scrollOffset()).center();
+    }
+
+    void wheel(int steps) {
+        for (int i = 0; i < std::abs(steps); ++i) {
+            const QPoint at(400, 300);
+            QWheelEvent event(at, window->mapToGlobal(at), QPoint(),
+                              QPoint(0, steps > 0 ? -120 : 120), Qt::NoButton, Qt::NoModifier,
+                              Qt::NoScrollPhase, false);
+            QApplication::sendEvent(window.get(), &event);
+        }
+    }
+
+    QTemporaryDir dir;
+    ScriptedInteraction ui;
+    std::unique_ptr<Session> session;
+    std::unique_ptr<MatrixWindow> window;
+    QStringList hints;
+};
+
+} // namespace
+
+TEST_F(MatrixWindowTest, ScrollingStopsAtBothEnds) {
+    wheel(3);
+    EXPECT_EQ(window->scrollOffset(), 60);
+    wheel(100); // the range end minus the page plus one
+    EXPECT_EQ(window->scrollOffset(), geo::kScrollRange - window->height() + 1);
+    wheel(-100);
+    EXPECT_EQ(window->scrollOffset(), 0);
+}
+
+TEST_F(MatrixWindowTest, AClickRoutesTheCellUnderTheMouseAlsoWhenScrolled) {
+    // Output bank ANALOG (outputs 32..63) against source bank MADI 1..32 (64..95).
+    wheel(2);
+    const GridCell cell{3, 4};
+    QTest::mouseClick(window.get(), Qt::LeftButton, Qt::NoModifier, centre(cell));
+    EXPECT_EQ(session->current().routeSource[32 + 3], 64 + 4);
+    // Clicking the routed cell again unroutes the output.
+    QTest::mouseClick(window.get(), Qt::LeftButton, Qt::NoModifier, centre(cell));
+    EXPECT_EQ(session->current().routeSource[32 + 3], kNoSource);
+    // Outside the grid nothing happens.
+    const auto before = session->current().routeSource;
+    QTest::mouseClick(window.get(), Qt::LeftButton, Qt::NoModifier, QPoint(20, 300));
+    EXPECT_EQ(session->current().routeSource, before);
+}
+
+TEST_F(MatrixWindowTest, ADiagonalDragRoutesTheLine) {
+    QTest::mousePress(window.get(), Qt::LeftButton, Qt::NoModifier, centre({0, 0}));
+    for (int k = 1; k <= 7; ++k) {
+        QTest::mouseMove(window.get(), centre({k, k}));
+    }
+    QTest::mouseRelease(window.get(), Qt::LeftButton, Qt::NoModifier, centre({7, 7}));
+    for (int k = 0; k < 8; ++k) {
+        EXPECT_EQ(session->current().routeSource[static_cast<std::size_t>(32 + k)], 64 + k) << k;
+    }
+}
+
+TEST_F(MatrixWindowTest, HoverReadsOutTheCellAndGivesTheFieldBack) {
+    QTest::mouseMove(window.get(), centre({1, 2}));
+    ASSERT_FALSE(hints.isEmpty());
+    EXPECT_TRUE(hints.last().contains("(source 66)")) << hints.last().toStdString();
+    EXPECT_TRUE(hints.last().contains("(output 33)")) << hints.last().toStdString();
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(window.get(), &leave);
+    EXPECT_TRUE(hints.last().isEmpty());
+}
+
+TEST_F(MatrixWindowTest, ARightClickOnAHeaderRenamesTheChannel) {
+    whenModal([](QWidget* dialog) {
+        dialog->findChild<QLineEdit*>(QStringLiteral("1041"))->setText("Kick In 12345678");
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    // Row 5 of source bank 2: source label 69.
+    QTest::mouseClick(window.get(), Qt::RightButton, Qt::NoModifier,
+                      QPoint(60, centre({0, 5}).y()));
+    EXPECT_EQ(labelText(session->current().labels[69]), "Kick In 12345678");
+    // A header beside the grid rows does nothing.
+    QTest::mouseClick(window.get(), Qt::RightButton, Qt::NoModifier, QPoint(60, 150));
+    EXPECT_EQ(EditLabelDialog::taken("12345678901234567", 17), "1234567890123456");
+}
