@@ -125,10 +125,11 @@ void RoutingGrid::apply(Banks banks, GridCell at, bool route, RoutingTable& tabl
     }
     const auto o = static_cast<std::size_t>(output);
     const auto s = static_cast<std::size_t>(source);
-    const auto busBit = static_cast<std::uint8_t>(1u << (at.column + 1));
     cells_[index(source, output)] = route ? kCellRouted : kCellFree;
     table.sources[o] = route ? static_cast<std::uint8_t>(source) : kNoSource;
     if (sum) {
+        // Only the four bus columns carry a bus bit.
+        const auto busBit = static_cast<std::uint8_t>(1u << (at.column + 1));
         table.flags[s] =
             static_cast<std::uint8_t>(route ? table.flags[s] | busBit : table.flags[s] & ~busBit);
     }

@@ -1,4 +1,5 @@
 // The matrix window: its two backgrounds, the two cell marks and the bank keys.
+#include "ui/models/matrix_geometry.h"
 #include "ui/skin/skin.h"
 
 #include <QPainter>
@@ -10,10 +11,10 @@ namespace varento::skin {
 namespace {
 
 // The grid as the window lays it out: 32 x 32 cells of 20 pixels from (94, 172).
-constexpr int kGridX = 94;
-constexpr int kGridY = 172;
-constexpr int kCell = 20;
-constexpr int kCells = 32;
+using matrix_geometry::kCell;
+using matrix_geometry::kCells;
+using matrix_geometry::kGridX;
+using matrix_geometry::kGridY;
 
 const QColor kPaper{236, 238, 236};
 const QColor kCellLight{250, 251, 250};
@@ -67,7 +68,7 @@ void drawBackground(QPainter& p, QSize size) {
 // The SUM bank: four bus columns, and room on the right for the level selectors.
 void drawSumBackground(QPainter& p, QSize size) {
     drawPaper(p, size);
-    drawGrid(p, 4, kCells);
+    drawGrid(p, matrix_geometry::kSumCells, kCells);
 }
 
 // Routed: a filled dot in the ink of the headers.
