@@ -558,9 +558,6 @@ void MainWindow::onUnitIdentified(int model) {
         }
     }
     if (capabilities(model).frontPanel != FrontPanel::None) {
-        if (session_.state().offline()) {
-            session_.state().viewMode = ViewMode::Device;
-        }
         relayout();
     }
     topBar_->update();
