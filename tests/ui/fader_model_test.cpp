@@ -50,6 +50,7 @@ TEST(FaderModel, GainEndsReadSixtyThreeAndEightAtBothNeighbouringPositions) {
     }
     EXPECT_EQ(FaderModel::gainPosition(63), 20);
     EXPECT_EQ(FaderModel::gainPosition(5), 185);
+    EXPECT_EQ(FaderModel::gainPosition(70), 20);
 }
 
 TEST(FaderModel, DraggedPastTheEndsAGainFaderSnapsToTwentyOneAndOneEightySix) {
@@ -98,6 +99,10 @@ TEST(FaderModel, LevelFaderReadsOffOnlyAtItsBottom) {
     for (const int level : {18, 0, -1, -68, -72, -90, -91}) {
         EXPECT_EQ(FaderModel::levelAt(FaderModel::levelPosition(level)), level) << level;
     }
+    // Values off the scale stand at its ends or the nearest reading.
+    EXPECT_EQ(FaderModel::levelPosition(24), 21);
+    EXPECT_EQ(FaderModel::levelPosition(-144), 214);
+    EXPECT_EQ(FaderModel::levelAt(FaderModel::levelPosition(-70)), -68);
 }
 
 TEST(FaderModel, DoubleClickTwiceReturnsToWhereTheFaderWas) {
@@ -191,6 +196,22 @@ TEST(FaderModel, InactiveFaderIgnoresClicksDragsWheelAndValueKeys) {
     EXPECT_EQ(owner.take(), QStringList({"neighbour 5009", "all"}));
 }
 
+TEST(FaderModel, TurningInactiveDuringADragEndsIt) {
+    FaderModel fader(Kind::Gain, 0);
+    Owner owner(fader);
+    fader.setPosition(95);
+    grab(fader);
+    fader.pointerMove(120);
+    owner.take();
+    fader.setActive(false);
+    fader.advanceTo(1000);
+    fader.setActive(true);
+    fader.pointerMove(160);
+    fader.leftRelease();
+    EXPECT_EQ(fader.position(), 111);
+    EXPECT_TRUE(owner.log.isEmpty()) << owner.log.join(", ").toStdString();
+}
+
 TEST(FaderModel, DragCommitsEveryHundredMillisecondsOnlyOnceTheKnobMoved) {
     FaderModel fader(Kind::Gain, 4);
     Owner owner(fader);
@@ -231,6 +252,16 @@ TEST(FaderModel, ClickWithoutMovingCommitsOnlyOnTheLevelFader) {
     level.leftPress(240, {}); // off the knob: no grab, still a release commit
     level.leftRelease();
     EXPECT_EQ(levelOwner.take(), QStringList({"clear", "anchor", "commit"}));
+
+    // A double-click's own release commits once more on the output-level fader only.
+    level.setPosition(101);
+    level.doubleClick(110);
+    level.leftRelease();
+    EXPECT_EQ(levelOwner.take(), QStringList({"moved -44", "commit", "commit"}));
+    gain.setPosition(120);
+    gain.doubleClick(130);
+    gain.leftRelease();
+    EXPECT_EQ(gainOwner.take(), QStringList({"moved -25", "commit"}));
 }
 
 TEST(FaderModel, PressAsksTheOwnersSelectionByModifier) {

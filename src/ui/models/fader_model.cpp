@@ -51,7 +51,7 @@ int FaderModel::gainAt(int position) {
 }
 
 int FaderModel::gainPosition(int gain) {
-    return gain > 8 ? 209 - 3 * gain : 185;
+    return gain > 8 ? 209 - 3 * qMin(gain, 63) : 185;
 }
 
 int FaderModel::levelAt(int position) {
@@ -60,10 +60,10 @@ int FaderModel::levelAt(int position) {
 
 int FaderModel::levelPosition(int level) {
     if (level >= -68) {
-        return 57 - 2 * level;
+        return 57 - 2 * qMin(level, 18);
     }
-    // -69..-71 fall in the gap between 194 (-68) and 195 (-72).
-    return level > -72 ? 194 : 123 - level;
+    // The scale skips -69..-71 between 194 (-68) and 195 (-72).
+    return level > -72 ? 194 : 123 - qMax(level, -91);
 }
 
 QString FaderModel::valueText() const {
@@ -103,6 +103,13 @@ void FaderModel::setSelected(bool on) {
 
 void FaderModel::setActive(bool on) {
     active_ = on;
+    if (!on) {
+        // A drag cut short by the owner must not keep committing, and its release
+        // is ignored now.
+        dragState_ = DragNone;
+        leftDown_ = false;
+        setDeadline(commitAt_, std::nullopt);
+    }
     emit changed();
 }
 
@@ -148,9 +155,8 @@ int FaderModel::snap(int position) const {
 }
 
 void FaderModel::moveBy(int newPosition) {
-    previousPosition_ = position_;
+    lastDelta_ = newPosition - position_;
     position_ = newPosition;
-    lastDelta_ = position_ - previousPosition_;
 }
 
 void FaderModel::unityToggle() {
@@ -266,7 +272,9 @@ void FaderModel::pointerLeave() {
 }
 
 void FaderModel::leftRelease() {
-    if (!active_ || !leftDown_) {
+    // Also the release that ends a double-click: the output-level fader commits
+    // on every release.
+    if (!active_) {
         return;
     }
     setDeadline(commitAt_, std::nullopt);
@@ -318,8 +326,7 @@ bool FaderModel::keyPress(int key, Qt::KeyboardModifiers modifiers) {
         emit moved(lastDelta_);
     } else if (active_ && key == Qt::Key_0 && keypad) {
         // The whole travel is reported so every selected fader reaches its bottom too.
-        moveBy(bottomLimit());
-        previousPosition_ = 20;
+        position_ = bottomLimit();
         lastDelta_ = bottomLimit() - 20;
         emit moved(lastDelta_);
         emit commit();

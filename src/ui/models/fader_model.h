@@ -57,11 +57,13 @@ public:
     // ---- values ----
     // Gain in dB at a "Fader" position (computed in single precision as the unit expects).
     static int gainAt(int position);
-    // The position of a unit gain; gainAt(gainPosition(g)) == g for 8..63.
+    // The position of a unit gain; gainAt(gainPosition(g)) == g for 8..63, gains
+    // beyond that stand at the ends.
     static int gainPosition(int gain);
     // Output level in dB at a "Fader Long" position; below -90 means off.
     static int levelAt(int position);
-    // The highest position that reads `level` (or the nearest reading below it).
+    // The highest position that reads `level`, held to the travel; -69..-71, which
+    // the scale skips, stand at 194 (-68).
     static int levelPosition(int level);
 
     int gainValue() const { return gainAt(position_); }
@@ -143,7 +145,7 @@ private:
 
     int clamp(int position) const;
     int snap(int position) const;
-    void moveBy(int newPosition); // records previous position and last delta
+    void moveBy(int newPosition); // records the delta for moved()
     void unityToggle();
     void showPopupFor(int ms);
     void setDeadline(std::optional<qint64>& deadline, std::optional<qint64> value);
@@ -151,7 +153,6 @@ private:
     Kind kind_;
     int id_;
     int position_;
-    int previousPosition_ = 0;
     int unityReturnPosition_;
     int lastDelta_ = 0;
     DragState dragState_ = DragNone;
