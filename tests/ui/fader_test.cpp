@@ -5,6 +5,7 @@
 #include "support/wait.h"
 
 #include <QDialog>
+#include <QEnterEvent>
 #include <QImage>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -131,6 +132,17 @@ TEST_F(FaderTest, KeysAndWheelReachTheModel) {
     EXPECT_TRUE(model.popupVisible());
     // The pop-up goes away by itself after the last key.
     EXPECT_EVENTUALLY(!model.popupVisible(), 4000);
+}
+
+TEST_F(FaderTest, RestingThePointerOnTheKnobShowsThePopup) {
+    Fader* fader = Fader::create(&parent, Kind::Level, 5000, 0, QString());
+    FaderModel& model = fader->model();
+    model.setPosition(57);
+    const QPointF pos(12, 70);
+    QEnterEvent enter(pos, pos, fader->mapToGlobal(pos));
+    QCoreApplication::sendEvent(fader, &enter);
+    EXPECT_FALSE(model.popupVisible());
+    EXPECT_EVENTUALLY(model.popupVisible(), 2000);
 }
 
 TEST_F(FaderTest, InactiveFaderDrawsNoKnobAndIgnoresInput) {

@@ -17,12 +17,13 @@ namespace varento {
 //
 // The model never reads a clock. Whoever drives it (the widget, or a test) calls
 // advanceTo() with the current time in milliseconds before each input and when
-// nextDeadline() is reached; scheduleChanged() tells it the deadline moved.
+// nextDeadline() is reached; scheduleChanged() tells the driver the deadline moved.
 //
 // Owner side: connect moved(), commit() and labelChanged() to turn the user's
 // changes into unit edits, connect the selection requests to the owner's
 // selection, and set the position, selection, activity, PAD and display options
-// from the unit's state. None of the owner's setters notifies back.
+// from the unit's state. The owner's setters only emit changed(), never moved()
+// or commit(), so setting a fader from the unit does not echo back to it.
 class FaderModel : public QObject {
     Q_OBJECT
 
