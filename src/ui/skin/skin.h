@@ -42,6 +42,8 @@ std::span<const Art> topBarArt();
 std::span<const Art> panelArt();
 // The matrix window: backgrounds, cell marks, bank and preset keys.
 std::span<const Art> matrixArt();
+// The level meters: the lit and the dark bar.
+std::span<const Art> meterArt();
 
 // Helpers shared by the tables.
 void drawKeyCap(QPainter& painter, QSize size, bool pressed, bool hover);

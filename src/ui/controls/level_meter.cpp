@@ -1,0 +1,182 @@
+#include "ui/controls/level_meter.h"
+
+#include "ui/controls/meter_clock.h"
+#include "ui/skin/skin.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace varento {
+
+namespace {
+
+constexpr int kBoxTop = LevelMeterModel::kBarRows - 1;
+const QRect kBox(0, kBoxTop, LevelMeter::kWidth, LevelMeter::kHeight - kBoxTop);
+
+QColor textColour(ReadoutColour colour) {
+    switch (colour) {
+    case ReadoutColour::Red:
+        return {255, 0, 0};
+    case ReadoutColour::Orange:
+        return {255, 192, 0};
+    case ReadoutColour::White:
+        break;
+    }
+    return Qt::white;
+}
+
+// Rows [first, first + count) of a bar bitmap, clipped to the bar.
+void drawRows(QPainter& p, const QPixmap& bar, int first, int count) {
+    first = std::max(first, 0);
+    count = std::min(count, LevelMeterModel::kBarRows - first);
+    if (count <= 0) {
+        return;
+    }
+    const qreal r = bar.devicePixelRatio();
+    p.drawPixmap(QRectF(0, first, LevelMeter::kWidth, count), bar,
+                 QRectF(0, first * r, LevelMeter::kWidth * r, count * r));
+}
+
+QRect rowSpan(int from, int to) {
+    return QRect(0, std::min(from, to), LevelMeter::kWidth, std::abs(to - from));
+}
+
+} // namespace
+
+LevelMeter::LevelMeter(MeterClock& clock, QWidget* parent)
+    : QWidget(parent), clock_(clock), model_(clock.now()) {
+    setObjectName(QStringLiteral("Levelmeter"));
+    setFixedSize(kWidth, kHeight);
+    setFocusPolicy(Qt::TabFocus);
+    // Every pixel is painted, so Qt need not clear behind the meter.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(12);
+    // Weight 100 asks for a thin cut that Tahoma does not have; it draws regular.
+    font.setWeight(QFont::Normal);
+    setFont(font);
+    drawn_ = model_.look();
+    clock_.attach(this);
+}
+
+LevelMeter::~LevelMeter() {
+    clock_.detach(this);
+}
+
+void LevelMeter::feed(float db) {
+    model_.feed(db, clock_.now());
+    repaintChanged(drawn_);
+    if (model_.falling() && isVisible()) {
+        clock_.wake();
+    }
+}
+
+void LevelMeter::resetPeak() {
+    model_.resetPeak();
+    repaintChanged(drawn_);
+}
+
+void LevelMeter::setShowPeak(bool on) {
+    model_.setShowPeak(on);
+    repaintChanged(drawn_);
+}
+
+bool LevelMeter::advanceTo(qint64 now) {
+    if (model_.advance(now)) {
+        repaintChanged(drawn_);
+    }
+    return model_.falling();
+}
+
+void LevelMeter::repaintChanged(const MeterLook& before) {
+    const MeterLook now = model_.look();
+    if (now == before) {
+        return;
+    }
+    QRect dirty;
+    if (now.darkRows != before.darkRows) {
+        dirty |= rowSpan(before.darkRows, now.darkRows);
+    }
+    if (now.overLit != before.overLit) {
+        dirty |= rowSpan(0, LevelMeterModel::kOverRows);
+    }
+    if (now.peakRow != before.peakRow || dirty.intersects(rowSpan(now.peakRow, now.peakRow + 3))) {
+        dirty |= rowSpan(before.peakRow, before.peakRow + LevelMeterModel::kPeakRows);
+        dirty |= rowSpan(now.peakRow, now.peakRow + LevelMeterModel::kPeakRows);
+    }
+    if (now.text != before.text || now.colour != before.colour) {
+        dirty |= kBox;
+    }
+    drawn_ = now;
+    dirty &= rect();
+    if (!dirty.isEmpty()) {
+        update(dirty);
+    }
+}
+
+void LevelMeter::paintEvent(QPaintEvent* event) {
+    QPainter p(this);
+    const qreal ratio = devicePixelRatioF();
+    const QPixmap lit = skin::bitmap(kLitBitmap, ratio);
+    const QPixmap unlit = skin::bitmap(kUnlitBitmap, ratio);
+    const MeterLook& look = drawn_;
+    const QRect area = event->rect();
+    if (area.top() < kBoxTop) {
+        drawRows(p, unlit, 0, look.darkRows);
+        drawRows(p, lit, look.darkRows, LevelMeterModel::kBarRows - look.darkRows);
+        if (look.overLit) {
+            drawRows(p, lit, 0, LevelMeterModel::kOverRows);
+        }
+        drawRows(p, lit, look.peakRow, LevelMeterModel::kPeakRows);
+    }
+    if (area.bottom() >= kBoxTop) {
+        p.setPen(QPen(QColor(199, 199, 199), 1.0));
+        p.setBrush(QColor(50, 50, 50));
+        p.drawRect(QRectF(kBox).adjusted(0.5, 0.5, -0.5, -0.5));
+        p.setPen(textColour(look.colour));
+        p.drawText(QRect(0, 204, kWidth, kHeight - 204), Qt::AlignHCenter | Qt::AlignTop,
+                   QString::fromStdString(look.text));
+    }
+}
+
+void LevelMeter::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        resetPeak();
+    }
+}
+
+void LevelMeter::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        update();
+    }
+}
+
+void LevelMeter::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        emit doubleClicked();
+    }
+}
+
+void LevelMeter::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void LevelMeter::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
+}
+
+void LevelMeter::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // A hidden meter is not ticked; its fall is computed from time, so it catches up.
+    advanceTo(clock_.now());
+    if (model_.falling()) {
+        clock_.wake();
+    }
+}
+
+} // namespace varento
