@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 
 #include <algorithm>
 
@@ -40,8 +41,11 @@ void drawRows(QPainter& p, const QPixmap& bar, int first, int count) {
                  QRectF(0, first * r, LevelMeter::kWidth * r, count * r));
 }
 
+// Bar rows between two row numbers, clipped to the bar.
 QRect rowSpan(int from, int to) {
-    return QRect(0, std::min(from, to), LevelMeter::kWidth, std::abs(to - from));
+    const int top = std::clamp(std::min(from, to), 0, LevelMeterModel::kBarRows);
+    const int bottom = std::clamp(std::max(from, to), 0, LevelMeterModel::kBarRows);
+    return QRect(0, top, LevelMeter::kWidth, bottom - top);
 }
 
 } // namespace
@@ -96,14 +100,16 @@ void LevelMeter::repaintChanged(const MeterLook& before) {
     if (now == before) {
         return;
     }
-    QRect dirty;
+    QRegion dirty;
     if (now.darkRows != before.darkRows) {
         dirty |= rowSpan(before.darkRows, now.darkRows);
     }
     if (now.overLit != before.overLit) {
         dirty |= rowSpan(0, LevelMeterModel::kOverRows);
     }
-    if (now.peakRow != before.peakRow || dirty.intersects(rowSpan(now.peakRow, now.peakRow + 3))) {
+    // The peak line is drawn over the bar, so a bar change under it redraws it too.
+    if (now.peakRow != before.peakRow ||
+        dirty.intersects(rowSpan(now.peakRow, now.peakRow + LevelMeterModel::kPeakRows))) {
         dirty |= rowSpan(before.peakRow, before.peakRow + LevelMeterModel::kPeakRows);
         dirty |= rowSpan(now.peakRow, now.peakRow + LevelMeterModel::kPeakRows);
     }
@@ -111,7 +117,6 @@ void LevelMeter::repaintChanged(const MeterLook& before) {
         dirty |= kBox;
     }
     drawn_ = now;
-    dirty &= rect();
     if (!dirty.isEmpty()) {
         update(dirty);
     }
