@@ -6,7 +6,6 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QRegion>
 
 #include <algorithm>
 
@@ -29,10 +28,12 @@ QColor textColour(ReadoutColour colour) {
     return Qt::white;
 }
 
-// Rows [first, first + count) of a bar bitmap, clipped to the bar.
-void drawRows(QPainter& p, const QPixmap& bar, int first, int count) {
-    first = std::max(first, 0);
-    count = std::min(count, LevelMeterModel::kBarRows - first);
+// Rows [first, first + count) of a bar bitmap, clipped to the bar and to the
+// rows being repainted: most repaints are a fall step of two or four rows.
+void drawRows(QPainter& p, const QPixmap& bar, const QRect& area, int first, int count) {
+    const int end = std::min({first + count, LevelMeterModel::kBarRows, area.bottom() + 1});
+    first = std::max({first, 0, area.top()});
+    count = end - first;
     if (count <= 0) {
         return;
     }
@@ -63,6 +64,9 @@ LevelMeter::LevelMeter(MeterClock& clock, QWidget* parent)
     font.setWeight(QFont::Normal);
     setFont(font);
     drawn_ = model_.look();
+    text_.setText(QString::fromStdString(drawn_.text));
+    text_.setTextFormat(Qt::PlainText);
+    text_.prepare(QTransform(), font);
     clock_.attach(this);
 }
 
@@ -100,7 +104,8 @@ void LevelMeter::repaintChanged(const MeterLook& before) {
     if (now == before) {
         return;
     }
-    QRegion dirty;
+    // Bar changes are neighbouring rows, so one rectangle; the box apart from them.
+    QRect dirty;
     if (now.darkRows != before.darkRows) {
         dirty |= rowSpan(before.darkRows, now.darkRows);
     }
@@ -113,37 +118,50 @@ void LevelMeter::repaintChanged(const MeterLook& before) {
         dirty |= rowSpan(before.peakRow, before.peakRow + LevelMeterModel::kPeakRows);
         dirty |= rowSpan(now.peakRow, now.peakRow + LevelMeterModel::kPeakRows);
     }
-    if (now.text != before.text || now.colour != before.colour) {
-        dirty |= kBox;
+    const bool boxChanged = now.text != before.text || now.colour != before.colour;
+    if (now.text != before.text) {
+        text_.setText(QString::fromStdString(now.text));
     }
     drawn_ = now;
     if (!dirty.isEmpty()) {
         update(dirty);
+    }
+    if (boxChanged) {
+        update(kBox);
     }
 }
 
 void LevelMeter::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     const qreal ratio = devicePixelRatioF();
-    const QPixmap lit = skin::bitmap(kLitBitmap, ratio);
-    const QPixmap unlit = skin::bitmap(kUnlitBitmap, ratio);
+    if (ratio != bars_.ratio) {
+        bars_ = {ratio, skin::bitmap(kLitBitmap, ratio), skin::bitmap(kUnlitBitmap, ratio)};
+    }
+    const QPixmap& lit = bars_.lit;
+    const QPixmap& unlit = bars_.unlit;
     const MeterLook& look = drawn_;
     const QRect area = event->rect();
     if (area.top() < kBoxTop) {
-        drawRows(p, unlit, 0, look.darkRows);
-        drawRows(p, lit, look.darkRows, LevelMeterModel::kBarRows - look.darkRows);
+        drawRows(p, unlit, area, 0, look.darkRows);
+        drawRows(p, lit, area, look.darkRows, LevelMeterModel::kBarRows - look.darkRows);
         if (look.overLit) {
-            drawRows(p, lit, 0, LevelMeterModel::kOverRows);
+            drawRows(p, lit, area, 0, LevelMeterModel::kOverRows);
         }
-        drawRows(p, lit, look.peakRow, LevelMeterModel::kPeakRows);
+        drawRows(p, lit, area, look.peakRow, LevelMeterModel::kPeakRows);
     }
     if (area.bottom() >= kBoxTop) {
         p.setPen(QPen(QColor(199, 199, 199), 1.0));
         p.setBrush(QColor(50, 50, 50));
         p.drawRect(QRectF(kBox).adjusted(0.5, 0.5, -0.5, -0.5));
         p.setPen(textColour(look.colour));
-        p.drawText(QRect(0, 204, kWidth, kHeight - 204), Qt::AlignHCenter | Qt::AlignTop,
-                   QString::fromStdString(look.text));
+        // Fonts wider than the one the box was made for are squeezed to fit it.
+        const qreal width = text_.size().width();
+        const qreal room = kWidth - 2.0;
+        p.translate(kWidth / 2.0, 204);
+        if (width > room) {
+            p.scale(room / width, 1.0);
+        }
+        p.drawStaticText(QPointF(-width / 2, 0), text_);
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include "ui/models/level_meter_model.h"
 
+#include <QPixmap>
+#include <QStaticText>
 #include <QWidget>
 
 namespace varento {
@@ -58,6 +60,13 @@ private:
     MeterClock& clock_;
     LevelMeterModel model_;
     MeterLook drawn_;
+    // The read-out laid out once per text, not on every repaint of the box.
+    QStaticText text_;
+    struct Bars {
+        qreal ratio = 0;
+        QPixmap lit;
+        QPixmap unlit;
+    } bars_;
 };
 
 } // namespace varento
