@@ -8,6 +8,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <utility>
 
 namespace varento {
 
@@ -42,13 +43,6 @@ void drawRows(QPainter& p, const QPixmap& bar, const QRect& area, int first, int
                  QRectF(0, first * r, LevelMeter::kWidth * r, count * r));
 }
 
-// Bar rows between two row numbers, clipped to the bar.
-QRect rowSpan(int from, int to) {
-    const int top = std::clamp(std::min(from, to), 0, LevelMeterModel::kBarRows);
-    const int bottom = std::clamp(std::max(from, to), 0, LevelMeterModel::kBarRows);
-    return QRect(0, top, LevelMeter::kWidth, bottom - top);
-}
-
 } // namespace
 
 LevelMeter::LevelMeter(MeterClock& clock, QWidget* parent)
@@ -64,9 +58,6 @@ LevelMeter::LevelMeter(MeterClock& clock, QWidget* parent)
     font.setWeight(QFont::Normal);
     setFont(font);
     drawn_ = model_.look();
-    text_.setText(QString::fromStdString(drawn_.text));
-    text_.setTextFormat(Qt::PlainText);
-    text_.prepare(QTransform(), font);
     clock_.attach(this);
 }
 
@@ -76,7 +67,7 @@ LevelMeter::~LevelMeter() {
 
 void LevelMeter::feed(float db) {
     model_.feed(db, clock_.now());
-    repaintChanged(drawn_);
+    repaintChanged();
     if (model_.falling() && isVisible()) {
         clock_.wake();
     }
@@ -84,51 +75,60 @@ void LevelMeter::feed(float db) {
 
 void LevelMeter::resetPeak() {
     model_.resetPeak();
-    repaintChanged(drawn_);
+    repaintChanged();
 }
 
 void LevelMeter::setShowPeak(bool on) {
     model_.setShowPeak(on);
-    repaintChanged(drawn_);
+    repaintChanged();
 }
 
 bool LevelMeter::advanceTo(qint64 now) {
     if (model_.advance(now)) {
-        repaintChanged(drawn_);
+        repaintChanged();
     }
     return model_.falling();
 }
 
-void LevelMeter::repaintChanged(const MeterLook& before) {
-    const MeterLook now = model_.look();
-    if (now == before) {
+void LevelMeter::repaintChanged() {
+    MeterLook now = model_.look();
+    if (now == drawn_) {
         return;
     }
-    // Bar changes are neighbouring rows, so one rectangle; the box apart from them.
-    QRect dirty;
-    if (now.darkRows != before.darkRows) {
-        dirty |= rowSpan(before.darkRows, now.darkRows);
+    const MeterLook before = std::exchange(drawn_, std::move(now));
+    const MeterLook& after = drawn_;
+    // Whole bars, not the few rows a step changes: Qt unites the dirty areas of all
+    // meters of a window, and bars side by side unite into one band where small
+    // rows at different heights would make a region of hundreds of pieces.
+    if (after.darkRows != before.darkRows || after.overLit != before.overLit ||
+        after.peakRow != before.peakRow) {
+        update(0, 0, kWidth, kBoxTop);
     }
-    if (now.overLit != before.overLit) {
-        dirty |= rowSpan(0, LevelMeterModel::kOverRows);
-    }
-    // The peak line is drawn over the bar, so a bar change under it redraws it too.
-    if (now.peakRow != before.peakRow ||
-        dirty.intersects(rowSpan(now.peakRow, now.peakRow + LevelMeterModel::kPeakRows))) {
-        dirty |= rowSpan(before.peakRow, before.peakRow + LevelMeterModel::kPeakRows);
-        dirty |= rowSpan(now.peakRow, now.peakRow + LevelMeterModel::kPeakRows);
-    }
-    const bool boxChanged = now.text != before.text || now.colour != before.colour;
-    if (now.text != before.text) {
-        text_.setText(QString::fromStdString(now.text));
-    }
-    drawn_ = now;
-    if (!dirty.isEmpty()) {
-        update(dirty);
-    }
-    if (boxChanged) {
+    if (after.text != before.text || after.colour != before.colour) {
+        box_ = QPixmap();
         update(kBox);
     }
+}
+
+QPixmap LevelMeter::renderBox(qreal ratio) const {
+    QPixmap box(kBox.size() * ratio);
+    box.setDevicePixelRatio(ratio);
+    QPainter p(&box);
+    p.setPen(QPen(QColor(199, 199, 199), 1.0));
+    p.setBrush(QColor(50, 50, 50));
+    p.drawRect(QRectF(0.5, 0.5, kBox.width() - 1.0, kBox.height() - 1.0));
+    p.setFont(font());
+    p.setPen(textColour(drawn_.colour));
+    const QString text = QString::fromStdString(drawn_.text);
+    // Fonts wider than the one the box was made for are squeezed to fit it.
+    const qreal width = p.fontMetrics().horizontalAdvance(text);
+    const qreal room = kWidth - 2.0;
+    p.translate(kWidth / 2.0, 204 - kBoxTop);
+    if (width > room) {
+        p.scale(room / width, 1.0);
+    }
+    p.drawText(QRectF(-width / 2, 0, width, kHeight - 204), Qt::AlignLeft | Qt::AlignTop, text);
+    return box;
 }
 
 void LevelMeter::paintEvent(QPaintEvent* event) {
@@ -136,6 +136,7 @@ void LevelMeter::paintEvent(QPaintEvent* event) {
     const qreal ratio = devicePixelRatioF();
     if (ratio != bars_.ratio) {
         bars_ = {ratio, skin::bitmap(kLitBitmap, ratio), skin::bitmap(kUnlitBitmap, ratio)};
+        box_ = QPixmap();
     }
     const QPixmap& lit = bars_.lit;
     const QPixmap& unlit = bars_.unlit;
@@ -150,18 +151,11 @@ void LevelMeter::paintEvent(QPaintEvent* event) {
         drawRows(p, lit, area, look.peakRow, LevelMeterModel::kPeakRows);
     }
     if (area.bottom() >= kBoxTop) {
-        p.setPen(QPen(QColor(199, 199, 199), 1.0));
-        p.setBrush(QColor(50, 50, 50));
-        p.drawRect(QRectF(kBox).adjusted(0.5, 0.5, -0.5, -0.5));
-        p.setPen(textColour(look.colour));
-        // Fonts wider than the one the box was made for are squeezed to fit it.
-        const qreal width = text_.size().width();
-        const qreal room = kWidth - 2.0;
-        p.translate(kWidth / 2.0, 204);
-        if (width > room) {
-            p.scale(room / width, 1.0);
+        // The read-out changes a few times a second at most; lay it out only then.
+        if (box_.isNull()) {
+            box_ = renderBox(ratio);
         }
-        p.drawStaticText(QPointF(-width / 2, 0), text_);
+        p.drawPixmap(kBox.topLeft(), box_);
     }
 }
 

@@ -3,7 +3,6 @@
 #include "ui/models/level_meter_model.h"
 
 #include <QPixmap>
-#include <QStaticText>
 #include <QWidget>
 
 namespace varento {
@@ -13,7 +12,7 @@ class MeterClock;
 // The "Levelmeter" control: a 25 x 220 vertical bar with over indication, peak
 // line and a numeric read-out. The owner feeds it the unit's meter values; the
 // shared clock animates the fall. It only draws and forwards clicks to its model,
-// and repaints only the rows or the read-out whose look changed.
+// and repaints its bar or its read-out only when what they show changed.
 class LevelMeter : public QWidget {
     Q_OBJECT
 public:
@@ -54,14 +53,17 @@ private:
     friend class MeterClock;
     // Steps the model to `now` and repaints what changed; true while still falling.
     bool advanceTo(qint64 now);
-    // Schedules the repaint of whatever differs from `before`.
-    void repaintChanged(const MeterLook& before);
+    // Schedules the repaint of the bar or the box if the model's look differs
+    // from the one drawn.
+    void repaintChanged();
 
     MeterClock& clock_;
     LevelMeterModel model_;
     MeterLook drawn_;
-    // The read-out laid out once per text, not on every repaint of the box.
-    QStaticText text_;
+    QPixmap renderBox(qreal ratio) const;
+
+    // The read-out box as drawn last; null when its text or colour changed.
+    QPixmap box_;
     struct Bars {
         qreal ratio = 0;
         QPixmap lit;
