@@ -8,6 +8,9 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <map>
+#include <string>
+#include <tuple>
 #include <utility>
 
 namespace varento {
@@ -97,17 +100,48 @@ void LevelMeter::repaintChanged() {
     }
     const MeterLook before = std::exchange(drawn_, std::move(now));
     const MeterLook& after = drawn_;
-    // Whole bars, not the few rows a step changes: Qt unites the dirty areas of all
-    // meters of a window, and bars side by side unite into one band where small
-    // rows at different heights would make a region of hundreds of pieces.
-    if (after.darkRows != before.darkRows || after.overLit != before.overLit ||
-        after.peakRow != before.peakRow) {
-        update(0, 0, kWidth, kBoxTop);
+    // The rows that changed, widened to fixed bands: Qt unites the dirty areas of
+    // all meters of a window, and pieces on a shared grid unite into a few bands
+    // where rows at every height would make a region of hundreds of pieces.
+    int top = kBoxTop;
+    int bottom = 0;
+    const auto mark = [&](int from, int to) {
+        top = std::min(top, std::max(from, 0));
+        bottom = std::max(bottom, std::min(to, kBoxTop));
+    };
+    if (after.darkRows != before.darkRows) {
+        mark(std::min(after.darkRows, before.darkRows), std::max(after.darkRows, before.darkRows));
+    }
+    if (after.overLit != before.overLit) {
+        mark(0, LevelMeterModel::kOverRows);
+    }
+    if (after.peakRow != before.peakRow) {
+        mark(before.peakRow, before.peakRow + LevelMeterModel::kPeakRows);
+        mark(after.peakRow, after.peakRow + LevelMeterModel::kPeakRows);
+    }
+    if (top < bottom) {
+        constexpr int band = 40;
+        top = top / band * band;
+        bottom = std::min((bottom + band - 1) / band * band, kBoxTop);
+        update(0, top, kWidth, bottom - top);
     }
     if (after.text != before.text || after.colour != before.colour) {
         box_ = QPixmap();
         update(kBox);
     }
+}
+
+QPixmap LevelMeter::boxPixmap(qreal ratio) const {
+    // A hundred meters show the same few dozen read-outs; each is laid out once.
+    static std::map<std::tuple<std::string, int, int>, QPixmap> cache;
+    const std::tuple key{drawn_.text, static_cast<int>(drawn_.colour), qRound(ratio * 8.0)};
+    if (auto it = cache.find(key); it != cache.end()) {
+        return it->second;
+    }
+    if (cache.size() > 2000) {
+        cache.clear();
+    }
+    return cache.emplace(key, renderBox(ratio)).first->second;
 }
 
 QPixmap LevelMeter::renderBox(qreal ratio) const {
@@ -153,7 +187,7 @@ void LevelMeter::paintEvent(QPaintEvent* event) {
     if (area.bottom() >= kBoxTop) {
         // The read-out changes a few times a second at most; lay it out only then.
         if (box_.isNull()) {
-            box_ = renderBox(ratio);
+            box_ = boxPixmap(ratio);
         }
         p.drawPixmap(kBox.topLeft(), box_);
     }

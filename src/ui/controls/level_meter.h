@@ -60,6 +60,7 @@ private:
     MeterClock& clock_;
     LevelMeterModel model_;
     MeterLook drawn_;
+    QPixmap boxPixmap(qreal ratio) const;
     QPixmap renderBox(qreal ratio) const;
 
     // The read-out box as drawn last; null when its text or colour changed.
