@@ -56,12 +56,13 @@ private:
     // Schedules the repaint of the bar or the box if the model's look differs
     // from the one drawn.
     void repaintChanged();
+    // The read-out box for the look drawn, shared by all meters showing the same.
+    QPixmap boxPixmap(qreal ratio) const;
+    QPixmap renderBox(qreal ratio) const;
 
     MeterClock& clock_;
     LevelMeterModel model_;
     MeterLook drawn_;
-    QPixmap boxPixmap(qreal ratio) const;
-    QPixmap renderBox(qreal ratio) const;
 
     // The read-out box as drawn last; null when its text or colour changed.
     QPixmap box_;
