@@ -141,6 +141,28 @@ TEST_F(MeterTest, RepaintsOnlyWhatChanged) {
     EXPECT_TRUE(log.rects.empty());
 }
 
+TEST_F(MeterTest, AValueFedWhileTheClockRunsIsDrawnByTheNextTick) {
+    window.show();
+    LevelMeter* meter = meters[1];
+    meters[0]->feed(-60.0f); // keeps the clock running
+    time = 300;
+    clock.tick();
+    PaintLog log;
+    meter->installEventFilter(&log);
+    QCoreApplication::processEvents();
+    log.rects.clear();
+
+    // The new peak line waits for the tick, so it is drawn with that tick's fall.
+    meter->feed(-12.0f);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(log.rects.empty());
+    time += MeterClock::kTickMs;
+    clock.tick();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(log.rects.size(), 1u);
+    EXPECT_TRUE(log.rects[0].contains(QPoint(12, meterRows(-12.0f))));
+}
+
 TEST_F(MeterTest, ClickResetsThePeakAndDoubleClickGoesToTheOwner) {
     window.show();
     LevelMeter* meter = meters[2];

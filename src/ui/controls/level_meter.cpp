@@ -70,9 +70,15 @@ LevelMeter::~LevelMeter() {
 
 void LevelMeter::feed(float db) {
     model_.feed(db, clock_.now());
-    repaintChanged();
     if (model_.falling() && isVisible()) {
         clock_.wake();
+    }
+    // While the clock runs, the next tick (at most 20 ms away) draws the new value
+    // together with the fall, in one paint of the window instead of two.
+    if (clock_.isRunning() && isVisible()) {
+        stale_ = true;
+    } else {
+        repaintChanged();
     }
 }
 
@@ -87,7 +93,8 @@ void LevelMeter::setShowPeak(bool on) {
 }
 
 bool LevelMeter::advanceTo(qint64 now) {
-    if (model_.advance(now)) {
+    if (model_.advance(now) || stale_) {
+        stale_ = false;
         repaintChanged();
     }
     return model_.falling();

@@ -63,6 +63,8 @@ private:
     MeterClock& clock_;
     LevelMeterModel model_;
     MeterLook drawn_;
+    // A value came in that the next tick draws.
+    bool stale_ = false;
 
     // The read-out box as drawn last; null when its text or colour changed.
     QPixmap box_;
