@@ -44,6 +44,8 @@ std::span<const Art> panelArt();
 std::span<const Art> matrixArt();
 // The faders: the knob and the two tracks, each with its inactive form.
 std::span<const Art> faderArt();
+// The level meters: the lit and the dark bar.
+std::span<const Art> meterArt();
 
 // Helpers shared by the tables.
 void drawKeyCap(QPainter& painter, QSize size, bool pressed, bool hover);
