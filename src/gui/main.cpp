@@ -11,6 +11,7 @@
 #include "gui/gui_interaction.h"
 #include "gui/main_window.h"
 #include "protocol/catalog.h"
+#include "ui/views/controls_gallery.h"
 
 #include <QApplication>
 #include <QDir>
@@ -33,16 +34,18 @@ struct Options {
     int offlineModel = 0;
     QString screenshot;
     bool matrixView = false;
+    bool gallery = false;
     bool startupProbe = false;
 };
 
 const char* const kUsage =
     "Usage: varento-remote [--demo[=MODEL,...]] [--offline=MODEL] [--view=matrix]\n"
-    "                      [--screenshot FILE]\n"
+    "                      [--gallery] [--screenshot FILE]\n"
     "  --demo            connect to emulated units in this process (models 12, 14 and 11,\n"
     "                    or the model codes given); no socket, port or device is opened\n"
     "  --offline=MODEL   start in offline mode with model 12, 14, 11 or 19\n"
     "  --view=matrix     with --screenshot: the matrix view instead of the device view\n"
+    "  --gallery         the faders and level meters in their states, for review\n"
     "  --screenshot FILE with --demo or --offline: save the window as a PNG once it shows\n"
     "                    the units, then exit (works without a display)\n"
     "  --startup-probe   print the time to the first painted window, then exit\n";
@@ -93,6 +96,8 @@ std::optional<Options> parseOptions(const QStringList& args, QString& error) {
                 return std::nullopt;
             }
             o.matrixView = a.mid(7) == "matrix";
+        } else if (a == "--gallery") {
+            o.gallery = true;
         } else if (a == "--startup-probe") {
             o.startupProbe = true;
         } else if (a == "--help" || a == "-h") {
@@ -103,8 +108,8 @@ std::optional<Options> parseOptions(const QStringList& args, QString& error) {
             return std::nullopt;
         }
     }
-    if (!o.screenshot.isEmpty() && !o.demo && o.offlineModel == 0) {
-        error = QStringLiteral("--screenshot needs --demo or --offline");
+    if (!o.screenshot.isEmpty() && !o.demo && o.offlineModel == 0 && !o.gallery) {
+        error = QStringLiteral("--screenshot needs --demo, --offline or --gallery");
         return std::nullopt;
     }
     if (o.demo && o.offlineModel != 0) {
@@ -156,6 +161,20 @@ void scheduleScreenshot(MainWindow& window, Session& session, const Options& opt
     });
 }
 
+// The controls sheet on its own, saved at once with --screenshot.
+int showGallery(const Options& options) {
+    ControlsGallery gallery;
+    if (options.screenshot.isEmpty()) {
+        gallery.show();
+        return QApplication::exec();
+    }
+    if (!gallery.grab().save(options.screenshot, "PNG")) {
+        std::fprintf(stderr, "varento-remote: cannot write %s\n", qPrintable(options.screenshot));
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -173,6 +192,9 @@ int main(int argc, char** argv) {
         }
         std::fputs(kUsage, error.isEmpty() ? stdout : stderr);
         return error.isEmpty() ? 0 : 2;
+    }
+    if (options->gallery) {
+        return showGallery(*options);
     }
 
     // Demo units and screenshots never touch the user's own device list or settings.
