@@ -27,7 +27,8 @@ void ReportList::setColumnWidths(std::span<const int> widths) {
 }
 
 int ReportList::selectedRow() const {
-    const QModelIndexList rows = selectionModel() ? selectionModel()->selectedRows() : QModelIndexList{};
+    const QModelIndexList rows =
+        selectionModel() ? selectionModel()->selectedRows() : QModelIndexList{};
     return rows.isEmpty() ? -1 : rows.first().row();
 }
 
@@ -35,7 +36,8 @@ void ReportList::selectRow(int row) {
     const QModelIndex at = model() ? model()->index(row, 0) : QModelIndex{};
     if (at.isValid()) {
         setCurrentIndex(at);
-        selectionModel()->select(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        selectionModel()->select(at,
+                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
 }
 

@@ -7,8 +7,7 @@ namespace varento {
 
 namespace text = device_manager_text;
 
-DeviceManagerModel::DeviceManagerModel(DeviceList& list, Interaction& interaction,
-                                       QObject* parent)
+DeviceManagerModel::DeviceManagerModel(DeviceList& list, Interaction& interaction, QObject* parent)
     : QAbstractTableModel(parent), manager_(list), interaction_(interaction) {}
 
 bool DeviceManagerModel::canOpen(const DeviceList& list, Interaction& interaction) {

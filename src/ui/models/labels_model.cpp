@@ -36,9 +36,8 @@ std::optional<QStringList> labelLines(QString text) {
 
 LabelsModel::LabelsModel(Session& session, QObject* parent)
     : QAbstractTableModel(parent), session_(session) {
-    connect(&session_, &Session::labelsChanged, this, [this] {
-        emit dataChanged(index(0, Label), index(kLabelCount - 1, Label));
-    });
+    connect(&session_, &Session::labelsChanged, this,
+            [this] { emit dataChanged(index(0, Label), index(kLabelCount - 1, Label)); });
 }
 
 int LabelsModel::rowCount(const QModelIndex& parent) const {
