@@ -17,7 +17,7 @@ DeviceManagerDialog::DeviceManagerDialog(DeviceList& list, Interaction& interact
     list_->setModel(&model_);
     list_->setColumnWidths(DeviceManagerModel::kColumnWidths);
     list_->setRowDragging(true);
-    list_->setMinimumSize(700, 240);
+    list_->setMinimumHeight(240);
     connect(list_, &ReportList::deleteRequested, &model_, &DeviceManagerModel::requestDelete);
     connect(list_, &ReportList::editRequested, this, &DeviceManagerDialog::rename);
     connect(list_, &ReportList::rowDropped, this, &DeviceManagerDialog::moveRow);

@@ -25,7 +25,7 @@ LabelsDialog::LabelsDialog(Session& session, QWidget* parent)
     list_->setObjectName(QStringLiteral("1077"));
     list_->setModel(&shown_);
     list_->setColumnWidths(LabelsModel::kColumnWidths);
-    list_->setMinimumSize(300, 420);
+    list_->setMinimumHeight(420);
     connect(list_, &ReportList::editRequested, this, &LabelsDialog::edit);
     connect(list_, &ReportList::pasteRequested, this, &LabelsDialog::paste);
 

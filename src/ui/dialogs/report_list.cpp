@@ -3,6 +3,9 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
+
+#include <algorithm>
 
 namespace varento {
 
@@ -21,9 +24,17 @@ ReportList::ReportList(QWidget* parent) : QTreeView(parent) {
 }
 
 void ReportList::setColumnWidths(std::span<const int> widths) {
+    // The given widths at least; wider where this platform's font needs it, so
+    // ids and type names are never cut.
+    int total = 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
     for (std::size_t i = 0; i < widths.size(); ++i) {
-        setColumnWidth(static_cast<int>(i), widths[i]);
+        const int column = static_cast<int>(i);
+        const int width =
+            std::max({widths[i], sizeHintForColumn(column), header()->sectionSizeHint(column)});
+        setColumnWidth(column, width);
+        total += width;
     }
+    setMinimumWidth(total);
 }
 
 int ReportList::selectedRow() const {
