@@ -29,8 +29,9 @@ void Session::deviceManagerAccepted() {
     selectedUnitIndex_ = selected;
     emit unitListChanged(selectorItems_, selectedUnitIndex_);
     // Command 401: the selected unit becomes current. Without units online there is
-    // nothing to select, and selecting nothing would start a new search.
-    if (state_.isConnected && !selectorItems_.isEmpty()) {
+    // nothing to select, and selecting nothing would start a new search; while units
+    // are still being read, gathering owns the current unit.
+    if (state_.isConnected && !gathering() && !selectorItems_.isEmpty()) {
         command(command_id::deviceCombo, selectedUnitIndex_);
     }
 }
