@@ -17,7 +17,7 @@ DeviceManager::DeviceManager(DeviceList& list) : list_(list) {
     int number = 0;
     for (const KnownDevice& entry : list_) {
         rows_.push_back({std::to_string(++number), entry.typeName, entry.userName,
-                         unitIdText(entry.uid), stateText(entry)});
+                         unitIdText(entry.uid), stateText(entry), entry.uid});
     }
 }
 
@@ -40,17 +40,16 @@ const std::string& DeviceManager::text(int index, Column column) const {
 }
 
 int DeviceManager::rowOf(const DeviceUid& uid) const {
-    const std::string id = unitIdText(uid);
     for (int i = 0; i < rowCount(); ++i) {
-        if (row(i).uniqueId == id) {
+        if (row(i).uid == uid) {
             return i;
         }
     }
     return -1;
 }
 
-KnownDevice& DeviceManager::entryFor(const std::string& idText) const {
-    if (KnownDevice* entry = list_.find(unitIdFromText(idText))) {
+KnownDevice& DeviceManager::entryFor(const DeviceUid& uid) const {
+    if (KnownDevice* entry = list_.find(uid)) {
         return *entry;
     }
     return *std::prev(list_.end());
@@ -60,15 +59,15 @@ DeviceManager::DeleteCheck DeviceManager::checkDelete(int index) const {
     if (index < 0 || index >= rowCount()) {
         return DeleteCheck::NoRow;
     }
-    return entryFor(row(index).uniqueId).presence == presence::online ? DeleteCheck::Online
-                                                                      : DeleteCheck::Ask;
+    return entryFor(row(index).uid).presence == presence::online ? DeleteCheck::Online
+                                                                 : DeleteCheck::Ask;
 }
 
 void DeviceManager::deleteRow(int index) {
     if (checkDelete(index) != DeleteCheck::Ask) {
         return;
     }
-    entryFor(row(index).uniqueId).presence = presence::markedForRemoval;
+    entryFor(row(index).uid).presence = presence::markedForRemoval;
     rows_.erase(rows_.begin() + index);
     renumber();
 }
@@ -79,7 +78,7 @@ void DeviceManager::rename(int index, std::string_view name) {
     }
     Row& r = rows_[static_cast<std::size_t>(index)];
     r.userName = name;
-    entryFor(r.uniqueId).userName = name;
+    entryFor(r.uid).userName = name;
 }
 
 bool DeviceManager::drop(int from, int target) {
@@ -105,7 +104,7 @@ bool DeviceManager::moveTo(int from, int to) {
 void DeviceManager::renumber() {
     for (int i = 0; i < rowCount(); ++i) {
         Row& r = rows_[static_cast<std::size_t>(i)];
-        entryFor(r.uniqueId).position = i + 1;
+        entryFor(r.uid).position = i + 1;
         r.pos = std::to_string(i + 1);
     }
 }

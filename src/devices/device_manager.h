@@ -19,9 +19,10 @@ inline constexpr const char* askText = "Do you really want to remove this device
 
 // The device manager's rules over the device list, without widgets: one row per
 // entry as the list shows it, and the edits, which go straight into the entries
-// (Cancel keeps them; only OK removes the marked entries and sorts). Rows find
-// their entry again through the "Unique ID" text, as the list view holds nothing
-// else; ids of units are 4-bit values per byte, so the text round-trips.
+// (Cancel keeps them; only OK removes the marked entries and sorts). Each row finds
+// its entry by the unit's id itself: read back from the "Unique ID" text, which
+// shows only the low four bits of each byte, an id with a higher bit would match
+// no entry and the search would end on the last one, another unit.
 class DeviceManager {
 public:
     enum Column { Pos, Device, Name, UniqueId, State, ColumnCount };
@@ -33,6 +34,7 @@ public:
         std::string userName;
         std::string uniqueId;
         std::string state; // "Online" or "Offline"
+        DeviceUid uid;     // the entry the row shows
     };
 
     enum class DeleteCheck {
@@ -68,9 +70,9 @@ public:
     static void accept(DeviceList& list);
 
 private:
-    // The entry with the id of the text; when none has it, the search ends on the
-    // last entry, which is then the one used.
-    KnownDevice& entryFor(const std::string& idText) const;
+    // The entry with the id; when none has it, the search ends on the last entry,
+    // which is then the one used.
+    KnownDevice& entryFor(const DeviceUid& uid) const;
     void renumber();
 
     DeviceList& list_;

@@ -143,3 +143,18 @@ TEST(DeviceManager, RowsShowTheEntriesInListOrder) {
     EXPECT_EQ(manager.rowOf(uidOf(2)), 1);
     EXPECT_EQ(manager.rowOf(uidOf(9)), -1);
 }
+
+// The "Unique ID" text shows four bits per byte; a unit whose id has more must
+// still be the one deleted, not the last entry.
+TEST(DeviceManager, RowsKeepTheirUnitWhenTheIdTextIsAmbiguous) {
+    DeviceList list = listOf(3);
+    DeviceUid wide = uidOf(4);
+    wide.bytes[0] = 0x1A;
+    list.addOrRefresh(wide, "VARENTO", 4, 1)->userName = "wide";
+    list.addOrRefresh(uidOf(5), "VARENTO", 4, 1)->userName = "last";
+    DeviceManager manager(list);
+    manager.deleteRow(3);
+    EXPECT_EQ(list.find(wide)->presence, presence::markedForRemoval);
+    EXPECT_EQ(list.find(uidOf(5))->presence, presence::offline);
+    EXPECT_EQ(list.find(uidOf(5))->position, 4);
+}
