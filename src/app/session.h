@@ -144,6 +144,12 @@ public:
 
     // Labels of the current unit.
     void loadCurrentLabels();
+    // Command 183: the current unit's labels stored and handed to every window.
+    void storeAndApplyLabels();
+
+    // The device manager closed with OK: marked units go, the list is sorted, the
+    // selector is refilled and its unit selected (command 401).
+    void deviceManagerAccepted();
 
     // The current unit's settings as they stand, as the settings sequence.
     void sendAllSettings();

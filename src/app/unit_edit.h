@@ -22,7 +22,8 @@ struct UnitEdit {
         ChannelGain, // `index`: the channel
         ChannelGains,
         BusLevels,
-        ChannelLabel, // `index`: the label slot
+        ChannelLabel,  // `index`: the label slot
+        ChannelLabels, // slots `index`..`last`
         Settings,     // a settings dialog's parameter block
         Calibration,
         FactoryDefaults, // everything but identity and labels

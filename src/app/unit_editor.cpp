@@ -33,6 +33,7 @@ UnitPart UnitEdit::part() const {
                    ? UnitPart::Gains
                    : UnitPart::Parameters;
     case Kind::ChannelLabel:
+    case Kind::ChannelLabels:
         return UnitPart::Labels;
     default:
         return UnitPart::Parameters;
@@ -185,6 +186,18 @@ void UnitEditor::setLabel(int index, const QString& text) {
     setLabelText(session_.current_.labels[static_cast<std::size_t>(index)], text);
     storeLabels(session_.current_, session_.paths_.dataFolder);
     finish({UnitEdit::Kind::ChannelLabel, index});
+}
+
+void UnitEditor::setLabels(int first, const QStringList& texts) {
+    const int last = std::min(first + static_cast<int>(texts.size()), kLabelCount) - 1;
+    if (first < 0 || last < first) {
+        return;
+    }
+    for (int i = first; i <= last; ++i) {
+        setLabelText(session_.current_.labels[static_cast<std::size_t>(i)], texts[i - first]);
+    }
+    storeLabels(session_.current_, session_.paths_.dataFolder);
+    finish({UnitEdit::Kind::ChannelLabels, first, last});
 }
 
 // ---- dialogs ------------------------------------------------------------------------------

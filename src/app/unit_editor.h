@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <span>
 
@@ -49,6 +50,9 @@ public:
 
     // A label of the current unit, stored at once and handed to every window.
     void setLabel(int index, const QString& text);
+    // Consecutive labels from `first` in one edit and one store; texts beyond the
+    // last label are dropped.
+    void setLabels(int first, const QStringList& texts);
 
     // What a settings dialog decided: the parameter block (parameters and LED dim
     // edit bytes) of `from`. With `send` the whole settings sequence follows.

@@ -34,6 +34,7 @@ struct Options {
     int offlineModel = 0;
     QString screenshot;
     bool matrixView = false;
+    int dialogCommand = 0; // with --screenshot: the dialog this command opens is saved
     bool gallery = false;
     bool startupProbe = false;
 };
@@ -45,6 +46,7 @@ const char* const kUsage =
     "                    or the model codes given); no socket, port or device is opened\n"
     "  --offline=MODEL   start in offline mode with model 12, 14, 11 or 19\n"
     "  --view=matrix     with --screenshot: the matrix view instead of the device view\n"
+    "  --view=devices|labels  with --screenshot: the Device Manager or Labels dialog\n"
     "  --gallery         the faders and level meters in their states, for review\n"
     "  --screenshot FILE with --demo or --offline: save the window as a PNG once it shows\n"
     "                    the units, then exit (works without a display)\n"
@@ -91,11 +93,15 @@ std::optional<Options> parseOptions(const QStringList& args, QString& error) {
                 return std::nullopt;
             }
         } else if (a.startsWith("--view=")) {
-            if (a.mid(7) != "matrix" && a.mid(7) != "device") {
-                error = QStringLiteral("--view: the views are device and matrix");
+            const QString view = a.mid(7);
+            if (view == "devices" || view == "labels") {
+                o.dialogCommand =
+                    view == "devices" ? command_id::deviceManager : command_id::editLabels;
+            } else if (view != "matrix" && view != "device") {
+                error = QStringLiteral("--view: the views are device, matrix, devices and labels");
                 return std::nullopt;
             }
-            o.matrixView = a.mid(7) == "matrix";
+            o.matrixView = view == "matrix";
         } else if (a == "--gallery") {
             o.gallery = true;
         } else if (a == "--startup-probe") {
@@ -122,12 +128,17 @@ std::optional<Options> parseOptions(const QStringList& args, QString& error) {
 // Saves the window once it shows what a user would see: with demo units, after
 // every unit has been gathered and the current one has sent parameters and levels.
 void scheduleScreenshot(MainWindow& window, Session& session, const Options& options) {
-    auto save = [&window, file = options.screenshot, matrix = options.matrixView] {
+    auto save = [&window, file = options.screenshot, matrix = options.matrixView,
+                 dialog = options.dialogCommand] {
         if (matrix) {
             window.command(command_id::matrixButton, 2);
         }
+        if (dialog != 0) {
+            window.command(dialog);
+        }
         QTimer::singleShot(0, &window, [&window, file] {
-            const QPixmap shot = window.grab();
+            QWidget* modal = QApplication::activeModalWidget();
+            const QPixmap shot = modal && modal != &window ? modal->grab() : window.grab();
             if (!shot.save(file, "PNG")) {
                 std::fprintf(stderr, "varento-remote: cannot write %s\n", qPrintable(file));
                 QCoreApplication::exit(1);

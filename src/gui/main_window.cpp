@@ -10,6 +10,8 @@
 #include "links/serial_link.h"
 #include "ui/controls/my_button.h"
 #include "ui/dialogs/calibration_dialog.h"
+#include "ui/dialogs/device_manager_dialog.h"
+#include "ui/dialogs/labels_dialog.h"
 #include "ui/dialogs/midi_io_dialog.h"
 #include "ui/dialogs/serial_port_dialog.h"
 
@@ -263,6 +265,8 @@ void MainWindow::registerCommands() {
     d.handle(cid::selectSerialPort, [this](int) { selectSerialPort(); });
     d.handle(cid::selectMidi, [this](int) { selectMidi(); });
     d.handle(cid::calibration, [this](int) { calibrate(); });
+    d.handle(cid::deviceManager, [this](int) { openDeviceManager(); });
+    d.handle(cid::editLabels, [this](int) { editLabels(); });
     d.handle(cid::matrixDragging, [this](int) {
         session_.state().matrixDraggingMode = !session_.state().matrixDraggingMode;
         syncChecks();
@@ -760,6 +764,24 @@ void MainWindow::calibrate() {
             session_.restartTimers();
         }
     });
+    dialog->open();
+}
+
+void MainWindow::openDeviceManager() {
+    if (!DeviceManagerModel::canOpen(session_.deviceList(), interaction_)) {
+        return;
+    }
+    auto* dialog = new DeviceManagerDialog(session_.deviceList(), interaction_, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, &session_, &Session::deviceManagerAccepted);
+    dialog->open();
+}
+
+void MainWindow::editLabels() {
+    session_.loadCurrentLabels();
+    auto* dialog = new LabelsDialog(session_, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::finished, &session_, [this](int) { session_.storeAndApplyLabels(); });
     dialog->open();
 }
 

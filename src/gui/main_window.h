@@ -111,6 +111,8 @@ private:
     void selectSerialPort();
     void selectMidi();
     void calibrate();
+    void openDeviceManager();
+    void editLabels();
     bool closeFlow();
     void shutDown();
 

@@ -143,3 +143,19 @@ TEST(CommandLine, Links) {
     EXPECT_EQ(parseLink("demo:0", error)->demoUnits, 0);
     EXPECT_FALSE(parseLink("network:7777", error));
 }
+
+TEST(CommandLine, DeviceListCommands) {
+    EXPECT_EQ(lineOf("devices --json").command, Command::DevicesList);
+    const CommandLine rename = lineOf("devices rename " + kUid + " Stage");
+    EXPECT_EQ(rename.command, Command::DevicesRename);
+    EXPECT_EQ(rename.name, "Stage");
+    const CommandLine move = lineOf("devices move " + kUid + " 3");
+    EXPECT_EQ(move.command, Command::DevicesMove);
+    EXPECT_EQ(move.index, 3);
+    EXPECT_EQ(lineOf("devices remove " + kUid).command, Command::DevicesRemove);
+
+    EXPECT_NE(errorOf("devices move " + kUid + " 0"), "");
+    EXPECT_NE(errorOf("devices rename " + kUid), "");
+    EXPECT_NE(errorOf("devices remove nothex"), "");
+    EXPECT_NE(errorOf("devices sort"), "");
+}

@@ -7,6 +7,8 @@
 
 #include "app/cp1252.h"
 #include "app/session.h"
+#include "devices/device_manager.h"
+#include "files/devlist_file.h"
 #include "files/label_store.h"
 #include "files/preset_block.h"
 #include "files/preset_file.h"
@@ -20,6 +22,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -82,6 +85,9 @@ protected:
         ui = std::make_unique<CliInteraction>(console, line.yes);
         const std::filesystem::path folder = dir.path().toStdString();
         session = std::make_unique<Session>(*ui, SessionPaths{folder, folder});
+        if (startAsTheProgram) {
+            session->start(PersistedSettings{}); // devlist.mv read, as main() does
+        }
         session->useDemoUnits(demoModels(line.link.demoUnits));
         DemoLink& demo = *session->demoLink();
         wrapper.reset(link ? link(demo) : new RecordingLink(demo));
@@ -122,6 +128,7 @@ protected:
     std::unique_ptr<Session> session;
     std::unique_ptr<FrameLink> wrapper;
     RecordingLink* recorder = nullptr;
+    bool startAsTheProgram = false;
 };
 
 DeviceUid uid(const QString& hex) {
@@ -440,4 +447,94 @@ TEST_F(RunnerTest, NoUnitAnswers) {
     EXPECT_EQ(o.status, exit_status::noAnswer);
     EXPECT_EQ(o.err, "varento-cli: No unit answered within 0.4 s.\n");
     EXPECT_GE(sentWith(0x0E).size(), 1u);
+}
+
+namespace {
+
+// Two demo units answer; devlist.mv also remembers a unit that is not there.
+class DevicesTest : public RunnerTest {
+protected:
+    void SetUp() override {
+        startAsTheProgram = true;
+        DeviceList list;
+        list.addOrRefresh(uid(kAway), "VARENTO.AES", 2, 1)->userName = "Away";
+        ASSERT_FALSE(saveDeviceList(dir.path().toStdString(), list));
+    }
+
+    DeviceList saved() const {
+        DeviceList list;
+        loadDeviceList(dir.path().toStdString(), list);
+        return list;
+    }
+
+    std::vector<std::string> namesSaved() const {
+        std::vector<std::string> names;
+        for (const KnownDevice& e : saved()) {
+            names.push_back(e.userName);
+        }
+        return names;
+    }
+
+    static inline const QString kAway = "01020304050607080900010203040506";
+};
+
+} // namespace
+
+TEST_F(DevicesTest, ListShowsPositionsStatesAndNames) {
+    const Outcome o = run("--link demo:2 --json devices");
+    ASSERT_EQ(o.status, exit_status::ok) << o.err.toStdString();
+    const QJsonArray devices = QJsonDocument::fromJson(o.out.toUtf8())["devices"].toArray();
+    ASSERT_EQ(devices.size(), 3);
+    EXPECT_EQ(devices[0]["position"].toInt(), 1);
+    EXPECT_EQ(devices[0]["name"].toString(), "Away");
+    EXPECT_EQ(devices[0]["state"].toString(), "offline");
+    EXPECT_EQ(devices[1]["state"].toString(), "online");
+    EXPECT_EQ(devices[2]["position"].toInt(), 3);
+
+    const Outcome text = run("--link demo:2 devices");
+    EXPECT_TRUE(
+        text.out.contains(QRegularExpression("  1  " + kAway + "  offline +VARENTO.AES +Away\n")))
+        << text.out.toStdString();
+}
+
+TEST_F(DevicesTest, RenameMoveAndRemoveReachTheFile) {
+    Outcome o = run("--link demo:2 devices rename " + kAway + " Spare");
+    ASSERT_EQ(o.status, exit_status::ok) << o.err.toStdString();
+    EXPECT_EQ(namesSaved().front(), "Spare");
+
+    o = run("--link demo:2 devices move " + kAway + " 3");
+    ASSERT_EQ(o.status, exit_status::ok) << o.err.toStdString();
+    EXPECT_EQ(namesSaved().back(), "Spare");
+    int expected = 1;
+    for (const KnownDevice& e : saved()) {
+        EXPECT_EQ(e.position, expected++);
+    }
+    EXPECT_EQ(run("--link demo:2 devices move " + kAway + " 4").status, exit_status::usage);
+
+    o = run("--link demo:2 devices remove " + kAway);
+    ASSERT_EQ(o.status, exit_status::ok) << o.err.toStdString();
+    EXPECT_EQ(saved().count(), 2);
+    EXPECT_EQ(saved().find(uid(kAway)), nullptr);
+}
+
+TEST_F(DevicesTest, OnlineUnitIsNotRemoved) {
+    const QJsonArray devices =
+        QJsonDocument::fromJson(run("--link demo:2 --json devices").out.toUtf8())["devices"]
+            .toArray();
+    ASSERT_EQ(devices[1]["state"].toString(), "online");
+    const QString online = devices[1]["uid"].toString();
+    const Outcome o = run("--link demo:2 devices remove " + online);
+    EXPECT_EQ(o.status, exit_status::noAnswer);
+    EXPECT_EQ(o.err, QString("varento-cli: ") + device_manager_text::onlineText + "\n");
+    EXPECT_EQ(saved().count(), 3);
+}
+
+TEST_F(DevicesTest, WithoutAnswerEveryUnitIsOfflineAndEditable) {
+    const Outcome o = run("--link demo --timeout 0.3 devices remove " + kAway, [](DemoLink& demo) {
+        demo.setAnswering(false);
+        return new RecordingLink(demo);
+    });
+    EXPECT_EQ(o.status, exit_status::ok) << o.err.toStdString();
+    EXPECT_TRUE(o.err.contains("every unit is offline")) << o.err.toStdString();
+    EXPECT_EQ(saved().count(), 0);
 }

@@ -4,6 +4,7 @@
 #include "text_format.h"
 
 #include <cmath>
+#include <limits>
 
 namespace varento::cli {
 
@@ -121,6 +122,9 @@ struct Parser {
         if (name == "preset" || name == "project" || name == "labels") {
             return fileCommand(name);
         }
+        if (name == "devices") {
+            return devicesCommand();
+        }
         if (name == "show") {
             line.command = Command::Show;
             if (!need(1, "a FILE")) {
@@ -187,6 +191,42 @@ struct Parser {
         const QString verbs =
             name == "labels" ? "\"export\" or \"import\"" : "\"save\" or \"load\"";
         return fail(QString("\"%1\" needs %2.").arg(name, verbs));
+    }
+
+    bool devicesCommand() {
+        const QString verb = positional.size() > 1 ? positional[1] : QString();
+        if (positional.size() == 1) {
+            line.command = Command::DevicesList;
+            return true;
+        }
+        if (verb != "rename" && verb != "move" && verb != "remove") {
+            return fail("\"devices\" takes no arguments, or \"rename\", \"move\" or \"remove\".");
+        }
+        positional.removeAt(1);
+        positional[0] = "devices " + verb;
+        if (verb == "remove") {
+            line.command = Command::DevicesRemove;
+            return need(1, "UID") && uidAt(1);
+        }
+        if (verb == "rename") {
+            line.command = Command::DevicesRename;
+            if (!need(2, "UID NAME") || !uidAt(1)) {
+                return false;
+            }
+            line.name = positional[2];
+            return true;
+        }
+        line.command = Command::DevicesMove;
+        if (!need(2, "UID POSITION") || !uidAt(1)) {
+            return false;
+        }
+        const auto position = toInt(positional[2], 1, std::numeric_limits<int>::max());
+        if (!position) {
+            return fail(
+                QString("The position must be a number from 1, not \"%1\".").arg(positional[2]));
+        }
+        line.index = *position;
+        return true;
     }
 
     bool parameterAt(int i) {
@@ -450,6 +490,12 @@ Commands:
                                   into unit TO when FROM is not online
   labels export UID FILE          write a unit's 388 channel labels to a label file
   labels import UID FILE          read 384 channel labels from a label file
+  devices                         the device list: position, uid, online state, type
+                                  and name of every unit ever seen (units that answer
+                                  now are online)
+  devices rename UID NAME         rename a unit in the device list
+  devices move UID POSITION       move a unit to a position; the others renumber
+  devices remove UID              remove a unit that is offline from the device list
   show FILE                       decode a preset, project, device list or label file
   decode HEX...                   decode protocol frames given as hex, one per argument
                                   ("-" reads one frame per line from standard input)
@@ -461,8 +507,8 @@ Options:
                     device numbers or names; demo runs N emulated units in this
                     process (default 3) and opens no socket
   --timeout SEC     how long to wait for units to answer (default 10)
-  --json            one JSON document for discover, dump, route --table, show and
-                    decode (monitor: one JSON object per line)
+  --json            one JSON document for discover, dump, devices, route --table,
+                    show and decode (monitor: one JSON object per line)
   --yes             answer yes to every question (loading into a unit, replacing
                     a file); without it questions are asked only on a terminal
   --hex             monitor: print each frame in hexadecimal under its line

@@ -49,6 +49,10 @@ enum class Command {
     Show,
     Decode,
     Monitor,
+    DevicesList,
+    DevicesRename,
+    DevicesMove,
+    DevicesRemove,
 };
 
 enum class PresetPart { Settings, Matrix, Gains, All };
@@ -64,9 +68,10 @@ struct CommandLine {
     std::optional<DeviceUid> uid; // dump: none for all units
     int parameter = 0;            // set
     int value = 0;                // set, route (source), gain
-    int index = 0;                // route (output), gain (wire index)
+    int index = 0;                // route (output), gain (wire index), devices move (position)
     PresetPart part = PresetPart::All;
     QString file;
+    QString name; // devices rename
     QStringList hexFrames;         // decode; "-" reads frames from standard input
     std::optional<double> seconds; // monitor
     // project load: the unit that takes the dataset of a unit that is not online

@@ -86,6 +86,12 @@ int Runner::run() {
     case Command::Monitor:
         status = monitor();
         break;
+    case Command::DevicesList:
+    case Command::DevicesRename:
+    case Command::DevicesMove:
+    case Command::DevicesRemove:
+        status = devices();
+        break;
     default:
         status = fail(exit_status::usage, "This command does not talk to units.");
         break;
@@ -155,7 +161,7 @@ bool Runner::waitForSends() {
 
 // ---- connecting and gathering ---------------------------------------------------------------
 
-bool Runner::connectAndDiscover() {
+bool Runner::connectAndDiscover(bool required) {
     progress("Connecting...");
     session_.connectOrDisconnect();
     if (!session_.state().isConnected) {
@@ -170,7 +176,10 @@ bool Runner::connectAndDiscover() {
                   line_.timeoutMs);
     if (!found || !session_.state().isConnected) {
         if (!interrupted_ && ui_.errorsShown() == 0) {
-            fail(exit_status::noAnswer, QString("No unit answered within %1 s.").arg(seconds()));
+            fail(exit_status::noAnswer,
+                 QString(required ? "No unit answered within %1 s."
+                                  : "No unit answered within %1 s; every unit is offline.")
+                     .arg(seconds()));
         }
         return false;
     }

@@ -51,9 +51,11 @@ private:
     // would make its load fail or change nothing; the unit is not touched then.
     bool checkPresetFile(std::uint8_t fileType);
     int monitor();
+    int devices();
 
-    // Connect and wait until discovery has found its units.
-    bool connectAndDiscover();
+    // Connect and wait until discovery has found its units. When they are not
+    // `required`, finding none is only noted.
+    bool connectAndDiscover(bool required = true);
     // Wait until every discovered unit was read; units that stayed silent are left
     // out of answered().
     bool gatherAll();

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QTreeView>
+
+#include <span>
+
+namespace varento {
+
+// The report-style list of the device manager and the labels dialog: single
+// full-row selection, fixed column widths, no sorting. Editing, Delete, paste and
+// a row dragged onto another are handed to the dialog as row numbers of the
+// model shown.
+class ReportList : public QTreeView {
+    Q_OBJECT
+
+public:
+    explicit ReportList(QWidget* parent = nullptr);
+
+    void setColumnWidths(std::span<const int> widths);
+    void setRowDragging(bool on) { rowDragging_ = on; }
+    // The selected row, -1 for none.
+    int selectedRow() const;
+    void selectRow(int row);
+
+signals:
+    // A double click on a row, or the in-place edit key on the selected one.
+    void editRequested(int row);
+    void deleteRequested(int row);
+    void pasteRequested(int row);
+    void rowDropped(int from, int target);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool rowDragging_ = false;
+    int pressedRow_ = -1;
+};
+
+} // namespace varento

@@ -1,0 +1,142 @@
+#include "app/cp1252.h"
+#include "support/demo_session.h"
+#include "support/modal.h"
+#include "ui/dialogs/device_manager_dialog.h"
+#include "ui/dialogs/labels_dialog.h"
+#include "ui/dialogs/report_list.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QTest>
+
+using namespace varento;
+using namespace varento::testing;
+
+namespace {
+
+QPoint rowCentre(ReportList& list, int row) {
+    return list.visualRect(list.model()->index(row, 1)).center();
+}
+
+void doubleClickRow(ReportList& list, int row) {
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, rowCentre(list, row));
+}
+
+// Answers the "Edit Label" dialog the next double click opens; nothing typed cancels it.
+void answerEditLabel(std::optional<QString> typed) {
+    whenModal([typed](QWidget* dialog) {
+        auto* field = dialog->findChild<QLineEdit*>(QStringLiteral("1041"));
+        ASSERT_NE(field, nullptr);
+        if (!typed) {
+            QTest::keyClick(field, Qt::Key_Escape);
+            return;
+        }
+        field->setText(*typed);
+        QTest::keyClick(field, Qt::Key_Return);
+    });
+}
+
+QString rowText(ReportList& list, int row, int column) {
+    return list.model()->index(row, column).data().toString();
+}
+
+DeviceList threeUnits() {
+    DeviceList list;
+    for (int i = 1; i <= 3; ++i) {
+        DeviceUid uid;
+        uid.bytes[0] = static_cast<std::uint8_t>(i);
+        list.addOrRefresh(uid, "VARENTO.PX", 4, 1)->userName = "unit " + std::to_string(i);
+    }
+    return list;
+}
+
+} // namespace
+
+TEST(DeviceManagerDialog, KeysClicksAndDragsEditTheList) {
+    ScriptedInteraction ui;
+    DeviceList list = threeUnits();
+    DeviceManagerDialog dialog(list, ui);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    ReportList& rows = *dialog.list();
+
+    // Dragging the third row onto the first puts it on top, renumbered.
+    QTest::mousePress(rows.viewport(), Qt::LeftButton, {}, rowCentre(rows, 2));
+    QTest::mouseRelease(rows.viewport(), Qt::LeftButton, {}, rowCentre(rows, 0));
+    EXPECT_EQ(rowText(rows, 0, DeviceManager::Name), "unit 3");
+    EXPECT_EQ(rowText(rows, 0, DeviceManager::Pos), "1");
+    EXPECT_EQ(rows.selectedRow(), 0);
+
+    // A double click renames through "Edit Label"; Cancel leaves the name.
+    answerEditLabel(QStringLiteral("Front of house"));
+    doubleClickRow(rows, 1);
+    EXPECT_EQ(rowText(rows, 1, DeviceManager::Name), "Front of house");
+    answerEditLabel(std::nullopt);
+    doubleClickRow(rows, 1);
+    EXPECT_EQ(rowText(rows, 1, DeviceManager::Name), "Front of house");
+
+    // Delete on the selected row, answered Yes.
+    QTest::mouseClick(rows.viewport(), Qt::LeftButton, {}, rowCentre(rows, 2));
+    QTest::keyClick(&rows, Qt::Key_Delete);
+    EXPECT_EQ(rows.model()->rowCount(), 2);
+    ASSERT_EQ(ui.messages.size(), 1U);
+
+    DeviceManager::accept(list);
+    std::vector<std::string> names;
+    for (const KnownDevice& e : list) {
+        names.push_back(e.userName);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"unit 3", "Front of house"}));
+}
+
+class LabelsDialogTest : public DemoSessionTest {
+protected:
+    void SetUp() override {
+        DemoSessionTest::SetUp();
+        session->loadCurrentLabels();
+    }
+    QString label(int i) const {
+        return labelText(session->current().labels[static_cast<std::size_t>(i)]);
+    }
+};
+
+TEST_F(LabelsDialogTest, DoubleClickFilterAndPasteEditLabels) {
+    LabelsDialog dialog(*session);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    ReportList& rows = *dialog.list();
+    const QString third = label(3);
+
+    answerEditLabel(QStringLiteral("Kick"));
+    doubleClickRow(rows, 2);
+    EXPECT_EQ(label(2), "Kick");
+    EXPECT_EQ(rowText(rows, 2, LabelsModel::Label), "Kick");
+
+    answerEditLabel(std::nullopt);
+    doubleClickRow(rows, 3);
+    EXPECT_EQ(label(3), third);
+    EXPECT_EQ(rowText(rows, 3, LabelsModel::Label), third);
+
+    // In place edit key: the same edit of the label, stored.
+    rows.selectRow(4);
+    answerEditLabel(QStringLiteral("Snare"));
+    QTest::keyClick(&rows, Qt::Key_F2);
+    EXPECT_EQ(label(4), "Snare");
+
+    // Filtered, the rows shown edit the labels they show.
+    QTest::keyClicks(dialog.filter(), QStringLiteral("MADI 2"));
+    EXPECT_EQ(rows.model()->rowCount(), 128);
+    answerEditLabel(QStringLiteral("Playback 1"));
+    doubleClickRow(rows, 0);
+    EXPECT_EQ(label(128), "Playback 1");
+    dialog.filter()->clear();
+    EXPECT_EQ(rows.model()->rowCount(), kLabelCount);
+
+    QGuiApplication::clipboard()->setText(QStringLiteral("Vox 1\nVox 2\n"));
+    rows.selectRow(10);
+    QTest::keyClick(&rows, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(label(10), "Vox 1");
+    EXPECT_EQ(label(11), "Vox 2");
+    EXPECT_TRUE(ui.messages.empty());
+}

@@ -1,0 +1,84 @@
+// The "Device Manager" and "&Edit Labels" commands of the main window.
+#include "app/app_settings.h"
+#include "app/session.h"
+#include "devices/device_manager.h"
+#include "files/label_store.h"
+#include "gui/front_end_ids.h"
+#include "gui/main_window.h"
+#include "links/demo_link.h"
+#include "support/scripted_interaction.h"
+#include "ui/dialogs/device_manager_dialog.h"
+#include "ui/dialogs/labels_dialog.h"
+
+#include <QComboBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace varento;
+using namespace varento::testing;
+namespace cid = varento::command_id;
+
+namespace {
+
+class MenuDialogs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        PersistedSettings network; // no serial port dialog at start
+        network.NetworkMode = 1;
+        settings.save(network, ui);
+        window.start(settings.load());
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+
+    void connectDemo() {
+        window.setDemo(true);
+        session.useDemoUnits();
+        window.command(cid::connect);
+        QTRY_VERIFY_WITH_TIMEOUT(session.state().isConnected && session.unitsGathered(), 10000);
+    }
+
+    std::filesystem::path data() const { return (folder.path() + "/data").toStdString(); }
+
+    QTemporaryDir folder;
+    ScriptedInteraction ui;
+    AppSettings settings{folder.path() + "/settings.ini"};
+    Session session{ui, SessionPaths{data(), folder.path().toStdString()}};
+    MainWindow window{session, settings, ui};
+};
+
+} // namespace
+
+TEST_F(MenuDialogs, DeviceManagerOnAnEmptyListOnlyReports) {
+    window.command(cid::deviceManager);
+    ASSERT_EQ(ui.messages.size(), 1U);
+    EXPECT_EQ(ui.messages[0].text, device_manager_text::emptyText);
+    EXPECT_EQ(window.findChild<DeviceManagerDialog*>(), nullptr);
+}
+
+TEST_F(MenuDialogs, DeviceManagerOkRefillsTheSelector) {
+    connectDemo();
+    window.command(cid::deviceManager);
+    auto* dialog = window.findChild<DeviceManagerDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    dialog->model().rename(0, "Front of house");
+    dialog->accept();
+    EXPECT_TRUE(window.deviceSelector()->itemText(0).endsWith(" - Front of house"))
+        << window.deviceSelector()->itemText(0).toStdString();
+}
+
+TEST_F(MenuDialogs, LabelsDialogClosedStoresTheLabels) {
+    connectDemo();
+    const std::filesystem::path store = labelStorePath(data(), session.current().uid);
+    std::filesystem::remove(store);
+    window.command(cid::editLabels);
+    auto* dialog = window.findChild<LabelsDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    dialog->reject(); // the close box
+    EXPECT_TRUE(std::filesystem::exists(store));
+}
