@@ -2,6 +2,7 @@
 // and its selection pages, the buttons, the display options and the project texts.
 // The group move itself is FaderGroup's and tested there; here only what the
 // window adds to it (refreshes during a move, the one all-gains edit).
+#include "app/cp1252.h"
 #include "app/session.h"
 #include "protocol/catalog.h"
 #include "support/scripted_interaction.h"
@@ -278,4 +279,40 @@ TEST_F(GainModelTest, ProjectTexts) {
 
     EXPECT_EQ(GainModel::projectTexts("nodot", "/a/b/nodot").snapshot, "");
     EXPECT_EQ(GainModel::projectTexts("", "/a/b/x.vrj").project, "/a/b/x.vrj");
+}
+
+TEST_F(GainModelTest, AnEditedFaderLabelBecomesTheChannelLabel) {
+    fader(3).labelEdited("Kick in");
+    EXPECT_EQ(labelText(session->current().labels[32 + 3]), "Kick in");
+    EXPECT_EQ(edits.back(), (UnitEdit{UnitEdit::Kind::ChannelLabel, 35}));
+    // Labels imported or edited elsewhere reach the faders.
+    session->editor().setLabel(32 + 4, "Snare");
+    EXPECT_EQ(fader(4).label(), "Snare");
+}
+
+TEST(GainLayout, ChannelNumbersCountOnAcrossTheFourUnits) {
+    using gain_layout::channelNumber;
+    EXPECT_EQ(channelNumber(0, 0).number, 1);
+    EXPECT_EQ(channelNumber(0, 1).number, 33);
+    EXPECT_EQ(channelNumber(31, 3).number, 128);
+    // Two digits stand further left than one would; from 100 on smaller and lower.
+    using gain_layout::stripX;
+    EXPECT_LT(channelNumber(9, 0).at.x() - channelNumber(8, 0).at.x(), stripX(9) - stripX(8));
+    EXPECT_EQ(channelNumber(10, 0).at.x() - channelNumber(9, 0).at.x(), stripX(10) - stripX(9));
+    EXPECT_FALSE(channelNumber(2, 3).small);
+    EXPECT_TRUE(channelNumber(3, 3).small);
+    EXPECT_GT(channelNumber(3, 3).at.y(), channelNumber(2, 3).at.y());
+}
+
+TEST(GainLayout, ScrollingStepsClampAndFollowTheFocus) {
+    using namespace gain_layout;
+    EXPECT_EQ(stepRight(0, 600), kScrollStep);
+    EXPECT_EQ(stepRight(kScrollMax - 600 - 10, 600), kScrollMax - 600 + 1);
+    EXPECT_EQ(stepLeft(10), 0);
+    EXPECT_EQ(clampOffset(5000, 600), kScrollMax - 600 + 1);
+    EXPECT_EQ(clampOffset(100, 2000), 0); // wider than the strips: nothing to scroll
+    // A strip left of the view, in it, right of it.
+    EXPECT_EQ(focusScroll(1, 200, 600), -1);
+    EXPECT_EQ(focusScroll(12, 200, 600), 0);
+    EXPECT_EQ(focusScroll(31, 200, 600), 1);
 }

@@ -185,3 +185,49 @@ TEST_F(GainWindowTest, ScrollingStepsAndStopsAtBothEnds) {
     wheel(window.get(), 100);
     EXPECT_EQ(window->scrollOffset(), 0);
 }
+
+// A group move still pending when the unit changes belongs to the unit it was made
+// on: a Switch Device click sends it there first; a change from elsewhere drops it
+// rather than give its gains to the next unit.
+TEST_F(GainWindowTest, APendingGroupMoveStaysWithItsUnit) {
+    ASSERT_NO_FATAL_FAILURE(open({11, 12, 11}));
+    GainModel& model = window->model();
+    const DeviceUid first = rack().units()[0].state().uid;
+    const auto groupMove = [&] {
+        model.group().add(0);
+        model.group().selectRange(3);
+        wheel(window->fader(1), 2);
+        ASSERT_TRUE(model.group().groupMovePending());
+    };
+
+    ASSERT_NO_FATAL_FAILURE(groupMove());
+    const std::array<std::uint8_t, kInputCount> moved = [&] {
+        std::array<std::uint8_t, kInputCount> gains = session->current().inputGain;
+        for (int c = 0; c < 4; ++c) {
+            gains[static_cast<size_t>(c)] =
+                static_cast<std::uint8_t>(window->fader(c)->model().gainValue());
+        }
+        return gains;
+    }();
+    std::size_t from = recorder->sent.size();
+    click(GainWindow::SwitchDevice1 + 1);
+    EXPECT_FALSE(model.group().groupMovePending());
+    EXPECT_NE(session->current().uid, first);
+    const std::vector<Frame> gainFrames = sentLike(expected(buildSetInputGains), from);
+    ASSERT_FALSE(gainFrames.empty());
+    const Frame& all = gainFrames.front();
+    EXPECT_TRUE(std::equal(first.bytes.begin(), first.bytes.end(), all.begin() + 1));
+    ASSERT_EVENTUALLY(rack().units()[0].state().inputGain == moved, 3000);
+
+    // The unit selector changes the unit while a move is pending: nothing is sent.
+    ASSERT_NO_FATAL_FAILURE(groupMove());
+    from = recorder->sent.size();
+    session->selectUnit(0);
+    EXPECT_FALSE(model.group().groupMovePending());
+    EXPECT_TRUE(sentLike(expected(buildSetInputGains), from).empty());
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_EQ(window->fader(c)->model().position(),
+                  FaderModel::gainPosition(session->current().inputGain[static_cast<size_t>(c)]))
+            << c;
+    }
+}

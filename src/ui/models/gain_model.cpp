@@ -89,6 +89,14 @@ void GainModel::attach(const std::vector<FaderModel*>& faders) {
 
 int GainModel::refresh() {
     const DeviceRecord& unit = session_.current();
+    // Another unit became current (by the selector or a Switch Device button). A
+    // group move still pending was made on the unit before: its values must not
+    // reach this one.
+    const bool unitChanged = lastCurrent_ != unit.uid;
+    if (unitChanged) {
+        group_.finishGroupMove(false);
+    }
+    lastCurrent_ = unit.uid;
     const bool holdPositions = group_.groupMovePending();
     for (int c = 0; c < static_cast<int>(faders_.size()); ++c) {
         FaderModel& f = fader(c);
@@ -108,9 +116,7 @@ int GainModel::refresh() {
             button.uid = entry.uid;
         }
     }
-    // Another unit became current (by the selector or a Switch Device button).
-    if (capabilities(unit.model).micInputs && lastCurrent_ != unit.uid) {
-        lastCurrent_ = unit.uid;
+    if (unitChanged && capabilities(unit.model).micInputs) {
         selectUnit(unit.uid);
     }
     emit changed();
@@ -276,6 +282,8 @@ void GainModel::clickSwitchDevice(int n) {
         return;
     }
     switchOn_ = n;
+    // A group move still pending belongs to the unit being left: it goes out first.
+    group_.finishGroupMove(true);
     command(command_id::selectUnitByIndex, *index);
     emit changed();
 }

@@ -67,6 +67,8 @@ public:
     int currentGainPage() const { return page_; }
     QString switchDeviceText(int n) const { return switches_.at(static_cast<size_t>(n)).text; }
     bool switchDeviceOn(int n) const { return switchOn_ == n; }
+    // The channel numbers count on from the unit of the lit button (1-32 for none).
+    int numberingPage() const { return qMax(0, switchOn_); }
     QString snapshotText() const { return snapshotText_; }
     QString projectText() const { return projectText_; }
     bool saveLit() const { return saveLit_; }

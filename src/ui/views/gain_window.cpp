@@ -314,7 +314,7 @@ void GainWindow::drawChannelNumbers(QPainter& p) const {
     const QFont small = makeFont(QStringLiteral("Tahoma"), 13, 690, 80);
     p.setPen(kNumber);
     for (int c = 0; c < layout::kChannels; ++c) {
-        const layout::ChannelNumber number = layout::channelNumber(c, model_.currentGainPage());
+        const layout::ChannelNumber number = layout::channelNumber(c, model_.numberingPage());
         p.setFont(number.small ? small : large);
         drawText(p, number.at.x() - scroll_, number.at.y(), QString::number(number.number));
     }
