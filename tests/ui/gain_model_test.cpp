@@ -277,6 +277,13 @@ TEST_F(GainModelTest, ProjectTexts) {
     EXPECT_FALSE(model->saveLit());
     EXPECT_EQ(commands.back(), std::make_pair(int{command_id::saveProject}, 0));
 
+    // The project of the last run shows at start-up with Save lit.
+    session->state().lastSnapshotFileName = "Sound check.vrj";
+    session->state().lastSnapshotFileDirectory = "/home/fo/Festival/Sound check.vrj";
+    makeModel();
+    EXPECT_EQ(model->projectText(), "Festival");
+    EXPECT_TRUE(model->saveLit());
+
     EXPECT_EQ(GainModel::projectTexts("nodot", "/a/b/nodot").snapshot, "");
     EXPECT_EQ(GainModel::projectTexts("", "/a/b/x.vrj").project, "/a/b/x.vrj");
 }

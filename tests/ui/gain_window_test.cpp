@@ -5,6 +5,7 @@
 #include "ui/controls/fader.h"
 #include "ui/controls/level_meter.h"
 #include "ui/controls/my_button.h"
+#include "ui/skin/skin.h"
 #include "ui/views/gain_window.h"
 
 #include <QTest>
@@ -229,5 +230,22 @@ TEST_F(GainWindowTest, APendingGroupMoveStaysWithItsUnit) {
         EXPECT_EQ(window->fader(c)->model().position(),
                   FaderModel::gainPosition(session->current().inputGain[static_cast<size_t>(c)]))
             << c;
+    }
+}
+
+// Every look of the window's keys is drawn, and each state reads differently.
+TEST(GainArt, EveryKeyStateIsDrawnAndDistinct) {
+    for (const std::vector<int>& states :
+         {std::vector<int>{174, 175, 176, 186}, {183, 184, 185}, {211, 213, 212, 214}}) {
+        std::vector<QImage> looks;
+        for (int number : states) {
+            const QPixmap pixmap = skin::bitmap(number, 2.0);
+            ASSERT_FALSE(pixmap.isNull()) << number;
+            EXPECT_EQ(pixmap.size(), skin::bitmapSize(states[0]) * 2) << number;
+            for (const QImage& other : looks) {
+                EXPECT_NE(pixmap.toImage(), other) << number;
+            }
+            looks.push_back(pixmap.toImage());
+        }
     }
 }
