@@ -18,8 +18,8 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 using namespace varento;
 
@@ -107,8 +107,8 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::printf("gain view group move, offscreen, scale 1: 32 faders, %d px in %d steps\n",
-                kPixels, kSteps);
+    std::printf("gain view group move, offscreen, scale 1: 32 faders, %d px in %d steps\n", kPixels,
+                kSteps);
     std::printf("  travelled:                 %d px, followers off the lead: %d\n", travelled,
                 followersBehind);
     std::printf("  step with its repaint:     slowest %.2f ms, mean %.2f ms (goal < %.0f ms)\n",

@@ -36,11 +36,12 @@ QWidget* gainWindow(const ViewContext& c) {
         [&dispatcher = c.dispatcher](int id, int param) { dispatcher.command(id, param); });
     for (const auto& [key, gpo] : {std::pair{command_id::gpo1Key, GainModel::Gpo::One},
                                    std::pair{command_id::gpo2Key, GainModel::Gpo::Two}}) {
-        c.dispatcher.handle(key, [&session = c.session, shown = QPointer(window), which = gpo](int) {
-            if (shown && capabilities(session.current().model).micInputs) {
-                shown->model().toggleGpo(which);
-            }
-        });
+        c.dispatcher.handle(key,
+                            [&session = c.session, shown = QPointer(window), which = gpo](int) {
+                                if (shown && capabilities(session.current().model).micInputs) {
+                                    shown->model().toggleGpo(which);
+                                }
+                            });
     }
     return window;
 }

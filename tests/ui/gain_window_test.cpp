@@ -25,8 +25,7 @@ protected:
     void open(const std::vector<int>& models) {
         connectToDemo(models);
         window = std::make_unique<GainWindow>(*session);
-        window->model().setCommandSink(
-            [this](int id, int param) { session->command(id, param); });
+        window->model().setCommandSink([this](int id, int param) { session->command(id, param); });
         window->resize(gain_layout::kWidth, 630);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -78,14 +77,14 @@ TEST_F(GainWindowTest, SwitchesGposAndFadersSendTheUnitsFrames) {
     std::size_t from = recorder->sent.size();
     click(GainWindow::kP48First + 2);
     EXPECT_EQ(session->current().inputSwitch[2] & 0x02, 0x02);
-    const Frame p48 =
-        expected([](FrameBuffer& b, const DeviceRecord& r) { return buildSetInputSwitch(b, r, 2); });
+    const Frame p48 = expected(
+        [](FrameBuffer& b, const DeviceRecord& r) { return buildSetInputSwitch(b, r, 2); });
     EXPECT_EQ(sentLike(p48, from), std::vector<Frame>{p48});
 
     from = recorder->sent.size();
     click(GainWindow::kPadFirst + 7);
-    const Frame pad =
-        expected([](FrameBuffer& b, const DeviceRecord& r) { return buildSetInputSwitch(b, r, 7); });
+    const Frame pad = expected(
+        [](FrameBuffer& b, const DeviceRecord& r) { return buildSetInputSwitch(b, r, 7); });
     EXPECT_EQ(session->current().inputSwitch[7] & 0x01, 0x01);
     EXPECT_EQ(sentLike(pad, from), std::vector<Frame>{pad});
     EXPECT_EQ(window->button(GainWindow::kPadFirst + 7)->state() & MyButton::On, MyButton::On);

@@ -2,16 +2,16 @@
 #include "app/session.h"
 #include "gui/front_end_ids.h"
 #include "gui/main_window.h"
-#include "protocol/frame_builders.h"
-#include "ui/views/gain_window.h"
 #include "gui/top_bar.h"
 #include "links/demo_link.h"
+#include "protocol/frame_builders.h"
 #include "support/app_environment.h"
 #include "support/recording_link.h"
 #include "support/scripted_interaction.h"
 #include "support/session_access.h"
 #include "ui/controls/my_button.h"
 #include "ui/dialogs/serial_port_dialog.h"
+#include "ui/views/gain_window.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -40,8 +40,8 @@ const QString GainModel::kNoSnapshot = QStringLiteral(
 const QString GainModel::kNoProject = QStringLiteral("-- No Project loaded --");
 
 GainModel::GainModel(Session& session, FaderGroup::Clock clock, QObject* parent)
-    : QObject(parent), session_(session), group_(std::move(clock)),
-      snapshotText_(kNoSnapshot), projectText_(kNoProject) {
+    : QObject(parent), session_(session), group_(std::move(clock)), snapshotText_(kNoSnapshot),
+      projectText_(kNoProject) {
     const AppState& state = session_.state();
     displayOptions_ = state.gainDisplayOptions;
     // A level outside the list (a damaged setting) counts as none chosen.
@@ -100,7 +100,10 @@ int GainModel::refresh() {
     const bool holdPositions = group_.groupMovePending();
     for (int c = 0; c < static_cast<int>(faders_.size()); ++c) {
         FaderModel& f = fader(c);
-        f.setPad((unit.inputSwitch[static_cast<size_t>(c)] & kPadBit) != 0);
+        const bool pad = (unit.inputSwitch[static_cast<size_t>(c)] & kPadBit) != 0;
+        if (f.pad() != pad) {
+            f.setPad(pad); // each change repaints the fader
+        }
         if (!holdPositions && !f.dragging()) {
             f.setPosition(FaderModel::gainPosition(unit.inputGain[static_cast<size_t>(c)]));
         }

@@ -67,14 +67,11 @@ const std::array kGainArt{
     Art{183, kDeviceKeySize, [](QPainter& p, QSize s) { drawDeviceKey(p, s, Look::Off); }},
     Art{184, kDeviceKeySize, [](QPainter& p, QSize s) { drawDeviceKey(p, s, Look::Hover); }},
     Art{185, kDeviceKeySize, [](QPainter& p, QSize s) { drawDeviceKey(p, s, Look::On); }},
-    Art{211, kProjectKeySize,
-        [](QPainter& p, QSize s) { drawProjectKey(p, s, Look::Off, false); }},
+    Art{211, kProjectKeySize, [](QPainter& p, QSize s) { drawProjectKey(p, s, Look::Off, false); }},
     Art{213, kProjectKeySize,
         [](QPainter& p, QSize s) { drawProjectKey(p, s, Look::Hover, false); }},
-    Art{212, kProjectKeySize,
-        [](QPainter& p, QSize s) { drawProjectKey(p, s, Look::On, false); }},
-    Art{214, kProjectKeySize,
-        [](QPainter& p, QSize s) { drawProjectKey(p, s, Look::Off, true); }},
+    Art{212, kProjectKeySize, [](QPainter& p, QSize s) { drawProjectKey(p, s, Look::On, false); }},
+    Art{214, kProjectKeySize, [](QPainter& p, QSize s) { drawProjectKey(p, s, Look::Off, true); }},
 };
 
 } // namespace
