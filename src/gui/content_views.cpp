@@ -2,8 +2,12 @@
 
 #include "gui/command_dispatcher.h"
 #include "gui/front_end_ids.h"
+#include "protocol/catalog.h"
+#include "ui/views/gain_window.h"
 #include "ui/views/matrix_window.h"
 #include "ui/views/remote_window.h"
+
+#include <QPointer>
 
 namespace varento {
 
@@ -23,6 +27,25 @@ QWidget* matrixWindow(const ViewContext& c) {
     return window;
 }
 
+// The gain window asks the main window for unit selection and project files; the
+// NumPad GPO keys flip its GPO buttons from every window.
+QWidget* gainWindow(const ViewContext& c) {
+    auto* window = new GainWindow(c.session, c.parent);
+    GainModel& model = window->model();
+    model.setCommandSink(
+        [&dispatcher = c.dispatcher](int id, int param) { dispatcher.command(id, param); });
+    for (const auto& [key, gpo] : {std::pair{command_id::gpo1Key, GainModel::Gpo::One},
+                                   std::pair{command_id::gpo2Key, GainModel::Gpo::Two}}) {
+        c.dispatcher.handle(key,
+                            [&session = c.session, shown = QPointer(window), which = gpo](int) {
+                                if (shown && capabilities(session.current().model).micInputs) {
+                                    shown->model().toggleGpo(which);
+                                }
+                            });
+    }
+    return window;
+}
+
 } // namespace
 
 const std::vector<ContentViewSpec>& contentViews() {
@@ -38,6 +61,8 @@ const std::vector<ContentViewSpec>& contentViews() {
              return c.matrixButton && c.frontPanel != FrontPanel::None;
          },
          matrixWindow, command_id::matrixButton, command_id::matrixViewKey},
+        {ViewSlot::Gain, ViewMode::Gain, [](const ModelCapabilities& c) { return c.micInputs; },
+         gainWindow, command_id::gainButton, command_id::gainViewKey},
     };
     return views;
 }

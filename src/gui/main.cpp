@@ -12,6 +12,7 @@
 #include "gui/main_window.h"
 #include "protocol/catalog.h"
 #include "ui/views/controls_gallery.h"
+#include "ui/views/gain_window.h"
 
 #include <QApplication>
 #include <QDir>
@@ -33,20 +34,20 @@ struct Options {
     std::vector<int> demoModels;
     int offlineModel = 0;
     QString screenshot;
-    bool matrixView = false;
-    int dialogCommand = 0; // with --screenshot: the dialog this command opens is saved
+    QString view = QStringLiteral("device");
     bool gallery = false;
     bool startupProbe = false;
 };
 
 const char* const kUsage =
-    "Usage: varento-remote [--demo[=MODEL,...]] [--offline=MODEL] [--view=matrix]\n"
+    "Usage: varento-remote [--demo[=MODEL,...]] [--offline=MODEL] [--view=matrix|gain]\n"
     "                      [--gallery] [--screenshot FILE]\n"
     "  --demo            connect to emulated units in this process (models 12, 14 and 11,\n"
     "                    or the model codes given); no socket, port or device is opened\n"
     "  --offline=MODEL   start in offline mode with model 12, 14, 11 or 19\n"
-    "  --view=matrix     with --screenshot: the matrix view instead of the device view\n"
-    "  --view=devices|labels  with --screenshot: the Device Manager or Labels dialog\n"
+    "  --view=VIEW       with --screenshot: the matrix or gain view instead of the device\n"
+    "                    view (the gain view with a few channels selected, P48 and PAD on),\n"
+    "                    or the Device Manager (devices) or Labels (labels) dialog\n"
     "  --gallery         the faders and level meters in their states, for review\n"
     "  --screenshot FILE with --demo or --offline: save the window as a PNG once it shows\n"
     "                    the units, then exit (works without a display)\n"
@@ -93,15 +94,12 @@ std::optional<Options> parseOptions(const QStringList& args, QString& error) {
                 return std::nullopt;
             }
         } else if (a.startsWith("--view=")) {
-            const QString view = a.mid(7);
-            if (view == "devices" || view == "labels") {
-                o.dialogCommand =
-                    view == "devices" ? command_id::deviceManager : command_id::editLabels;
-            } else if (view != "matrix" && view != "device") {
-                error = QStringLiteral("--view: the views are device, matrix, devices and labels");
+            o.view = a.mid(7);
+            if (!QStringList{"device", "matrix", "gain", "devices", "labels"}.contains(o.view)) {
+                error = QStringLiteral(
+                    "--view: the views are device, matrix, gain, devices and labels");
                 return std::nullopt;
             }
-            o.matrixView = view == "matrix";
         } else if (a == "--gallery") {
             o.gallery = true;
         } else if (a == "--startup-probe") {
@@ -125,16 +123,35 @@ std::optional<Options> parseOptions(const QStringList& args, QString& error) {
     return o;
 }
 
+// The gain view as during a sound check: channels 4-7 selected, P48 on the first
+// four, PAD on 9 and 10.
+void poseGainView(MainWindow& window) {
+    auto* gain = window.findChild<GainWindow*>();
+    if (gain == nullptr) {
+        return;
+    }
+    GainModel& model = gain->model();
+    for (int c = 0; c < 4; ++c) {
+        model.setP48(c, true);
+    }
+    model.setPad(8, true);
+    model.setPad(9, true);
+    model.group().add(3);
+    model.group().selectRange(6);
+}
+
 // Saves the window once it shows what a user would see: with demo units, after
 // every unit has been gathered and the current one has sent parameters and levels.
 void scheduleScreenshot(MainWindow& window, Session& session, const Options& options) {
-    auto save = [&window, file = options.screenshot, matrix = options.matrixView,
-                 dialog = options.dialogCommand] {
-        if (matrix) {
+    auto save = [&window, file = options.screenshot, view = options.view] {
+        if (view == "matrix") {
             window.command(command_id::matrixButton, 2);
+        } else if (view == "gain") {
+            window.command(command_id::gainButton, 2);
+            poseGainView(window);
         }
-        if (dialog != 0) {
-            window.command(dialog);
+        if (view == "devices" || view == "labels") {
+            window.command(view == "devices" ? command_id::deviceManager : command_id::editLabels);
         }
         QTimer::singleShot(0, &window, [&window, file] {
             QWidget* modal = QApplication::activeModalWidget();

@@ -145,3 +145,20 @@ TEST(FaderGroup, RestoringAPageSetsTheFramesAndIgnoresABadAnchor) {
     EXPECT_EQ(row.group.selection(),
               (std::vector<bool>{false, false, false, true, false, false, false, false}));
 }
+
+TEST(FaderGroup, APendingMoveCanBeSentAtOnceOrDropped) {
+    for (const bool commit : {true, false}) {
+        Row row;
+        row.group.add(1);
+        row.group.add(2);
+        row.drag(2, 1, 6, 10);
+        ASSERT_TRUE(row.group.groupMovePending());
+        row.group.finishGroupMove(commit);
+        EXPECT_FALSE(row.group.groupMovePending());
+        EXPECT_EQ(row.sent, commit ? QStringList{"all"} : QStringList{});
+        // Nothing follows when the delay would have run out.
+        row.now += FaderGroup::kGroupCommitDelayMs;
+        row.group.runDue();
+        EXPECT_EQ(row.sent.size(), commit ? 1 : 0);
+    }
+}

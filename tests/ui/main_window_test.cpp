@@ -4,12 +4,14 @@
 #include "gui/main_window.h"
 #include "gui/top_bar.h"
 #include "links/demo_link.h"
+#include "protocol/frame_builders.h"
 #include "support/app_environment.h"
 #include "support/recording_link.h"
 #include "support/scripted_interaction.h"
 #include "support/session_access.h"
 #include "ui/controls/my_button.h"
 #include "ui/dialogs/serial_port_dialog.h"
+#include "ui/views/gain_window.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -338,6 +340,35 @@ TEST_F(MainWindowTest, ViewKeysSwitchViewsOnlyWhereTheModelHasThem) {
     EXPECT_EQ(r.session.state().viewMode, ViewMode::Device);
     EXPECT_EQ(r.window.topButton(cid::matrixButton)->state(), MyButton::Off);
     EXPECT_EQ(r.window.size(), QSize(710, 400)); // the device view of model 12
+}
+
+// The gain view of a microphone unit: its button, and the NumPad GPO keys acting
+// on it from anywhere in the program.
+TEST_F(MainWindowTest, TheGainViewAndTheGpoKeys) {
+    ProgramRun& r = start();
+    connectDemo({11});
+    ASSERT_TRUE(r.window.topButton(cid::gainButton)->isVisible());
+    r.window.command(cid::gainButton, 2);
+    EXPECT_EQ(r.session.state().viewMode, ViewMode::Gain);
+    auto* gain = qobject_cast<GainWindow*>(r.window.view(ViewSlot::Gain));
+    ASSERT_NE(gain, nullptr);
+    EXPECT_TRUE(gain->isVisible());
+    EXPECT_EQ(gain->pos(), QPoint(0, TopBar::kHeight));
+
+    const bool before = gain->model().gpo(GainModel::Gpo::One);
+    r.window.command(cid::gpo1Key);
+    EXPECT_NE(gain->model().gpo(GainModel::Gpo::One), before);
+    EXPECT_EQ(gain->button(GainWindow::Gpo1)->state() & MyButton::On,
+              before ? 0 : int{MyButton::On});
+    FrameBuffer expected{};
+    const int length = buildSetParam(expected, r.session.current(), param::srcEnable);
+    EXPECT_EQ(recorder->sent.back().frame,
+              std::vector<std::uint8_t>(expected.begin(), expected.begin() + length));
+
+    // The display options go to the settings with the others.
+    gain->model().setPeakHold(true);
+    EXPECT_EQ(r.session.persistedSettings().GainDisplayOptions & GainModel::kShowPeakHold,
+              GainModel::kShowPeakHold);
 }
 
 TEST_F(MainWindowTest, OfflineModelsSwitchDirectly) {

@@ -133,6 +133,17 @@ void FaderGroup::runDue() {
     emit commitAll();
 }
 
+void FaderGroup::finishGroupMove(bool commit) {
+    if (!deadline_) {
+        return;
+    }
+    deadline_.reset();
+    wake_.stop();
+    if (commit) {
+        emit commitAll();
+    }
+}
+
 int FaderGroup::indexOfId(int id) const {
     for (int index = 0; index < count(); ++index) {
         if (faders_[static_cast<size_t>(index)]->id() == id) {

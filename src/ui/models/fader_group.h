@@ -56,6 +56,10 @@ public:
     bool groupMovePending() const { return deadline_.has_value(); }
     std::optional<qint64> nextDeadline() const { return deadline_; }
     void runDue();
+    // Ends a pending group move at once: with `commit`, commitAll() now instead of
+    // after the delay (the owner is about to leave the unit the move was made on);
+    // without, the moved values are dropped (they no longer belong to the unit).
+    void finishGroupMove(bool commit);
 
 signals:
     // The user's move changed this fader's value (the moved fader and each

@@ -46,6 +46,8 @@ std::span<const Art> matrixArt();
 std::span<const Art> faderArt();
 // The level meters: the lit and the dark bar.
 std::span<const Art> meterArt();
+// The gain window: channel switches, Switch Device keys and project keys.
+std::span<const Art> gainArt();
 
 // Helpers shared by the tables.
 void drawKeyCap(QPainter& painter, QSize size, bool pressed, bool hover);
