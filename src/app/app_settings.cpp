@@ -100,6 +100,25 @@ std::vector<std::pair<QString, QVariant>> AppSettings::values(const PersistedSet
     };
 }
 
+std::optional<QRect> AppSettings::meterbridgePlace() const {
+    const QSettings& s = *settings_;
+    bool x = false;
+    bool y = false;
+    bool w = false;
+    const QRect place(s.value("MeterbridgeX").toInt(&x), s.value("MeterbridgeY").toInt(&y),
+                      s.value("MeterbridgeWidth").toInt(&w), 0);
+    if (!x || !y || !w || place.width() <= 0) {
+        return std::nullopt;
+    }
+    return place;
+}
+
+void AppSettings::setMeterbridgePlace(const QRect& place) {
+    settings_->setValue("MeterbridgeX", place.x());
+    settings_->setValue("MeterbridgeY", place.y());
+    settings_->setValue("MeterbridgeWidth", place.width());
+}
+
 bool AppSettings::save(const PersistedSettings& settings, Interaction& interaction) {
     for (const auto& [name, value] : values(settings)) {
         settings_->setValue(name, value);

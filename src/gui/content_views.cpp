@@ -3,6 +3,7 @@
 #include "gui/command_dispatcher.h"
 #include "gui/front_end_ids.h"
 #include "ui/views/matrix_window.h"
+#include "ui/views/meterbridge_window.h"
 #include "ui/views/remote_window.h"
 
 namespace varento {
@@ -23,6 +24,11 @@ QWidget* matrixWindow(const ViewContext& c) {
     return window;
 }
 
+// A window of its own beside the main window, made again after each close.
+QWidget* meterbridgeWindow(const ViewContext& c) {
+    return new MeterbridgeWindow(c.session, c.settings, c.parent);
+}
+
 } // namespace
 
 const std::vector<ContentViewSpec>& contentViews() {
@@ -38,6 +44,9 @@ const std::vector<ContentViewSpec>& contentViews() {
              return c.matrixButton && c.frontPanel != FrontPanel::None;
          },
          matrixWindow, command_id::matrixButton, command_id::matrixViewKey},
+        {ViewSlot::Meterbridge, std::nullopt,
+         [](const ModelCapabilities& c) { return c.meterbridge; }, meterbridgeWindow,
+         command_id::meterbridgeButton, command_id::meterbridgeKey},
     };
     return views;
 }

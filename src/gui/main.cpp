@@ -19,6 +19,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <array>
+
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -34,17 +36,20 @@ struct Options {
     int offlineModel = 0;
     QString screenshot;
     bool matrixView = false;
+    bool meterbridge = false;
     bool gallery = false;
     bool startupProbe = false;
 };
 
 const char* const kUsage =
-    "Usage: varento-remote [--demo[=MODEL,...]] [--offline=MODEL] [--view=matrix]\n"
+    "Usage: varento-remote [--demo[=MODEL,...]] [--offline=MODEL] [--view=VIEW]\n"
     "                      [--gallery] [--screenshot FILE]\n"
     "  --demo            connect to emulated units in this process (models 12, 14 and 11,\n"
     "                    or the model codes given); no socket, port or device is opened\n"
     "  --offline=MODEL   start in offline mode with model 12, 14, 11 or 19\n"
-    "  --view=matrix     with --screenshot: the matrix view instead of the device view\n"
+    "  --view=VIEW       with --screenshot: the matrix view (matrix) or the meterbridge\n"
+    "                    window (meterbridge, after two seconds of levels) instead of\n"
+    "                    the device view\n"
     "  --gallery         the faders and level meters in their states, for review\n"
     "  --screenshot FILE with --demo or --offline: save the window as a PNG once it shows\n"
     "                    the units, then exit (works without a display)\n"
@@ -91,11 +96,13 @@ std::optional<Options> parseOptions(const QStringList& args, QString& error) {
                 return std::nullopt;
             }
         } else if (a.startsWith("--view=")) {
-            if (a.mid(7) != "matrix" && a.mid(7) != "device") {
-                error = QStringLiteral("--view: the views are device and matrix");
+            const QString view = a.mid(7);
+            if (view != "matrix" && view != "device" && view != "meterbridge") {
+                error = QStringLiteral("--view: the views are device, matrix and meterbridge");
                 return std::nullopt;
             }
-            o.matrixView = a.mid(7) == "matrix";
+            o.matrixView = view == "matrix";
+            o.meterbridge = view == "meterbridge";
         } else if (a == "--gallery") {
             o.gallery = true;
         } else if (a == "--startup-probe") {
@@ -119,15 +126,39 @@ std::optional<Options> parseOptions(const QStringList& args, QString& error) {
     return o;
 }
 
+// The meterbridge as engineers set it up before a show: gains enabled and the
+// outputs at a few different levels, so the faders show their knobs.
+void showOutputLevels(Session& session) {
+    std::array<std::uint8_t, kChannelGainCount> levels{};
+    for (int j = 0; j < kChannelGainCount; ++j) {
+        levels[static_cast<std::size_t>(j)] =
+            static_cast<std::uint8_t>(static_cast<std::int8_t>((j % 8) * -4 + (j / 32) * 6));
+    }
+    session.editor().setFlag(UnitFlag::GainsEnabled, true);
+    session.editor().setChannelGains(levels);
+}
+
 // Saves the window once it shows what a user would see: with demo units, after
 // every unit has been gathered and the current one has sent parameters and levels.
 void scheduleScreenshot(MainWindow& window, Session& session, const Options& options) {
-    auto save = [&window, file = options.screenshot, matrix = options.matrixView] {
+    auto save = [&window, &session, file = options.screenshot, matrix = options.matrixView,
+                 meterbridge = options.meterbridge] {
         if (matrix) {
             window.command(command_id::matrixButton, 2);
         }
-        QTimer::singleShot(0, &window, [&window, file] {
-            const QPixmap shot = window.grab();
+        if (meterbridge) {
+            window.command(command_id::meterbridgeButton);
+            showOutputLevels(session);
+        }
+        // The meters need a moment of levels to show more than their first rise.
+        QTimer::singleShot(meterbridge ? 2000 : 0, &window, [&window, file, meterbridge] {
+            QWidget* shown = meterbridge ? window.view(ViewSlot::Meterbridge) : &window;
+            if (shown == nullptr) {
+                std::fprintf(stderr, "varento-remote: this unit has no meterbridge\n");
+                QCoreApplication::exit(1);
+                return;
+            }
+            const QPixmap shot = shown->grab();
             if (!shot.save(file, "PNG")) {
                 std::fprintf(stderr, "varento-remote: cannot write %s\n", qPrintable(file));
                 QCoreApplication::exit(1);

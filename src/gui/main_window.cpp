@@ -380,7 +380,8 @@ void MainWindow::createViews() {
                                   const QList<QAction*> menus = menuBar()->actions();
                                   menuBar()->insertMenu(menus.value(1), menu);
                                   return menu;
-                              }};
+                              },
+                              &settings_};
     for (const ContentViewSpec& spec : specs_) {
         if (views_.value(spec.slot)) {
             continue;

@@ -46,6 +46,8 @@ std::span<const Art> matrixArt();
 std::span<const Art> faderArt();
 // The level meters: the lit and the dark bar.
 std::span<const Art> meterArt();
+// The channel switches of the gain window and the meterbridge.
+std::span<const Art> switchArt();
 
 // Helpers shared by the tables.
 void drawKeyCap(QPainter& painter, QSize size, bool pressed, bool hover);
