@@ -65,8 +65,10 @@ void drawCaption(QPainter& p, QPoint at, int room, const QString& text) {
 // and the switch panels. It scrolls as a whole with its children.
 class Surface : public QWidget {
 public:
-    Surface(const MeterbridgeModel& model, std::function<void()> doubleClicked, QWidget* parent)
-        : QWidget(parent), model_(model), doubleClicked_(std::move(doubleClicked)) {
+    Surface(const MeterbridgeModel& model, std::function<void()> doubleClicked,
+            std::function<void(QWheelEvent*)> wheel, QWidget* parent)
+        : QWidget(parent), model_(model), doubleClicked_(std::move(doubleClicked)),
+          wheel_(std::move(wheel)) {
         setObjectName(QStringLiteral("meterbridgeSurface"));
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
@@ -108,6 +110,8 @@ protected:
         }
     }
 
+    void wheelEvent(QWheelEvent* event) override { wheel_(event); }
+
 private:
     void drawGroup(QPainter& p, const QRect& dirty, int slot, int group) const {
         const int left = mb::stripX(slot, 0);
@@ -138,6 +142,7 @@ private:
 
     const MeterbridgeModel& model_;
     std::function<void()> doubleClicked_;
+    std::function<void(QWheelEvent*)> wheel_;
 };
 
 bool isOn(const MyButton* button) {
@@ -158,7 +163,8 @@ MeterbridgeWindow::MeterbridgeWindow(Session& session, AppSettings* settings, QW
 
     scrollBar_ = new QScrollBar(Qt::Horizontal, this);
     scrollBar_->setSingleStep(mb::kScrollStep);
-    surface_ = new Surface(model_, [this] { resetPeaks(); }, this);
+    surface_ = new Surface(
+        model_, [this] { resetPeaks(); }, [this](QWheelEvent* event) { wheelEvent(event); }, this);
     surface_->resize(mb::kSurfaceWidth, mb::kHeight - scrollBar_->sizeHint().height());
     surface_->lower();
     // Line and page clicks both move one strip's width.
