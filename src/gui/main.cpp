@@ -48,8 +48,8 @@ const char* const kUsage =
     "                    or the model codes given); no socket, port or device is opened\n"
     "  --offline=MODEL   start in offline mode with model 12, 14, 11 or 19\n"
     "  --view=VIEW       with --screenshot: the matrix view (matrix) or the meterbridge\n"
-    "                    window (meterbridge, after two seconds of levels) instead of\n"
-    "                    the device view\n"
+    "                    window at its full width (meterbridge, after two seconds of\n"
+    "                    levels) instead of the device view\n"
     "  --gallery         the faders and level meters in their states, for review\n"
     "  --screenshot FILE with --demo or --offline: save the window as a PNG once it shows\n"
     "                    the units, then exit (works without a display)\n"
@@ -149,6 +149,10 @@ void scheduleScreenshot(MainWindow& window, Session& session, const Options& opt
         if (meterbridge) {
             window.command(command_id::meterbridgeButton);
             showOutputLevels(session);
+            // As wide as it goes, so every group of the unit is in the picture.
+            if (QWidget* bridge = window.view(ViewSlot::Meterbridge)) {
+                bridge->resize(bridge->maximumWidth(), bridge->height());
+            }
         }
         // The meters need a moment of levels to show more than their first rise.
         QTimer::singleShot(meterbridge ? 2000 : 0, &window, [&window, file, meterbridge] {
