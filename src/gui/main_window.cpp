@@ -373,7 +373,9 @@ void MainWindow::setDemo(bool demo) {
 }
 
 void MainWindow::createViews() {
-    const ViewContext context{session_, dispatcher_, client_,
+    const ViewContext context{session_,
+                              dispatcher_,
+                              client_,
                               [this](const QString& text) { showHint(text); },
                               [this](const QString& title) {
                                   auto* menu = new QMenu(title, menuBar());

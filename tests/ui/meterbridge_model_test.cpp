@@ -131,8 +131,8 @@ protected:
     }
 
     int count(Kind kind) const {
-        return static_cast<int>(std::count_if(edits.begin(), edits.end(),
-                                              [kind](const UnitEdit& e) { return e.kind == kind; }));
+        return static_cast<int>(std::count_if(
+            edits.begin(), edits.end(), [kind](const UnitEdit& e) { return e.kind == kind; }));
     }
 
     qint64 now = 0;
@@ -282,7 +282,9 @@ TEST_F(MeterbridgeModelTest, KeysSelectAllAndClearOnTheOutputFaders) {
     enableGains();
     fader(10).keyPress(Qt::Key_A, {});
     EXPECT_EQ(bridge->group().anchor(), 63);
-    EXPECT_TRUE(std::all_of(faders.begin(), faders.end(), [](const auto& f) { return f->selected(); }));
+    EXPECT_TRUE(
+        std::all_of(faders.begin(), faders.end(), [](const auto& f) { return f->selected(); }));
     fader(10).keyPress(Qt::Key_C, {});
-    EXPECT_TRUE(std::none_of(faders.begin(), faders.end(), [](const auto& f) { return f->selected(); }));
+    EXPECT_TRUE(
+        std::none_of(faders.begin(), faders.end(), [](const auto& f) { return f->selected(); }));
 }

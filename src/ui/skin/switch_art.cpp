@@ -14,8 +14,8 @@ constexpr QSize kSwitchSize{25, 23};
 
 void drawSwitch(QPainter& p, QSize size, bool hover, const QColor* lit) {
     drawKeyCap(p, size, lit != nullptr, hover);
-    drawLed(p, QPointF(size.width() / 2.0, size.height() / 2.0 - 0.5), 3.0,
-            lit ? *lit : kLedBlue, lit != nullptr);
+    drawLed(p, QPointF(size.width() / 2.0, size.height() / 2.0 - 0.5), 3.0, lit ? *lit : kLedBlue,
+            lit != nullptr);
 }
 
 const QColor kP48Red{255, 60, 50};
