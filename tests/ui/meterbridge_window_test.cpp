@@ -84,6 +84,57 @@ TEST_F(MeterbridgeWindowTest, AFaderMoveSendsItsOutputLevel) {
               static_cast<std::int8_t>(session->current().channelGain[40]));
 }
 
+TEST_F(MeterbridgeWindowTest, TheSwitchesSendTheirParameterBits) {
+    open(14);
+    const std::size_t mark = recorder->sent.size();
+    QTest::mouseClick(window->gainsSwitch(), Qt::LeftButton);
+    QTest::mouseClick(window->muteSwitch(), Qt::LeftButton);
+    std::vector<std::pair<int, int>> pairs;
+    EXPECT_EVENTUALLY(([&] {
+                          pairs.clear();
+                          for (std::size_t i = mark; i < recorder->sent.size(); ++i) {
+                              const auto& f = recorder->sent[i].frame;
+                              if (f.size() == 21 && f[17] == cmd::setParams) {
+                                  pairs.emplace_back(f[18], f[19]);
+                              }
+                          }
+                          return pairs.size() >= 2;
+                      }()),
+                      5000);
+    ASSERT_GE(pairs.size(), 2u);
+    EXPECT_EQ(pairs[0].first, 17);
+    EXPECT_NE(pairs[0].second & 0x40, 0);
+    EXPECT_EQ(pairs[1].first, 20);
+    EXPECT_NE(pairs[1].second & 0x40, 0);
+    for (int j = 0; j < mb::kFaderCount; ++j) {
+        ASSERT_TRUE(window->fader(j)->model().active()) << j;
+    }
+}
+
+TEST_F(MeterbridgeWindowTest, SelectedFadersMoveTogetherAndGoOutInOneMessage) {
+    open(14);
+    QTest::mouseClick(window->gainsSwitch(), Qt::LeftButton);
+    // Ctrl-clicks on the tracks below the knobs select three neighbours.
+    for (const int j : {2, 3, 4}) {
+        QTest::mouseClick(window->fader(j), Qt::LeftButton, Qt::ControlModifier, QPoint(12, 200));
+    }
+    // The clicks' own commits go out first.
+    EXPECT_EVENTUALLY(!session->sendQueue().busy(), 2000);
+    const std::size_t mark = recorder->sent.size();
+    wheel(window->fader(3), -2); // two steps down, the others follow
+    for (const int j : {2, 3, 4}) {
+        EXPECT_EQ(window->fader(j)->model().levelValue(), -2) << j;
+    }
+    EXPECT_TRUE(gainEntriesSince(mark).empty());
+    EXPECT_EVENTUALLY(!gainEntriesSince(mark).empty(), 2000);
+    const auto entries = gainEntriesSince(mark);
+    // One frame with all 64 levels, in channel order.
+    ASSERT_EQ(entries.size(), static_cast<std::size_t>(kChannelGainCount));
+    EXPECT_EQ(entries[3].first, kChannelGainBase + 3);
+    EXPECT_EQ(static_cast<std::int8_t>(entries[3].second), -2);
+    EXPECT_EQ(static_cast<std::int8_t>(entries[5].second), 0);
+}
+
 TEST_F(MeterbridgeWindowTest, RepliesMoveTheMetersAndTheFaders) {
     open(14);
     // Level replies: every shown meter takes the unit's level.
