@@ -200,6 +200,8 @@ MeterbridgeWindow::MeterbridgeWindow(Session& session, AppSettings* settings, QW
 
 MeterbridgeWindow::~MeterbridgeWindow() {
     savePlace();
+    // The meters and faders go before the clock and the model they use.
+    delete surface_;
 }
 
 void MeterbridgeWindow::buildControls() {
