@@ -211,6 +211,8 @@ TEST_F(MeterbridgeWindowTest, KeepsItsPlaceAndWidthBetweenRuns) {
     window->resize(1500, mb::kHeight);
     window->close(); // destroyed
     ASSERT_EVENTUALLY(window.isNull(), 1000);
+    // The place alone does not make the next start look like a later one.
+    EXPECT_EQ(settings.load(), PersistedSettings{});
 
     // Made hidden and never shown, a window keeps nothing of its own.
     delete new MeterbridgeWindow(*session, &settings);
