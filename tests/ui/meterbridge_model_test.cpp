@@ -72,9 +72,11 @@ TEST(MeterbridgeLayout, StripsNeverOverlapAndFadersStandUnderTheirMeters) {
 
 class MeterbridgeModelTest : public DemoSessionTest {
 protected:
-    // A meterbridge over one demo unit whose replies the test hands in itself.
-    void open(int model) {
-        connectToDemo({model});
+    // A meterbridge over demo units (the first one current) whose replies the
+    // test hands in itself.
+    void open(int model, std::vector<int> more = {}) {
+        more.insert(more.begin(), model);
+        connectToDemo(more);
         session->stopTimers();
         bridge = std::make_unique<MeterbridgeModel>(*session, [this] { return now; });
         std::vector<FaderModel*> raw;
@@ -229,6 +231,23 @@ TEST_F(MeterbridgeModelTest, AReplyDuringAGroupMoveLeavesTheMovingFadersAlone) {
     // Once sent, the unit's word counts again.
     unitSetsLevel(40, 6);
     EXPECT_EQ(fader(40).levelValue(), 6);
+}
+
+TEST_F(MeterbridgeModelTest, AGroupMoveOnAUnitThatIsNoLongerCurrentIsDropped) {
+    open(14, {14});
+    enableGains();
+    const DeviceUid first = session->current().uid;
+    bridge->group().selectAll();
+    drag(0, 3, 10);
+    ASSERT_TRUE(bridge->group().groupMovePending());
+    session->selectUnit(1);
+    ASSERT_NE(session->current().uid, first);
+    edits.clear();
+    now += FaderGroup::kGroupCommitDelayMs;
+    bridge->group().runDue();
+    EXPECT_EQ(count(Kind::ChannelGains), 0);
+    // The faders show the unit now current.
+    EXPECT_EQ(fader(0).levelValue(), level(0));
 }
 
 TEST_F(MeterbridgeModelTest, UnitLevelsPlaceTheFadersWhereTheyReadBack) {

@@ -4,6 +4,7 @@
 #include "app/session.h"
 #include "protocol/catalog.h"
 
+#include <algorithm>
 #include <array>
 
 namespace varento {
@@ -31,8 +32,10 @@ MeterbridgeModel::MeterbridgeModel(Session& session, FaderGroup::Clock clock, QO
         applyLabels();
         refresh();
     });
-    connect(&group_, &FaderGroup::valueMoved, this,
-            [this](int index) { moved_[static_cast<size_t>(index)] = true; });
+    connect(&group_, &FaderGroup::valueMoved, this, [this](int index) {
+        moved_[static_cast<size_t>(index)] = true;
+        movedOn_ = session_.current().uid;
+    });
     connect(&group_, &FaderGroup::commitOne, this, &MeterbridgeModel::commitOne);
     connect(&group_, &FaderGroup::commitAll, this, &MeterbridgeModel::commitAll);
     connect(&group_, &FaderGroup::labelChanged, this, [this](int index) {
@@ -124,8 +127,14 @@ void MeterbridgeModel::commitOne(int index) {
 }
 
 // Only the faders the user moved take their reading: one standing in the scale's
-// gap (-69..-71) would otherwise send its neighbour's value.
+// gap (-69..-71) would otherwise send its neighbour's value. A move made on a unit
+// that is no longer the current one is dropped, never sent to the new one.
 void MeterbridgeModel::commitAll() {
+    if (session_.current().uid != movedOn_) {
+        std::fill(moved_.begin(), moved_.end(), false);
+        refresh();
+        return;
+    }
     std::array<std::uint8_t, kChannelGainCount> levels = session_.current().channelGain;
     for (int j = 0; j < static_cast<int>(faders_.size()) && j < kChannelGainCount; ++j) {
         if (moved_[static_cast<size_t>(j)]) {

@@ -3,6 +3,8 @@
 #include "ui/models/fader_group.h"
 #include "ui/models/meterbridge_layout.h"
 
+#include "protocol/device_uid.h"
+
 #include <QObject>
 
 #include <optional>
@@ -68,8 +70,10 @@ private:
     Session& session_;
     FaderGroup group_;
     std::vector<FaderModel*> faders_;
-    // Faders the user moved since their value was last sent.
+    // Faders the user moved since their value was last sent, and the unit they
+    // were moved on.
     std::vector<bool> moved_;
+    DeviceUid movedOn_;
     std::optional<MeterbridgeLayout> layout_;
 };
 
