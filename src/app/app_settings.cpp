@@ -5,6 +5,7 @@
 #include <QSettings>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace varento {
@@ -15,6 +16,11 @@ namespace {
 // buffer cleared.
 constexpr qsizetype kMaxPathChars = 259; // 260 bytes with the NUL
 constexpr qsizetype kMaxPortChars = 127;
+
+constexpr const char* kMeterbridgePrefix = "Meterbridge";
+constexpr const char* kMeterbridgeX = "MeterbridgeX";
+constexpr const char* kMeterbridgeY = "MeterbridgeY";
+constexpr const char* kMeterbridgeWidth = "MeterbridgeWidth";
 
 // The stored type is not checked: a multi-string reads as its first string.
 QString textOf(const QVariant& v) {
@@ -57,8 +63,13 @@ AppSettings::~AppSettings() = default;
 PersistedSettings AppSettings::load() const {
     const QSettings& s = *settings_;
     PersistedSettings p;
-    // No key at all: the first-start values, with emergency channel 0.
-    if (s.status() != QSettings::NoError || s.allKeys().isEmpty()) {
+    // No key at all: the first-start values, with emergency channel 0. The
+    // meterbridge's place is written on its own and does not count.
+    const QStringList keys = s.allKeys();
+    const bool none = std::all_of(keys.begin(), keys.end(), [](const QString& key) {
+        return key.startsWith(QLatin1String(kMeterbridgePrefix));
+    });
+    if (s.status() != QSettings::NoError || none) {
         return p;
     }
     p.lastSnapshotFileName = readText(s, "lastSnapshotFileName", kMaxPathChars);
@@ -98,6 +109,25 @@ std::vector<std::pair<QString, QVariant>> AppSettings::values(const PersistedSet
         {"GainReferenceLevel", int{p.GainReferenceLevel}},
         {"MatrixDraggingMode", int{p.MatrixDraggingMode}},
     };
+}
+
+std::optional<QRect> AppSettings::meterbridgePlace() const {
+    const QSettings& s = *settings_;
+    bool x = false;
+    bool y = false;
+    bool w = false;
+    const QRect place(s.value(kMeterbridgeX).toInt(&x), s.value(kMeterbridgeY).toInt(&y),
+                      s.value(kMeterbridgeWidth).toInt(&w), 0);
+    if (!x || !y || !w || place.width() <= 0) {
+        return std::nullopt;
+    }
+    return place;
+}
+
+void AppSettings::setMeterbridgePlace(const QRect& place) {
+    settings_->setValue(kMeterbridgeX, place.x());
+    settings_->setValue(kMeterbridgeY, place.y());
+    settings_->setValue(kMeterbridgeWidth, place.width());
 }
 
 bool AppSettings::save(const PersistedSettings& settings, Interaction& interaction) {

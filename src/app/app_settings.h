@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <QVariant>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -63,6 +65,12 @@ public:
     // Names and stored values in write order: REG_SZ as QString, REG_MULTI_SZ as a
     // QStringList, REG_DWORD as int, the one REG_BINARY byte as a 1-byte QByteArray.
     static std::vector<std::pair<QString, QVariant>> values(const PersistedSettings& settings);
+
+    // Where the meterbridge window stood and how wide it was (its height is fixed),
+    // kept apart from the values above: written whenever the window closes, as users
+    // park it on a second screen. Nothing until a place was kept.
+    std::optional<QRect> meterbridgePlace() const;
+    void setMeterbridgePlace(const QRect& place);
 
     QSettings& store() { return *settings_; }
 

@@ -13,6 +13,7 @@ class QMenu;
 
 namespace varento {
 
+class AppSettings;
 class CommandDispatcher;
 class Session;
 
@@ -27,6 +28,8 @@ struct ViewContext {
     std::function<void(const QString&)> hint;
     // Adds a menu of the view's own to the menu bar, after "&File".
     std::function<QMenu*(const QString& title)> addMenu;
+    // The options kept between runs (a window of its own keeps its place there).
+    AppSettings* settings = nullptr;
 };
 
 // One content view as the main window hosts it. The main window has no code for

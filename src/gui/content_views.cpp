@@ -5,6 +5,7 @@
 #include "protocol/catalog.h"
 #include "ui/views/gain_window.h"
 #include "ui/views/matrix_window.h"
+#include "ui/views/meterbridge_window.h"
 #include "ui/views/remote_window.h"
 
 #include <QPointer>
@@ -46,6 +47,11 @@ QWidget* gainWindow(const ViewContext& c) {
     return window;
 }
 
+// A window of its own beside the main window, made again after each close.
+QWidget* meterbridgeWindow(const ViewContext& c) {
+    return new MeterbridgeWindow(c.session, c.settings, c.parent);
+}
+
 } // namespace
 
 const std::vector<ContentViewSpec>& contentViews() {
@@ -63,6 +69,9 @@ const std::vector<ContentViewSpec>& contentViews() {
          matrixWindow, command_id::matrixButton, command_id::matrixViewKey},
         {ViewSlot::Gain, ViewMode::Gain, [](const ModelCapabilities& c) { return c.micInputs; },
          gainWindow, command_id::gainButton, command_id::gainViewKey},
+        {ViewSlot::Meterbridge, std::nullopt,
+         [](const ModelCapabilities& c) { return c.meterbridge; }, meterbridgeWindow,
+         command_id::meterbridgeButton, command_id::meterbridgeKey},
     };
     return views;
 }

@@ -20,6 +20,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <array>
+
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -40,14 +42,16 @@ struct Options {
 };
 
 const char* const kUsage =
-    "Usage: varento-remote [--demo[=MODEL,...]] [--offline=MODEL] [--view=matrix|gain]\n"
+    "Usage: varento-remote [--demo[=MODEL,...]] [--offline=MODEL] [--view=VIEW]\n"
     "                      [--gallery] [--screenshot FILE]\n"
     "  --demo            connect to emulated units in this process (models 12, 14 and 11,\n"
     "                    or the model codes given); no socket, port or device is opened\n"
     "  --offline=MODEL   start in offline mode with model 12, 14, 11 or 19\n"
-    "  --view=VIEW       with --screenshot: the matrix or gain view instead of the device\n"
-    "                    view (the gain view with a few channels selected, P48 and PAD on),\n"
-    "                    or the Device Manager (devices) or Labels (labels) dialog\n"
+    "  --view=VIEW       with --screenshot: instead of the device view, the matrix view\n"
+    "                    (matrix), the gain view with a few channels selected, P48 and PAD\n"
+    "                    on (gain), the meterbridge window at its full width after two\n"
+    "                    seconds of levels (meterbridge), or the Device Manager (devices)\n"
+    "                    or Labels (labels) dialog\n"
     "  --gallery         the faders and level meters in their states, for review\n"
     "  --screenshot FILE with --demo or --offline: save the window as a PNG once it shows\n"
     "                    the units, then exit (works without a display)\n"
@@ -95,9 +99,10 @@ std::optional<Options> parseOptions(const QStringList& args, QString& error) {
             }
         } else if (a.startsWith("--view=")) {
             o.view = a.mid(7);
-            if (!QStringList{"device", "matrix", "gain", "devices", "labels"}.contains(o.view)) {
+            if (!QStringList{"device", "matrix", "gain", "meterbridge", "devices", "labels"}
+                     .contains(o.view)) {
                 error = QStringLiteral(
-                    "--view: the views are device, matrix, gain, devices and labels");
+                    "--view: the views are device, matrix, gain, meterbridge, devices and labels");
                 return std::nullopt;
             }
         } else if (a == "--gallery") {
@@ -140,10 +145,23 @@ void poseGainView(MainWindow& window) {
     model.group().selectRange(6);
 }
 
+// The meterbridge as engineers set it up before a show: gains enabled and the
+// outputs at a few different levels, so the faders show their knobs.
+void showOutputLevels(Session& session) {
+    std::array<std::uint8_t, kChannelGainCount> levels{};
+    for (int j = 0; j < kChannelGainCount; ++j) {
+        levels[static_cast<std::size_t>(j)] =
+            static_cast<std::uint8_t>(static_cast<std::int8_t>((j % 8) * -4 + (j / 32) * 6));
+    }
+    session.editor().setFlag(UnitFlag::GainsEnabled, true);
+    session.editor().setChannelGains(levels);
+}
+
 // Saves the window once it shows what a user would see: with demo units, after
 // every unit has been gathered and the current one has sent parameters and levels.
 void scheduleScreenshot(MainWindow& window, Session& session, const Options& options) {
-    auto save = [&window, file = options.screenshot, view = options.view] {
+    auto save = [&window, &session, file = options.screenshot, view = options.view] {
+        const bool meterbridge = view == "meterbridge";
         if (view == "matrix") {
             window.command(command_id::matrixButton, 2);
         } else if (view == "gain") {
@@ -153,9 +171,24 @@ void scheduleScreenshot(MainWindow& window, Session& session, const Options& opt
         if (view == "devices" || view == "labels") {
             window.command(view == "devices" ? command_id::deviceManager : command_id::editLabels);
         }
-        QTimer::singleShot(0, &window, [&window, file] {
+        if (meterbridge) {
+            window.command(command_id::meterbridgeButton);
+            showOutputLevels(session);
+            // As wide as it goes, so every group of the unit is in the picture.
+            if (QWidget* bridge = window.view(ViewSlot::Meterbridge)) {
+                bridge->resize(bridge->maximumWidth(), bridge->height());
+            }
+        }
+        // The meters need a moment of levels to show more than their first rise.
+        QTimer::singleShot(meterbridge ? 2000 : 0, &window, [&window, file, meterbridge] {
+            QWidget* shown = meterbridge ? window.view(ViewSlot::Meterbridge) : &window;
+            if (shown == nullptr) {
+                std::fprintf(stderr, "varento-remote: this unit has no meterbridge\n");
+                QCoreApplication::exit(1);
+                return;
+            }
             QWidget* modal = QApplication::activeModalWidget();
-            const QPixmap shot = modal && modal != &window ? modal->grab() : window.grab();
+            const QPixmap shot = modal && modal != &window ? modal->grab() : shown->grab();
             if (!shot.save(file, "PNG")) {
                 std::fprintf(stderr, "varento-remote: cannot write %s\n", qPrintable(file));
                 QCoreApplication::exit(1);

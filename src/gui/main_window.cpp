@@ -377,14 +377,17 @@ void MainWindow::setDemo(bool demo) {
 }
 
 void MainWindow::createViews() {
-    const ViewContext context{session_, dispatcher_, client_,
+    const ViewContext context{session_,
+                              dispatcher_,
+                              client_,
                               [this](const QString& text) { showHint(text); },
                               [this](const QString& title) {
                                   auto* menu = new QMenu(title, menuBar());
                                   const QList<QAction*> menus = menuBar()->actions();
                                   menuBar()->insertMenu(menus.value(1), menu);
                                   return menu;
-                              }};
+                              },
+                              &settings_};
     for (const ContentViewSpec& spec : specs_) {
         if (views_.value(spec.slot)) {
             continue;

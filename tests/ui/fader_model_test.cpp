@@ -102,7 +102,10 @@ TEST(FaderModel, LevelFaderReadsOffOnlyAtItsBottom) {
     // Values off the scale stand at its ends or the nearest reading.
     EXPECT_EQ(FaderModel::levelPosition(24), 21);
     EXPECT_EQ(FaderModel::levelPosition(-144), 214);
+    // The three levels inside the gap read back as their neighbours.
+    EXPECT_EQ(FaderModel::levelAt(FaderModel::levelPosition(-69)), -72);
     EXPECT_EQ(FaderModel::levelAt(FaderModel::levelPosition(-70)), -68);
+    EXPECT_EQ(FaderModel::levelAt(FaderModel::levelPosition(-71)), -68);
 }
 
 TEST(FaderModel, DoubleClickTwiceReturnsToWhereTheFaderWas) {

@@ -1,5 +1,6 @@
 #include "ui/controls/fader.h"
 
+#include "ui/controls/strip_label.h"
 #include "ui/dialogs/edit_label_dialog.h"
 #include "ui/skin/skin.h"
 
@@ -16,21 +17,12 @@ namespace {
 const QColor kPopup{103, 120, 139};
 const QColor kBox{50, 50, 50};
 const QColor kBoxLine{199, 199, 199};
-const QColor kBoxText{240, 240, 240};
 const QColor kPopupText{247, 247, 247};
 const QColor kSelection{219, 96, 96};
 
 constexpr int kKnobBitmap = 177;
 constexpr int kKnobX = 3;
 constexpr int kTrackY = 20;
-
-QFont faderFont(const QString& family, int pixelSize, QFont::Weight weight) {
-    QFont f;
-    f.setFamilies({family, QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
-    f.setPixelSize(pixelSize);
-    f.setWeight(weight);
-    return f;
-}
 
 // Text centred on x with its top at y, as the boxes are laid out.
 void drawCentred(QPainter& p, int x, int y, int height, const QString& text) {
@@ -109,22 +101,10 @@ void Fader::paintEvent(QPaintEvent*) {
         p.drawPixmap(kKnobX, pos, skin::bitmap(kKnobBitmap, ratio));
     }
 
-    drawBox(p, QRect(0, 0, w, kTrackY));
-    const QString label = model_.label();
-    const bool shortLabel = label.size() <= 4;
-    QFont labelFont = shortLabel ? faderFont(QStringLiteral("Arial"), 11, QFont::Black)
-                                 : faderFont(QStringLiteral("Arial"), 10, QFont::Normal);
-    if (!shortLabel) {
-        // Five characters have to fit 25 pixels whichever sans serif stands in.
-        labelFont.setStretch(QFont::Condensed);
-        labelFont.setLetterSpacing(QFont::AbsoluteSpacing, -0.4);
-    }
-    p.setFont(labelFont);
-    p.setPen(kBoxText);
-    drawCentred(p, 13, 3, 16, label.left(5));
+    drawStripLabel(p, QRect(0, 0, w, kTrackY), kBox, kBoxLine, model_.label());
 
     const QString value = model_.valueText();
-    const QFont valueFont = faderFont(QStringLiteral("Tahoma"), 13, QFont::Normal);
+    const QFont valueFont = stripFont(QStringLiteral("Tahoma"), 13, QFont::Normal);
     if (model_.popupVisible()) {
         QRect band;
         if (model_.kind() == Kind::Gain) {
@@ -142,7 +122,7 @@ void Fader::paintEvent(QPaintEvent*) {
     const int boxTop = model_.valueBoxTop();
     drawBox(p, QRect(0, boxTop, w, h - boxTop));
     p.setFont(valueFont);
-    p.setPen(kBoxText);
+    p.setPen(kStripLabelText);
     drawCentred(p, 13, boxTop + 4, h - boxTop - 4, value);
 
     if (model_.selected()) {

@@ -59,11 +59,12 @@ int FaderModel::levelAt(int position) {
 }
 
 int FaderModel::levelPosition(int level) {
-    if (level >= -68) {
+    // -69..-71 fall in the scale's gap and keep the unit's own positions: -69 at
+    // 195 (reads -72), -70 and -71 at 193 and 194 (read -68).
+    if (level >= -69) {
         return 57 - 2 * qMin(level, 18);
     }
-    // The scale skips -69..-71 between 194 (-68) and 195 (-72).
-    return level > -72 ? 194 : 123 - qMax(level, -91);
+    return 123 - qMax(level, -91);
 }
 
 QString FaderModel::valueText() const {

@@ -63,8 +63,8 @@ public:
     static int gainPosition(int gain);
     // Output level in dB at a "Fader Long" position; below -90 means off.
     static int levelAt(int position);
-    // The highest position that reads `level`, held to the travel; -69..-71, which
-    // the scale skips, stand at 194 (-68).
+    // The position of a unit level, held to the travel: 57 - 2a down to -69, 123 - a
+    // below. -69..-71, which the scale skips, read back as -72 / -68 / -68.
     static int levelPosition(int level);
 
     int gainValue() const { return gainAt(position_); }

@@ -46,7 +46,8 @@ std::span<const Art> matrixArt();
 std::span<const Art> faderArt();
 // The level meters: the lit and the dark bar.
 std::span<const Art> meterArt();
-// The gain window: channel switches, Switch Device keys and project keys.
+// The channel switches of the gain window and the meterbridge, the Switch Device
+// keys and the project keys.
 std::span<const Art> gainArt();
 
 // Helpers shared by the tables.
