@@ -17,6 +17,8 @@ struct UnitEdit {
         RoutingTable, // every slot, sources and flags
         InputGain,    // `index`: the input
         InputSwitch,  // `index`: the input
+        InputGainGroup,   // inputs `index`..`last`
+        InputSwitchGroup, // inputs `index`..`last`
         GpoBits,
         InputGains,
         ChannelGain, // `index`: the channel
