@@ -2,6 +2,8 @@
 
 #include "gui/command_dispatcher.h"
 #include "gui/front_end_ids.h"
+#include "ui/views/button_window.h"
+#include "ui/views/dr_trigger_window.h"
 #include "ui/views/matrix_window.h"
 #include "ui/views/remote_window.h"
 
@@ -23,6 +25,19 @@ QWidget* matrixWindow(const ViewContext& c) {
     return window;
 }
 
+QWidget* buttonWindow(const ViewContext& c) {
+    return new ButtonWindow(
+        c.session, [&dispatcher = c.dispatcher](int id) { dispatcher.command(id); }, c.parent);
+}
+
+// A window of its own, created hidden; the menu item shows it.
+QWidget* drTriggerWindow(const ViewContext& c) {
+    return new DrTriggerWindow(
+        c.session,
+        [&dispatcher = c.dispatcher](int id, int param) { dispatcher.command(id, param); },
+        c.parent);
+}
+
 } // namespace
 
 const std::vector<ContentViewSpec>& contentViews() {
@@ -38,6 +53,11 @@ const std::vector<ContentViewSpec>& contentViews() {
              return c.matrixButton && c.frontPanel != FrontPanel::None;
          },
          matrixWindow, command_id::matrixButton, command_id::matrixViewKey},
+        {ViewSlot::Button, ViewMode::Button, nullptr, buttonWindow, 0, command_id::buttonViewKey,
+         true},
+        {ViewSlot::DrTrigger, std::nullopt,
+         [](const ModelCapabilities& c) { return c.micInputs; }, drTriggerWindow, 0,
+         command_id::drSpareMicSwitch},
     };
     return views;
 }

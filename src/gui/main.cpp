@@ -33,18 +33,19 @@ struct Options {
     std::vector<int> demoModels;
     int offlineModel = 0;
     QString screenshot;
-    bool matrixView = false;
+    QString view = QStringLiteral("device");
     bool gallery = false;
     bool startupProbe = false;
 };
 
 const char* const kUsage =
-    "Usage: varento-remote [--demo[=MODEL,...]] [--offline=MODEL] [--view=matrix]\n"
+    "Usage: varento-remote [--demo[=MODEL,...]] [--offline=MODEL] [--view=VIEW]\n"
     "                      [--gallery] [--screenshot FILE]\n"
     "  --demo            connect to emulated units in this process (models 12, 14 and 11,\n"
     "                    or the model codes given); no socket, port or device is opened\n"
     "  --offline=MODEL   start in offline mode with model 12, 14, 11 or 19\n"
-    "  --view=matrix     with --screenshot: the matrix view instead of the device view\n"
+    "  --view=VIEW       with --screenshot: the matrix view, the button view (button) or\n"
+    "                    the DR trigger window (trigger) instead of the device view\n"
     "  --gallery         the faders and level meters in their states, for review\n"
     "  --screenshot FILE with --demo or --offline: save the window as a PNG once it shows\n"
     "                    the units, then exit (works without a display)\n"
@@ -57,6 +58,30 @@ std::optional<int> parseModel(const QString& text) {
         return std::nullopt;
     }
     return model;
+}
+
+// What --view shows: the command that brings it up, and the window of its own to
+// save instead of the main window.
+struct ShownView {
+    const char* name;
+    int command;
+    int param;
+    std::optional<ViewSlot> ownWindow;
+};
+
+std::optional<ShownView> shownView(const QString& name) {
+    static const ShownView views[] = {
+        {"device", 0, 0, std::nullopt},
+        {"matrix", command_id::matrixButton, 2, std::nullopt},
+        {"button", command_id::buttonView, 2, std::nullopt},
+        {"trigger", command_id::drSpareMicSwitch, 0, ViewSlot::DrTrigger},
+    };
+    for (const ShownView& view : views) {
+        if (name == QLatin1String(view.name)) {
+            return view;
+        }
+    }
+    return std::nullopt;
 }
 
 // Nothing is changed when an argument is wrong: the reason goes to standard error.
@@ -91,11 +116,11 @@ std::optional<Options> parseOptions(const QStringList& args, QString& error) {
                 return std::nullopt;
             }
         } else if (a.startsWith("--view=")) {
-            if (a.mid(7) != "matrix" && a.mid(7) != "device") {
-                error = QStringLiteral("--view: the views are device and matrix");
+            o.view = a.mid(7);
+            if (!shownView(o.view)) {
+                error = QStringLiteral("--view: the views are device, matrix, button and trigger");
                 return std::nullopt;
             }
-            o.matrixView = a.mid(7) == "matrix";
         } else if (a == "--gallery") {
             o.gallery = true;
         } else if (a == "--startup-probe") {
@@ -122,12 +147,13 @@ std::optional<Options> parseOptions(const QStringList& args, QString& error) {
 // Saves the window once it shows what a user would see: with demo units, after
 // every unit has been gathered and the current one has sent parameters and levels.
 void scheduleScreenshot(MainWindow& window, Session& session, const Options& options) {
-    auto save = [&window, file = options.screenshot, matrix = options.matrixView] {
-        if (matrix) {
-            window.command(command_id::matrixButton, 2);
+    auto save = [&window, file = options.screenshot, view = *shownView(options.view)] {
+        if (view.command != 0) {
+            window.command(view.command, view.param);
         }
-        QTimer::singleShot(0, &window, [&window, file] {
-            const QPixmap shot = window.grab();
+        QTimer::singleShot(0, &window, [&window, file, view] {
+            QWidget* shown = view.ownWindow ? window.view(*view.ownWindow) : &window;
+            const QPixmap shot = shown != nullptr ? shown->grab() : QPixmap();
             if (!shot.save(file, "PNG")) {
                 std::fprintf(stderr, "varento-remote: cannot write %s\n", qPrintable(file));
                 QCoreApplication::exit(1);

@@ -21,10 +21,11 @@ struct PanelButton {
     bool toggle = true;
 };
 
-// A caption painted on the panel.
+// A caption painted on the panel; with a `width`, squeezed to fit it.
 struct PanelCaption {
     QString text;
     QPoint position;
+    int width = 0;
 };
 
 // The commissioning panel ("Button Window") without widgets: the 32 microphone

@@ -33,7 +33,7 @@ const std::vector<PanelButton>& DrTriggerModel::buttons() {
 const std::vector<PanelCaption>& DrTriggerModel::captions() {
     static const std::vector<PanelCaption> list{
         {QStringLiteral("DR Spare mic switch"), {10, 5}},
-        {QStringLiteral("Spare mic input (Analog):"), {345, 5}},
+        {QStringLiteral("Spare mic input (Analog):"), {345, 5}, 150}, // up to the list
     };
     return list;
 }

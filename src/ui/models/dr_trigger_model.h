@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/spare_switch.h"
 #include "ui/models/button_window_model.h"
 
 #include <QObject>

@@ -47,6 +47,9 @@ std::span<const Art> faderArt();
 // The level meters: the lit and the dark bar.
 std::span<const Art> meterArt();
 
+// The commissioning panel and the trigger window: the 100 x 67 keys.
+std::span<const Art> buttonArt();
+
 // Helpers shared by the tables.
 void drawKeyCap(QPainter& painter, QSize size, bool pressed, bool hover);
 void drawLed(QPainter& painter, QPointF centre, qreal radius, const QColor& colour, bool lit);
