@@ -49,6 +49,8 @@ enum class Command {
     Show,
     Decode,
     Monitor,
+    Trip,
+    Untrip,
 };
 
 enum class PresetPart { Settings, Matrix, Gains, All };
@@ -64,7 +66,8 @@ struct CommandLine {
     std::optional<DeviceUid> uid; // dump: none for all units
     int parameter = 0;            // set
     int value = 0;                // set, route (source), gain
-    int index = 0;                // route (output), gain (wire index)
+    int index = 0;                // route (output), gain (wire index), trip (channel 0..31)
+    std::optional<int> spare;     // trip, untrip: the spare analog input 0..31
     PresetPart part = PresetPart::All;
     QString file;
     QStringList hexFrames;         // decode; "-" reads frames from standard input
