@@ -17,8 +17,9 @@ struct UnitEdit {
         RoutingTable, // every slot, sources and flags
         InputGain,    // `index`: the input
         InputSwitch,  // `index`: the input
-        InputGainGroup,   // inputs `index`..`last`
-        InputSwitchGroup, // inputs `index`..`last`
+        // Inputs `index`..`last`, sent one by one.
+        InputGainGroup,
+        InputSwitchGroup,
         GpoBits,
         InputGains,
         ChannelGain, // `index`: the channel

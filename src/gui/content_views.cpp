@@ -55,9 +55,8 @@ const std::vector<ContentViewSpec>& contentViews() {
          matrixWindow, command_id::matrixButton, command_id::matrixViewKey},
         {ViewSlot::Button, ViewMode::Button, nullptr, buttonWindow, 0, command_id::buttonViewKey,
          true},
-        {ViewSlot::DrTrigger, std::nullopt,
-         [](const ModelCapabilities& c) { return c.micInputs; }, drTriggerWindow, 0,
-         command_id::drSpareMicSwitch},
+        {ViewSlot::DrTrigger, std::nullopt, [](const ModelCapabilities& c) { return c.micInputs; },
+         drTriggerWindow, 0, command_id::drSpareMicSwitch},
     };
     return views;
 }

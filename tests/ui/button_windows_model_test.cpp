@@ -90,8 +90,8 @@ TEST_F(ButtonWindowTest, GainMaxOfAGroupSendsEightPacedFramesAndLightsItself) {
     wait.exec();
     probe.stop();
     ASSERT_FALSE(session->sendQueue().busy());
-    std::cout << "group action: click returned after " << clickMs
-              << " ms, longest event-loop gap " << longestGap << " ms\n";
+    std::cout << "group action: click returned after " << clickMs << " ms, longest event-loop gap "
+              << longestGap << " ms\n";
     EXPECT_LT(clickMs, kMaxStallMs);
     EXPECT_LT(longestGap, kMaxStallMs);
 

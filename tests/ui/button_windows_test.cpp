@@ -130,6 +130,12 @@ TEST_F(ButtonWindowsTest, TheMenuShowsTheTriggerWindowWhoseSwitchOutlivesIt) {
     EXPECT_EQ(trigger->minimumSize(), trigger->maximumSize());
     EXPECT_EQ(trigger->spareList()->currentText(), "6"); // the remembered spare
     EXPECT_EQ(trigger->button(3)->text(), "AN 4 IN");
+    // The list's choice reaches the main window's remembered channel (154).
+    for (const int item : {8, 5}) {
+        trigger->spareList()->setCurrentIndex(item);
+        emit trigger->spareList()->activated(item);
+        EXPECT_EQ(session->state().lastEmergencyChannel, item);
+    }
 
     QTest::mouseClick(trigger->button(3), Qt::LeftButton);
     EXPECT_EQ(session->trippedChannel(), 3);

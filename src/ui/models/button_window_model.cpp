@@ -2,7 +2,6 @@
 
 #include "app/session.h"
 
-
 namespace varento {
 
 namespace {

@@ -76,7 +76,8 @@ int DrTriggerModel::look(int channel) const {
 QStringList DrTriggerModel::drTriggerLabels() const {
     QStringList texts;
     for (int i = 0; i < kSpareChannels; ++i) {
-        texts << labelText(session_.current().labels[static_cast<std::size_t>(kAnalogSourceBase + i)]);
+        texts << labelText(
+            session_.current().labels[static_cast<std::size_t>(kAnalogSourceBase + i)]);
     }
     return texts;
 }

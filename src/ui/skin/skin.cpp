@@ -10,8 +10,8 @@ namespace varento::skin {
 namespace {
 
 const Art* findArt(int number) {
-    for (const auto table : {topBarArt(), panelArt(), matrixArt(), faderArt(), meterArt(),
-                              buttonArt()}) {
+    for (const auto table :
+         {topBarArt(), panelArt(), matrixArt(), faderArt(), meterArt(), buttonArt()}) {
         for (const Art& art : table) {
             if (art.number == number) {
                 return &art;

@@ -15,8 +15,7 @@ constexpr int kListHeight = 300;
 } // namespace
 
 DrTriggerWindow::DrTriggerWindow(Session& session,
-                                 std::function<void(int id, int param)> mainWindow,
-                                 QWidget* parent)
+                                 std::function<void(int id, int param)> mainWindow, QWidget* parent)
     : QWidget(parent, Qt::Window), model_(session, std::move(mainWindow)) {
     setObjectName(QStringLiteral("DR Trigger Button Window"));
     setWindowTitle(QStringLiteral("DR Spare mic switch"));

@@ -494,16 +494,14 @@ int Runner::spareSwitch(bool trip) {
         }
     }
     const QString uid = uidHex(*line_.uid);
-    console_.out(moved.empty() ? QString("%1 no output takes source %2; nothing moved\n")
-                                     .arg(uid)
-                                     .arg(from)
-                               : QString("%1 outputs %2 moved from source %3 to source %4\n")
-                                     .arg(uid, outputs.join(' '))
-                                     .arg(from)
-                                     .arg(to));
+    console_.out(moved.empty()
+                     ? QString("%1 no output takes source %2; nothing moved\n").arg(uid).arg(from)
+                     : QString("%1 outputs %2 moved from source %3 to source %4\n")
+                           .arg(uid, outputs.join(' '))
+                           .arg(from)
+                           .arg(to));
     if (!kept.isEmpty()) {
-        console_.err(
-            QString("varento-cli: warning: the unit keeps %1.\n").arg(kept.join(", ")));
+        console_.err(QString("varento-cli: warning: the unit keeps %1.\n").arg(kept.join(", ")));
     }
     return exit_status::ok;
 }
