@@ -54,6 +54,7 @@ Session::Session(Interaction& interaction, SessionPaths paths, QObject* parent)
         }
     });
     connect(&editor_, &UnitEditor::edited, this, &Session::unitEdited);
+    connect(this, &Session::routingLoaded, this, &Session::drTriggerReapply);
     connect(links_.get(), &LinkSet::sendFinished, this, &Session::linkSendFinished);
     connect(links_.get(), &LinkSet::frameReceived, this, [this](const QByteArray& frame) {
         frameReceived({reinterpret_cast<const std::uint8_t*>(frame.constData()),

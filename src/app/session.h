@@ -5,6 +5,7 @@
 #include "app/interaction.h"
 #include "app/question_guard.h"
 #include "app/send_queue.h"
+#include "app/spare_switch.h"
 #include "app/unit_editor.h"
 #include "devices/device_list.h"
 #include "devices/poll_engine.h"
@@ -188,6 +189,16 @@ public:
 
     QString windowTitle() const;
 
+    // Spare-microphone switch-over on the current unit (the trigger window, its
+    // menu item and the command line): step 2 or 3 of the switch, channel and spare
+    // 0..31, sent as one routing range. False, with nothing changed, for a unit
+    // without microphone inputs or a channel out of range.
+    bool spareSwitch(SpareStep step, int channel, int spare);
+    // The channel switched over, -1 for none; kept for the whole run.
+    int trippedChannel() const { return trippedChannel_; }
+    // After a load replaced the routing: a tripped channel stays on its spare.
+    void drTriggerReapply();
+
 signals:
     void connectedChanged(bool connected);
     // Link open failed: the front end offers the link's own dialog (40045 or 40007).
@@ -216,6 +227,7 @@ signals:
     void titleChanged(const QString& title);
     // The project's name and path for the gain window; `modified` lights its Save.
     void projectChanged(const QString& name, const QString& path, bool modified);
+    void trippedChannelChanged(int channel);
     // Storing the routing preset failed: the matrix window releases its button.
     void routingPresetStoreFailed();
     // Commands the front end carries out (relayout, dialogs).
@@ -288,6 +300,7 @@ private:
     std::vector<std::vector<std::uint8_t>> heldFrames_; // arrived while a question was open
     QString loadAllFile_;                               // kept between the three reads of Load All
     QString projectWritePath_; // where Save (not Save As) writes the project
+    int trippedChannel_ = -1;
 };
 
 } // namespace varento

@@ -393,12 +393,15 @@ void Session::loadProject(bool gainsOnly) {
             sendAllGains(0);
         }
     }
+    emit projectChanged(state_.lastSnapshotFileName, state_.lastSnapshotFileDirectory, false);
+    emit titleChanged(windowTitle());
+    const bool shownAgain = selectOnlineUnit(selectedUnitIndex_ + 1);
+    // Announced once the shown unit is current again, so what follows a load
+    // (a tripped spare microphone) acts on that unit.
     if (!gainsOnly) {
         emit routingLoaded();
     }
-    emit projectChanged(state_.lastSnapshotFileName, state_.lastSnapshotFileDirectory, false);
-    emit titleChanged(windowTitle());
-    if (!selectOnlineUnit(selectedUnitIndex_ + 1)) {
+    if (!shownAgain) {
         interaction_.inform("Project Load Error", kDatasetMissing, MessageIcon::Error);
         state_.bulkTransfer = false;
         return;

@@ -17,6 +17,9 @@ struct UnitEdit {
         RoutingTable, // every slot, sources and flags
         InputGain,    // `index`: the input
         InputSwitch,  // `index`: the input
+        // Inputs `index`..`last`, sent one by one.
+        InputGainGroup,
+        InputSwitchGroup,
         GpoBits,
         InputGains,
         ChannelGain, // `index`: the channel

@@ -5,6 +5,7 @@
 #include "app/session.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace varento {
 
@@ -22,6 +23,8 @@ UnitPart UnitEdit::part() const {
         return UnitPart::Routing;
     case Kind::InputGain:
     case Kind::InputSwitch:
+    case Kind::InputGainGroup:
+    case Kind::InputSwitchGroup:
     case Kind::GpoBits:
     case Kind::InputGains:
     case Kind::ChannelGain:
@@ -147,6 +150,61 @@ void UnitEditor::setGpoBits(std::uint8_t value) {
     session_.current_.at(param::srcEnable) = value;
     session_.gainEdit(buildSetParam(session_.sendBuffer_, session_.current_, param::srcEnable));
     finish({UnitEdit::Kind::GpoBits});
+}
+
+void UnitEditor::sendInputGroup(int first, int count, int pauseMs,
+                                int (*build)(FrameBuffer&, const DeviceRecord&, int)) {
+    std::vector<SequenceStep> steps;
+    FrameBuffer& buffer = session_.sendBuffer_;
+    for (int input = first; input < first + count; ++input) {
+        const int length = build(buffer, session_.current_, input);
+        steps.push_back({{buffer.begin(), buffer.begin() + length}, pauseMs});
+    }
+    session_.pausePolling();
+    // Each frame counts as an edit: polling resumes 250 ms after the last one.
+    session_.sendSequence(std::move(steps), [this](int) {
+        session_.pausePolling();
+        session_.state_.bulkTransfer = false;
+    });
+    session_.state_.bulkTransfer = false;
+    session_.state_.gainsSaved = false;
+}
+
+namespace {
+
+// The inputs of a group edit that exist; an empty range when none does.
+std::pair<int, int> inputRange(int first, int count) {
+    const int begin = std::clamp(first, 0, kInputCount);
+    const int end = std::clamp(first + std::max(count, 0), begin, kInputCount);
+    return {begin, end - begin};
+}
+
+} // namespace
+
+void UnitEditor::setInputGainGroup(int first, int count, std::uint8_t value, int pauseMs) {
+    std::tie(first, count) = inputRange(first, count);
+    if (count == 0) {
+        return;
+    }
+    auto& gains = session_.current_.inputGain;
+    std::fill_n(gains.begin() + first, count, value);
+    sendInputGroup(first, count, pauseMs, buildSetInputGain);
+    finish({UnitEdit::Kind::InputGainGroup, first, first + count - 1});
+}
+
+void UnitEditor::setInputSwitchGroup(int first, int count, std::uint8_t bits, bool on,
+                                     int pauseMs) {
+    std::tie(first, count) = inputRange(first, count);
+    if (count == 0) {
+        return;
+    }
+    auto& switches = session_.current_.inputSwitch;
+    for (int input = first; input < first + count; ++input) {
+        auto& byte = switches[static_cast<std::size_t>(input)];
+        byte = static_cast<std::uint8_t>(on ? byte | bits : byte & ~bits);
+    }
+    sendInputGroup(first, count, pauseMs, buildSetInputSwitch);
+    finish({UnitEdit::Kind::InputSwitchGroup, first, first + count - 1});
 }
 
 void UnitEditor::setInputGains(std::span<const std::uint8_t, kInputCount> values) {

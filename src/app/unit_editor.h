@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/unit_edit.h"
+#include "protocol/frame_builders.h"
 
 #include <QObject>
 #include <QString>
@@ -41,6 +42,11 @@ public:
     // P48 (bit 1) and PAD (bit 0) of one input.
     void setInputSwitch(int input, std::uint8_t value);
     void setGpoBits(std::uint8_t value);
+    // Inputs first..first+count-1 at one gain, or their switch `bits` set (on) or
+    // cleared: one frame an input, `pauseMs` apart in the send queue, so the loop
+    // runs on meanwhile; polling resumes 250 ms after the last frame.
+    void setInputGainGroup(int first, int count, std::uint8_t value, int pauseMs);
+    void setInputSwitchGroup(int first, int count, std::uint8_t bits, bool on, int pauseMs);
     void setInputGains(std::span<const std::uint8_t, kInputCount> values);
     // Output levels, signed dB.
     void setChannelGain(int channel, std::uint8_t value);
@@ -72,6 +78,8 @@ signals:
 private:
     void finish(const UnitEdit& edit);
     void sendParameterNow(int number);
+    void sendInputGroup(int first, int count, int pauseMs,
+                        int (*build)(FrameBuffer&, const DeviceRecord&, int));
 
     Session& session_;
 };

@@ -47,8 +47,8 @@ struct ContentViewSpec {
     // The top-bar button lit while the view is shown, and the button that shows a
     // window of its own (0: none).
     int topButton = 0;
-    // The key that shows it while connected; `keyToggles`: pressed again, back to
-    // the device view.
+    // The key (or, for a window of its own, the menu item) that shows it while
+    // connected; `keyToggles`: pressed again, back to the device view.
     int key = 0;
     bool keyToggles = false;
 };

@@ -3,6 +3,8 @@
 #include "gui/command_dispatcher.h"
 #include "gui/front_end_ids.h"
 #include "protocol/catalog.h"
+#include "ui/views/button_window.h"
+#include "ui/views/dr_trigger_window.h"
 #include "ui/views/gain_window.h"
 #include "ui/views/matrix_window.h"
 #include "ui/views/meterbridge_window.h"
@@ -52,6 +54,19 @@ QWidget* meterbridgeWindow(const ViewContext& c) {
     return new MeterbridgeWindow(c.session, c.settings, c.parent);
 }
 
+QWidget* buttonWindow(const ViewContext& c) {
+    return new ButtonWindow(
+        c.session, [&dispatcher = c.dispatcher](int id) { dispatcher.command(id); }, c.parent);
+}
+
+// A window of its own, created hidden; the menu item shows it.
+QWidget* drTriggerWindow(const ViewContext& c) {
+    return new DrTriggerWindow(
+        c.session,
+        [&dispatcher = c.dispatcher](int id, int param) { dispatcher.command(id, param); },
+        c.parent);
+}
+
 } // namespace
 
 const std::vector<ContentViewSpec>& contentViews() {
@@ -72,6 +87,10 @@ const std::vector<ContentViewSpec>& contentViews() {
         {ViewSlot::Meterbridge, std::nullopt,
          [](const ModelCapabilities& c) { return c.meterbridge; }, meterbridgeWindow,
          command_id::meterbridgeButton, command_id::meterbridgeKey},
+        {ViewSlot::Button, ViewMode::Button, nullptr, buttonWindow, 0, command_id::buttonViewKey,
+         true},
+        {ViewSlot::DrTrigger, std::nullopt, [](const ModelCapabilities& c) { return c.micInputs; },
+         drTriggerWindow, 0, command_id::drSpareMicSwitch},
     };
     return views;
 }

@@ -23,4 +23,6 @@ inline constexpr int gpo1Key = 40067;
 inline constexpr int gpo2Key = 40068;
 inline constexpr int noEffectF4 = 40001;
 inline constexpr int noEffectF5 = 40057;
+// Command > "DR Spare Mic Switch...": shows the trigger window, which nothing else opens.
+inline constexpr int drSpareMicSwitch = 40080;
 } // namespace varento::command_id

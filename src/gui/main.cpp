@@ -10,9 +10,9 @@
 #include "gui/front_end_ids.h"
 #include "gui/gui_interaction.h"
 #include "gui/main_window.h"
+#include "gui/screenshot.h"
 #include "protocol/catalog.h"
 #include "ui/views/controls_gallery.h"
-#include "ui/views/gain_window.h"
 
 #include <QApplication>
 #include <QDir>
@@ -50,8 +50,9 @@ const char* const kUsage =
     "  --view=VIEW       with --screenshot: instead of the device view, the matrix view\n"
     "                    (matrix), the gain view with a few channels selected, P48 and PAD\n"
     "                    on (gain), the meterbridge window at its full width after two\n"
-    "                    seconds of levels (meterbridge), or the Device Manager (devices)\n"
-    "                    or Labels (labels) dialog\n"
+    "                    seconds of levels (meterbridge), the button view (button), the DR\n"
+    "                    trigger window (trigger), or the Device Manager (devices) or\n"
+    "                    Labels (labels) dialog\n"
     "  --gallery         the faders and level meters in their states, for review\n"
     "  --screenshot FILE with --demo or --offline: save the window as a PNG once it shows\n"
     "                    the units, then exit (works without a display)\n"
@@ -65,6 +66,15 @@ std::optional<int> parseModel(const QString& text) {
     }
     return model;
 }
+
+// What --view shows: the command that brings it up, and the window of its own to
+// save instead of the main window.
+struct ShownView {
+    const char* name;
+    int command;
+    int param;
+    std::optional<ViewSlot> ownWindow;
+};
 
 // Nothing is changed when an argument is wrong: the reason goes to standard error.
 std::optional<Options> parseOptions(const QStringList& args, QString& error) {
@@ -99,10 +109,9 @@ std::optional<Options> parseOptions(const QStringList& args, QString& error) {
             }
         } else if (a.startsWith("--view=")) {
             o.view = a.mid(7);
-            if (!QStringList{"device", "matrix", "gain", "meterbridge", "devices", "labels"}
-                     .contains(o.view)) {
-                error = QStringLiteral(
-                    "--view: the views are device, matrix, gain, meterbridge, devices and labels");
+            if (!screenshotViews().contains(o.view)) {
+                error =
+                    QStringLiteral("--view: the views are %1").arg(screenshotViews().join(", "));
                 return std::nullopt;
             }
         } else if (a == "--gallery") {
@@ -126,100 +135,6 @@ std::optional<Options> parseOptions(const QStringList& args, QString& error) {
         return std::nullopt;
     }
     return o;
-}
-
-// The gain view as during a sound check: channels 4-7 selected, P48 on the first
-// four, PAD on 9 and 10.
-void poseGainView(MainWindow& window) {
-    auto* gain = window.findChild<GainWindow*>();
-    if (gain == nullptr) {
-        return;
-    }
-    GainModel& model = gain->model();
-    for (int c = 0; c < 4; ++c) {
-        model.setP48(c, true);
-    }
-    model.setPad(8, true);
-    model.setPad(9, true);
-    model.group().add(3);
-    model.group().selectRange(6);
-}
-
-// The meterbridge as engineers set it up before a show: gains enabled and the
-// outputs at a few different levels, so the faders show their knobs.
-void showOutputLevels(Session& session) {
-    std::array<std::uint8_t, kChannelGainCount> levels{};
-    for (int j = 0; j < kChannelGainCount; ++j) {
-        levels[static_cast<std::size_t>(j)] =
-            static_cast<std::uint8_t>(static_cast<std::int8_t>((j % 8) * -4 + (j / 32) * 6));
-    }
-    session.editor().setFlag(UnitFlag::GainsEnabled, true);
-    session.editor().setChannelGains(levels);
-}
-
-// Saves the window once it shows what a user would see: with demo units, after
-// every unit has been gathered and the current one has sent parameters and levels.
-void scheduleScreenshot(MainWindow& window, Session& session, const Options& options) {
-    auto save = [&window, &session, file = options.screenshot, view = options.view] {
-        const bool meterbridge = view == "meterbridge";
-        if (view == "matrix") {
-            window.command(command_id::matrixButton, 2);
-        } else if (view == "gain") {
-            window.command(command_id::gainButton, 2);
-            poseGainView(window);
-        }
-        if (view == "devices" || view == "labels") {
-            window.command(view == "devices" ? command_id::deviceManager : command_id::editLabels);
-        }
-        if (meterbridge) {
-            window.command(command_id::meterbridgeButton);
-            showOutputLevels(session);
-            // As wide as it goes, so every group of the unit is in the picture.
-            if (QWidget* bridge = window.view(ViewSlot::Meterbridge)) {
-                bridge->resize(bridge->maximumWidth(), bridge->height());
-            }
-        }
-        // The meters need a moment of levels to show more than their first rise.
-        QTimer::singleShot(meterbridge ? 2000 : 0, &window, [&window, file, meterbridge] {
-            QWidget* shown = meterbridge ? window.view(ViewSlot::Meterbridge) : &window;
-            if (shown == nullptr) {
-                std::fprintf(stderr, "varento-remote: this unit has no meterbridge\n");
-                QCoreApplication::exit(1);
-                return;
-            }
-            QWidget* modal = QApplication::activeModalWidget();
-            const QPixmap shot = modal && modal != &window ? modal->grab() : shown->grab();
-            if (!shot.save(file, "PNG")) {
-                std::fprintf(stderr, "varento-remote: cannot write %s\n", qPrintable(file));
-                QCoreApplication::exit(1);
-                return;
-            }
-            window.close();
-        });
-    };
-    if (options.offlineModel != 0) {
-        QObject::connect(&session, &Session::unitIdentified, &window, save,
-                         Qt::SingleShotConnection);
-    } else {
-        auto identified = std::make_shared<bool>(false);
-        auto parameters = std::make_shared<bool>(false);
-        QObject::connect(&session, &Session::unitIdentified, &window,
-                         [identified] { *identified = true; });
-        QObject::connect(&session, &Session::parametersChanged, &window,
-                         [identified, parameters] { *parameters = *identified; });
-        auto done = std::make_shared<bool>(false);
-        QObject::connect(&session, &Session::levelsChanged, &window,
-                         [&session, identified, parameters, done, save] {
-                             if (!*done && *identified && *parameters && !session.gathering()) {
-                                 *done = true;
-                                 save();
-                             }
-                         });
-    }
-    QTimer::singleShot(30000, &window, [] {
-        std::fprintf(stderr, "varento-remote: the units did not answer in time\n");
-        QCoreApplication::exit(1);
-    });
 }
 
 // The controls sheet on its own, saved at once with --screenshot.
@@ -286,7 +201,8 @@ int main(int argc, char** argv) {
         });
     }
     if (!options->screenshot.isEmpty()) {
-        scheduleScreenshot(window, session, *options);
+        scheduleScreenshot(window, session, options->view, options->screenshot,
+                           options->offlineModel != 0);
     }
     window.show();
     if (options->demo) {

@@ -62,7 +62,8 @@ const std::vector<Menu>& menuTable() {
           {"VARENTO", cid::offlineBase, true},
           {"VARENTO.PX (SRC)", cid::offlinePx, true},
           {"VARENTO.LC", cid::offlineLc, true},
-          {"VARENTO.AES (SRC)", cid::offlineAes, true}},
+          {"VARENTO.AES (SRC)", cid::offlineAes, true},
+          {"DR Spare Mic Switch...", cid::drSpareMicSwitch, false, false, false}},
          "Offline Mode"},
         {"&Labels",
          {{"&Edit Labels", cid::editLabels},
@@ -517,6 +518,9 @@ void MainWindow::hideUnitViews() {
             showButton(spec.topButton, false);
             enableButton(spec.topButton, false);
         }
+        if (!spec.mode && spec.key != 0) {
+            setEnabled({spec.key}, false);
+        }
     }
 }
 
@@ -562,6 +566,9 @@ void MainWindow::onUnitIdentified(int model) {
             if (QWidget* v = views_.value(spec.slot)) {
                 v->close();
             }
+        }
+        if (!spec.mode && spec.key != 0) {
+            setEnabled({spec.key}, available && session_.state().isConnected);
         }
     }
     if (capabilities(model).frontPanel != FrontPanel::None) {

@@ -77,6 +77,16 @@ TEST(CommandLine, UnitCommands) {
     ASSERT_EQ(project.replacements.size(), 1u);
     EXPECT_EQ(project.replacements[0].second.bytes[0], 0x0E);
 
+    // The numbers a user sees: the button of analog input 4 and list item 6.
+    const auto trip = lineOf("trip " + kUid + " 4 --spare 6");
+    EXPECT_EQ(trip.command, Command::Trip);
+    EXPECT_EQ(trip.index, 3);
+    EXPECT_EQ(trip.spare, 5);
+    const auto untrip = lineOf("--spare=32 untrip " + kUid + " 1");
+    EXPECT_EQ(untrip.command, Command::Untrip);
+    EXPECT_EQ(untrip.index, 0);
+    EXPECT_EQ(untrip.spare, 31);
+
     EXPECT_EQ(lineOf("monitor 1.5").seconds, 1.5);
     EXPECT_EQ(lineOf("decode F0 0E F7").hexFrames.size(), 3);
     EXPECT_EQ(lineOf("help").command, Command::Help);
@@ -118,6 +128,12 @@ TEST(CommandLine, UsageErrors) {
         {"discover --verbose", "is not an option"},
         {"frobnicate", "is not a command"},
         {"monitor soon", "not a number of seconds"},
+        {"trip " + kUid + " 4", "needs --spare SPARE"},
+        {"trip " + kUid + " 0 --spare 6", "analog input 1..32"},
+        {"untrip " + kUid + " 33 --spare 6", "analog input 1..32"},
+        {"trip " + kUid + " 4 --spare 0", "--spare takes an analog input 1..32"},
+        {"trip " + kUid + " --spare 6", "needs UID CHANNEL --spare SPARE"},
+        {"dump --spare 6", "--spare goes with \"trip\" and \"untrip\""},
         {"decode", "at least one frame"},
         {"--json", "No command given"},
     };

@@ -304,3 +304,34 @@ TEST_F(Commands, SerialLinkOverAPseudoTerminal) {
     EXPECT_EQ(units[0].toObject()["typeName"].toString(), "VARENTO.LC");
     EXPECT_EQ(units[0].toObject()["levelDb"].toArray().size(), 128);
 }
+
+// A show controller's script: the emulated unit keeps its state between the runs,
+// so each switch is checked with a dump of its own.
+TEST_F(Commands, TripAndUntripCheckedByDump) {
+    const Emulator emulator({"serial", "--pty"});
+    ASSERT_TRUE(emulator.ready());
+    const QString link = "serial:" + emulator.serialPath() + "@115200";
+    const auto routes = [&] {
+        const Outcome dump = cli({"--link", link, "--json", "dump", kLc});
+        EXPECT_EQ(dump.exitCode, 0) << dump.err.toStdString();
+        return json(dump)["units"].toArray()[0].toObject()["routeSource"].toArray();
+    };
+    for (const QStringList& route : {QStringList{"7", "35"}, QStringList{"37", "none"}}) {
+        const Outcome run = cli({"--link", link, "route", kLc, route[0], route[1]});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    }
+
+    Outcome run = cli({"--link", link, "trip", kLc, "4", "--spare", "6"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    QJsonArray sources = routes();
+    EXPECT_EQ(sources[7].toInt(), 37);
+    EXPECT_EQ(sources[35].toInt(), 37);
+    EXPECT_EQ(sources[36].toInt(), 36);
+
+    run = cli({"--link", link, "untrip", kLc, "4", "--spare", "6"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    sources = routes();
+    EXPECT_EQ(sources[7].toInt(), 35);
+    EXPECT_EQ(sources[35].toInt(), 35);
+    EXPECT_EQ(sources[37].toInt(-1), 255);
+}

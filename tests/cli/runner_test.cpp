@@ -336,6 +336,53 @@ TEST_F(RunnerTest, RouteAndGainChangeOnlyTheirEntry) {
     EXPECT_TRUE(o.out.endsWith("= -6 dB, the unit reports -6 dB\n")) << o.out.toStdString();
 }
 
+// Analog input 4 also feeds outputs 0 and 100; the spare input 6 feeds nothing.
+TEST_F(RunnerTest, TripAndUntripSendOneRoutingFrameAsTheWindowsButton) {
+    // Routes set on the emulated unit before the command runs, as the wire sets them.
+    const auto routed = [](DemoLink& demo, std::vector<std::pair<int, std::uint8_t>> routes) {
+        emu::EmulatedUnit& lc = demo.rack().units()[2];
+        DeviceRecord record = lc.state();
+        for (const auto& [output, source] : routes) {
+            record.routeSource[static_cast<std::size_t>(output)] = source;
+        }
+        FrameBuffer buffer{};
+        const int length = buildSetRoutingAll(buffer, record);
+        lc.receive({buffer.data(), static_cast<std::size_t>(length)});
+        return new RecordingLink(demo);
+    };
+    const auto prepared = [&](DemoLink& demo) {
+        return routed(demo, {{0, 35}, {100, 35}, {37, kNoSource}});
+    };
+    Outcome o = run("--link demo trip " + kThird + " 4 --spare 6", prepared);
+    EXPECT_EQ(o.status, exit_status::ok) << o.err.toStdString();
+    ASSERT_EQ(sentWith(0x22).size(), 1u);
+    EXPECT_EQ(sentWith(0x22)[0].frame.size(), 19u + 4u * 101u); // outputs 0..100
+    for (const int output : {0, 35, 100}) {
+        EXPECT_EQ(unit(2).state().routeSource[static_cast<std::size_t>(output)], 37) << output;
+    }
+    EXPECT_EQ(unit(2).state().routeSource[36], 36);
+    EXPECT_EQ(o.out, kThird + " outputs 0 35 100 moved from source 35 to source 37\n");
+
+    const auto tripped = [&](DemoLink& demo) {
+        return routed(demo, {{0, 37}, {35, 37}, {100, 37}, {37, kNoSource}});
+    };
+    o = run("--link demo untrip " + kThird + " 4 --spare 6", tripped);
+    EXPECT_EQ(o.status, exit_status::ok) << o.err.toStdString();
+    ASSERT_EQ(sentWith(0x22).size(), 1u);
+    for (const int output : {0, 35, 100}) {
+        EXPECT_EQ(unit(2).state().routeSource[static_cast<std::size_t>(output)], 35) << output;
+    }
+    EXPECT_EQ(unit(2).state().routeSource[37], kNoSource);
+}
+
+TEST_F(RunnerTest, TripNeedsAUnitWithMicrophoneInputs) {
+    const Outcome o = run("--link demo trip " + kFirst + " 4 --spare 6");
+    EXPECT_EQ(o.status, exit_status::usage);
+    EXPECT_TRUE(o.err.contains("has no microphone inputs")) << o.err.toStdString();
+    EXPECT_TRUE(sentWith(0x22).empty());
+    EXPECT_TRUE(o.out.isEmpty());
+}
+
 TEST_F(RunnerTest, PresetLoadAsksFirstAndLoadsOnlyThePartChosen) {
     DeviceRecord preset;
     resetToPowerOnDefaults(preset);

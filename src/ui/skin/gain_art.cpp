@@ -1,5 +1,6 @@
-// The gain window's keys: the small channel switches (P48, PAD, GPO), the Switch
-// Device keys and the project keys, each off, under the mouse and on.
+// The small channel switches (P48, PAD, GPO), the 100 x 67 keys of the Switch Device
+// column, the commissioning panel and the trigger window, and the project keys, each
+// off, under the mouse and on.
 #include "ui/skin/skin.h"
 
 #include <QPainter>

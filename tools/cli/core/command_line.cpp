@@ -119,6 +119,21 @@ struct Parser {
             line.index = *index;
             return gainValueAt(3);
         }
+        if (name == "trip" || name == "untrip") {
+            line.command = name == "trip" ? Command::Trip : Command::Untrip;
+            if (!need(2, "UID CHANNEL --spare SPARE") || !uidAt(1)) {
+                return false;
+            }
+            const auto channel = toInt(positional[2], 1, 32);
+            if (!channel) {
+                return fail(QString("The channel must be an analog input 1..32, not \"%1\".")
+                                .arg(positional[2]));
+            }
+            line.index = *channel - 1;
+            return line.spare.has_value() ||
+                   fail(QString("\"%1\" needs --spare SPARE, the spare analog input 1..32.")
+                            .arg(name));
+        }
         if (name == "preset" || name == "project" || name == "labels") {
             return fileCommand(name);
         }
@@ -424,6 +439,16 @@ ParsedCommandLine parseCommandLine(const QStringList& args) {
                                           .arg(v)};
             }
             p.line.timeoutMs = static_cast<int>(std::ceil(seconds * 1000));
+        } else if (name == "--spare") {
+            if (!value(v)) {
+                return {std::nullopt, p.error};
+            }
+            const auto spare = toInt(v, 1, 32);
+            if (!spare) {
+                return {std::nullopt,
+                        QString("--spare takes an analog input 1..32, not \"%1\".").arg(v)};
+            }
+            p.line.spare = *spare - 1;
         } else if (name == "--map") {
             if (!value(v)) {
                 return {std::nullopt, p.error};
@@ -459,6 +484,9 @@ ParsedCommandLine parseCommandLine(const QStringList& args) {
     if (p.line.hex && p.line.command != Command::Monitor) {
         return {std::nullopt, "--hex goes with \"monitor\"."};
     }
+    if (p.line.spare && p.line.command != Command::Trip && p.line.command != Command::Untrip) {
+        return {std::nullopt, "--spare goes with \"trip\" and \"untrip\"."};
+    }
     if (p.line.table && p.line.command != Command::RouteTable) {
         return {std::nullopt, "--table goes with \"route\"."};
     }
@@ -480,6 +508,12 @@ Commands:
   gain UID INDEX VALUE            send one gain entry (wire index 0..127: 0..31 input
                                   gain 8..63, 32..63 input switch 0..3 (1 PAD, 2 P48),
                                   64..127 channel gain in dB -128..127 or its byte)
+  trip UID CHANNEL --spare SPARE  spare-microphone switch-over: every output fed by
+                                  analog input CHANNEL (1..32) takes the spare
+                                  analog input SPARE (1..32), in one routing frame
+  untrip UID CHANNEL --spare SPARE
+                                  the way back: every output fed by SPARE takes
+                                  CHANNEL again
   preset save UID FILE            save one unit's settings, routing and gains (.vpf)
   preset load UID FILE [--settings|--matrix|--gains|--all]
                                   load a preset file into a unit (default --all)
@@ -512,6 +546,7 @@ Options:
   --yes             answer yes to every question (loading into a unit, replacing
                     a file); without it questions are asked only on a terminal
   --hex             monitor: print each frame in hexadecimal under its line
+  --spare SPARE     trip, untrip: the spare analog input, 1..32
   --help, --version
 
 UIDs are 32 hexadecimal digits, two per byte, in either case.

@@ -53,6 +53,8 @@ enum class Command {
     DevicesRename,
     DevicesMove,
     DevicesRemove,
+    Trip,
+    Untrip,
 };
 
 enum class PresetPart { Settings, Matrix, Gains, All };
@@ -68,10 +70,12 @@ struct CommandLine {
     std::optional<DeviceUid> uid; // dump: none for all units
     int parameter = 0;            // set
     int value = 0;                // set, route (source), gain
-    int index = 0;                // route (output), gain (wire index), devices move (position)
+    int index = 0;                // route (output), gain (wire index), devices move (position),
+                                  // trip (channel 0..31)
+    std::optional<int> spare;     // trip, untrip: the spare analog input 0..31
     PresetPart part = PresetPart::All;
     QString file;
-    QString name; // devices rename
+    QString name;                  // devices rename
     QStringList hexFrames;         // decode; "-" reads frames from standard input
     std::optional<double> seconds; // monitor
     // project load: the unit that takes the dataset of a unit that is not online

@@ -7,9 +7,11 @@
 
 #include "app/data_folder.h"
 #include "app/session.h"
+#include "app/spare_switch.h"
 #include "files/preset_block.h"
 #include "files/preset_file.h"
 #include "files/project_file.h"
+#include "protocol/catalog.h"
 #include "protocol/frame.h"
 #include "protocol/frame_builders.h"
 
@@ -91,6 +93,10 @@ int Runner::run() {
     case Command::DevicesMove:
     case Command::DevicesRemove:
         status = devices();
+        break;
+    case Command::Trip:
+    case Command::Untrip:
+        status = spareSwitch(line_.command == Command::Trip);
         break;
     default:
         status = fail(exit_status::usage, "This command does not talk to units.");
@@ -452,6 +458,59 @@ int Runner::gain() {
     if (reported != value) {
         console_.err(
             QString("varento-cli: warning: the unit keeps %1 at %2.\n").arg(name, shown(reported)));
+    }
+    return exit_status::ok;
+}
+
+// The trigger window's press from a script: the session's switch-over on the
+// unit's gathered routing, then the routing read back as proof.
+int Runner::spareSwitch(bool trip) {
+    if (!connectAndDiscover() || !gatherAll() || !selectTarget(*line_.uid)) {
+        return exit_status::noAnswer;
+    }
+    const int channel = line_.index;
+    const int spare = *line_.spare;
+    const std::uint8_t from = analogSource(trip ? channel : spare);
+    const std::uint8_t to = analogSource(trip ? spare : channel);
+    const RoutingTable before = RoutingTable::of(session_.current());
+    if (!session_.spareSwitch(trip ? SpareStep::Trip : SpareStep::Untrip, channel, spare)) {
+        return fail(exit_status::usage,
+                    QString("Unit %1 (%2) has no microphone inputs to switch over.")
+                        .arg(uidHex(*line_.uid), typeName(session_.current().model)));
+    }
+    std::vector<int> moved;
+    for (int output = 0; output < kWireRouteSlots; ++output) {
+        if (before.sources[static_cast<std::size_t>(output)] == from && from != to) {
+            moved.push_back(output);
+        }
+    }
+    if (!waitForSends()) {
+        return fail(exit_status::noAnswer, "The routing could not be sent.");
+    }
+    session_.pollEngine().askRoutingNext();
+    if (!waitForFreshReply(*line_.uid, cmd::requestRouting, cmd::routingReply)) {
+        return fail(exit_status::noAnswer,
+                    QString("Sent the routing to %1, but the unit did not answer afterwards.")
+                        .arg(uidHex(*line_.uid)));
+    }
+    QStringList outputs;
+    QStringList kept;
+    for (const int output : moved) {
+        outputs << QString::number(output);
+        const int reported = session_.current().routeSource[static_cast<std::size_t>(output)];
+        if (reported != to) {
+            kept << QString("output %1 on source %2").arg(output).arg(reported);
+        }
+    }
+    const QString uid = uidHex(*line_.uid);
+    console_.out(moved.empty()
+                     ? QString("%1 no output takes source %2; nothing moved\n").arg(uid).arg(from)
+                     : QString("%1 outputs %2 moved from source %3 to source %4\n")
+                           .arg(uid, outputs.join(' '))
+                           .arg(from)
+                           .arg(to));
+    if (!kept.isEmpty()) {
+        console_.err(QString("varento-cli: warning: the unit keeps %1.\n").arg(kept.join(", ")));
     }
     return exit_status::ok;
 }

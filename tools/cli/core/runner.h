@@ -41,6 +41,7 @@ private:
     int route();
     int routeTable();
     int gain();
+    int spareSwitch(bool trip);
     int labelsExport();
     int labelsImport();
     int presetSave();

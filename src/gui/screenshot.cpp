@@ -1,0 +1,154 @@
+#include "gui/screenshot.h"
+
+#include "app/session.h"
+#include "gui/front_end_ids.h"
+#include "gui/main_window.h"
+#include "ui/views/gain_window.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <array>
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+namespace varento {
+
+namespace {
+
+// The gain view as during a sound check: channels 4-7 selected, P48 on the first
+// four, PAD on 9 and 10.
+void poseGainView(MainWindow& window, Session&) {
+    auto* gain = window.findChild<GainWindow*>();
+    if (gain == nullptr) {
+        return;
+    }
+    GainModel& model = gain->model();
+    for (int c = 0; c < 4; ++c) {
+        model.setP48(c, true);
+    }
+    model.setPad(8, true);
+    model.setPad(9, true);
+    model.group().add(3);
+    model.group().selectRange(6);
+}
+
+// The meterbridge as engineers set it up before a show: gains enabled and the
+// outputs at a few different levels, so the faders show their knobs; as wide as it
+// goes, so every group of the unit is in the picture.
+void poseMeterbridge(MainWindow& window, Session& session) {
+    std::array<std::uint8_t, kChannelGainCount> levels{};
+    for (int j = 0; j < kChannelGainCount; ++j) {
+        levels[static_cast<std::size_t>(j)] =
+            static_cast<std::uint8_t>(static_cast<std::int8_t>((j % 8) * -4 + (j / 32) * 6));
+    }
+    session.editor().setFlag(UnitFlag::GainsEnabled, true);
+    session.editor().setChannelGains(levels);
+    if (QWidget* bridge = window.view(ViewSlot::Meterbridge)) {
+        bridge->resize(bridge->maximumWidth(), bridge->height());
+    }
+}
+
+// What --view shows: the command that brings it up, how it is posed, the window of
+// its own to save instead of the main window, and how long its meters need levels.
+struct ShownView {
+    const char* name;
+    int command;
+    int param;
+    void (*pose)(MainWindow&, Session&);
+    std::optional<ViewSlot> ownWindow;
+    int settleMs;
+};
+
+const ShownView kViews[] = {
+    {"device", 0, 0, nullptr, std::nullopt, 0},
+    {"matrix", command_id::matrixButton, 2, nullptr, std::nullopt, 0},
+    {"gain", command_id::gainButton, 2, poseGainView, std::nullopt, 0},
+    {"meterbridge", command_id::meterbridgeButton, 0, poseMeterbridge, ViewSlot::Meterbridge, 2000},
+    {"button", command_id::buttonView, 2, nullptr, std::nullopt, 0},
+    {"trigger", command_id::drSpareMicSwitch, 0, nullptr, ViewSlot::DrTrigger, 0},
+    {"devices", command_id::deviceManager, 0, nullptr, std::nullopt, 0},
+    {"labels", command_id::editLabels, 0, nullptr, std::nullopt, 0},
+};
+
+const ShownView* findView(const QString& name) {
+    for (const ShownView& view : kViews) {
+        if (name == QLatin1String(view.name)) {
+            return &view;
+        }
+    }
+    return nullptr;
+}
+
+void fail(const QString& why) {
+    std::fprintf(stderr, "varento-remote: %s\n", qPrintable(why));
+    QCoreApplication::exit(1);
+}
+
+} // namespace
+
+QStringList screenshotViews() {
+    QStringList names;
+    for (const ShownView& view : kViews) {
+        names << QLatin1String(view.name);
+    }
+    return names;
+}
+
+void scheduleScreenshot(MainWindow& window, Session& session, const QString& viewName,
+                        const QString& file, bool offline) {
+    const ShownView* view = findView(viewName);
+    auto save = [&window, &session, file, view] {
+        if (view == nullptr) {
+            fail(QStringLiteral("no view to save"));
+            return;
+        }
+        if (view->command != 0) {
+            window.command(view->command, view->param);
+        }
+        if (view->pose != nullptr) {
+            view->pose(window, session);
+        }
+        QTimer::singleShot(view->settleMs, &window, [&window, file, view] {
+            QWidget* shown = view->ownWindow ? window.view(*view->ownWindow) : &window;
+            // A dialog opened by the view's command is what the picture is of.
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal != nullptr && modal != &window) {
+                shown = modal;
+            }
+            if (shown == nullptr) {
+                fail(QStringLiteral("this unit has no %1 window").arg(QLatin1String(view->name)));
+                return;
+            }
+            if (!shown->grab().save(file, "PNG")) {
+                fail(QStringLiteral("cannot write %1").arg(file));
+                return;
+            }
+            window.close();
+        });
+    };
+    if (offline) {
+        QObject::connect(&session, &Session::unitIdentified, &window, save,
+                         Qt::SingleShotConnection);
+    } else {
+        auto identified = std::make_shared<bool>(false);
+        auto parameters = std::make_shared<bool>(false);
+        QObject::connect(&session, &Session::unitIdentified, &window,
+                         [identified] { *identified = true; });
+        QObject::connect(&session, &Session::parametersChanged, &window,
+                         [identified, parameters] { *parameters = *identified; });
+        auto done = std::make_shared<bool>(false);
+        QObject::connect(&session, &Session::levelsChanged, &window,
+                         [&session, identified, parameters, done, save] {
+                             if (!*done && *identified && *parameters && !session.gathering()) {
+                                 *done = true;
+                                 save();
+                             }
+                         });
+    }
+    QTimer::singleShot(30000, &window,
+                       [] { fail(QStringLiteral("the units did not answer in time")); });
+}
+
+} // namespace varento
