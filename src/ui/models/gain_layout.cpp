@@ -19,19 +19,6 @@ ChannelNumber channelNumber(int c, int page) {
     return {number, {x, y}, small};
 }
 
-int stepRight(int offset, int page) {
-    const int end = std::max(0, kScrollMax - page + 1);
-    return std::min(offset + kScrollStep, end);
-}
-
-int stepLeft(int offset) {
-    return std::max(0, offset - kScrollStep);
-}
-
-int clampOffset(int offset, int page) {
-    return std::clamp(offset, 0, std::max(0, kScrollMax - page + 1));
-}
-
 int focusScroll(int n, int offset, int width) {
     const int k = 10 * (n / 8);
     if ((offset - k) / kScrollStep >= n) {

@@ -33,13 +33,6 @@ struct ChannelNumber {
 };
 ChannelNumber channelNumber(int c, int page);
 
-// Scroll offsets after a line (or page) step: 25 pixels, clamped so the last
-// step right shows the end (range end minus page plus one) and left stops at 0.
-int stepRight(int offset, int page);
-int stepLeft(int offset);
-// Thumb positions and resizes keep the offset within the range.
-int clampOffset(int offset, int page);
-
 // Which way to scroll so strip n shows after it took the focus: -1 one step
 // left, +1 one step right, 0 it is in view.
 int focusScroll(int n, int offset, int width);

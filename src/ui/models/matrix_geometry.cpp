@@ -46,10 +46,6 @@ std::optional<int> columnHeaderAt(QPoint point, int scroll) {
     return (x - kGridX) / kCell;
 }
 
-int clampScroll(int offset, int page) {
-    return std::clamp(offset, 0, std::max(0, kScrollRange - page + 1));
-}
-
 int labelPixelSize(int length) {
     if (length == 10) {
         return 11;

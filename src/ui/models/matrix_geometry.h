@@ -31,9 +31,6 @@ QRect cellRect(GridCell cell, int scroll);
 std::optional<int> rowHeaderAt(QPoint point, int scroll);
 std::optional<int> columnHeaderAt(QPoint point, int scroll);
 
-// Scrolling stops at 0 and at the range end minus the page plus one.
-int clampScroll(int offset, int page);
-
 // Labels of exactly 10 characters take the middle font, shorter the large and
 // longer the small one.
 int labelPixelSize(int length);

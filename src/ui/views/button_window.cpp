@@ -1,19 +1,13 @@
 #include "ui/views/button_window.h"
 
 #include "ui/controls/my_button.h"
+#include "ui/controls/scroller.h"
 #include "ui/views/button_panel.h"
 
 #include <QPainter>
-#include <QScrollBar>
 #include <QWheelEvent>
 
 namespace varento {
-
-namespace {
-
-constexpr int kScrollBarHeight = 16;
-
-} // namespace
 
 ButtonWindow::ButtonWindow(Session& session, std::function<void(int id)> mainWindow,
                            QWidget* parent)
@@ -27,9 +21,9 @@ ButtonWindow::ButtonWindow(Session& session, std::function<void(int id)> mainWin
         connect(button, &MyButton::clicked, &model_, &ButtonWindowModel::click);
         buttons_[b.id] = button;
     }
-    scrollBar_ = new QScrollBar(Qt::Horizontal, this);
-    scrollBar_->setSingleStep(ButtonWindowModel::kScrollStep);
-    connect(scrollBar_, &QScrollBar::valueChanged, this, &ButtonWindow::setScroll);
+    scroller_ = new Scroller(Qt::Horizontal, ButtonWindowModel::kScrollStep, this);
+    scroller_->setContentLength(ButtonWindowModel::kScrollRange + 1);
+    connect(scroller_, &Scroller::scrolled, this, &ButtonWindow::placeButtons);
     connect(&model_, &ButtonWindowModel::looksChanged, this, &ButtonWindow::syncLooks);
 }
 
@@ -46,37 +40,27 @@ void ButtonWindow::syncLooks() {
 
 void ButtonWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    button_panel::paint(painter, rect(), ButtonWindowModel::captions(), scroll_);
+    button_panel::paint(painter, rect(), ButtonWindowModel::captions(), scrollOffset());
 }
 
-// The panel is 710 pixels wide; a narrower window scrolls it, a page at a time
-// being the window's width.
+int ButtonWindow::scrollOffset() const {
+    return scroller_->offset();
+}
+
+// The panel is 710 pixels wide; a narrower window scrolls it.
 void ButtonWindow::resizeEvent(QResizeEvent*) {
-    scrollBar_->setGeometry(0, height() - kScrollBarHeight, width(), kScrollBarHeight);
-    scrollBar_->setPageStep(width());
-    scrollBar_->setRange(0, std::max(0, ButtonWindowModel::kScrollRange - width() + 1));
-    setScroll(scrollBar_->value());
+    scroller_->fit();
 }
 
-void ButtonWindow::setScroll(int offset) {
-    if (offset == scroll_) {
-        return;
-    }
+void ButtonWindow::placeButtons(int offset) {
     for (const PanelButton& b : ButtonWindowModel::buttons()) {
         buttons_[b.id]->move(b.position - QPoint(offset, 0));
     }
-    scroll_ = offset;
     update();
 }
 
-// Away from the user scrolls left, toward the user right.
 void ButtonWindow::wheelEvent(QWheelEvent* event) {
-    const int delta = event->angleDelta().y();
-    if (delta != 0) {
-        scrollBar_->setValue(scrollBar_->value() +
-                             (delta > 0 ? -1 : 1) * ButtonWindowModel::kScrollStep);
-    }
-    event->accept();
+    scroller_->wheel(event);
 }
 
 } // namespace varento

@@ -7,11 +7,10 @@
 #include <functional>
 #include <map>
 
-class QScrollBar;
-
 namespace varento {
 
 class MyButton;
+class Scroller;
 class Session;
 
 // "Button Window": the commissioning panel of the button view (F12). Drawing,
@@ -25,7 +24,7 @@ public:
 
     ButtonWindowModel& model() { return model_; }
     MyButton* button(int id) const;
-    int scrollOffset() const { return scroll_; }
+    int scrollOffset() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -34,12 +33,11 @@ protected:
 
 private:
     void syncLooks();
-    void setScroll(int offset);
+    void placeButtons(int offset);
 
     ButtonWindowModel model_;
     std::map<int, MyButton*> buttons_;
-    QScrollBar* scrollBar_ = nullptr;
-    int scroll_ = 0;
+    Scroller* scroller_ = nullptr;
 };
 
 } // namespace varento

@@ -4,13 +4,13 @@
 #include "ui/controls/fader.h"
 #include "ui/controls/level_meter.h"
 #include "ui/controls/my_button.h"
+#include "ui/controls/scroller.h"
 #include "ui/skin/skin.h"
 
 #include <QComboBox>
 #include <QFontInfo>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScrollBar>
 #include <QWheelEvent>
 
 namespace varento {
@@ -30,7 +30,6 @@ const QColor kP48Text{96, 124, 119};
 const QColor kPadText{65, 102, 142};
 const QColor kDeviceText{250, 250, 250};
 const QColor kProjectText{250, 240, 240};
-constexpr int kScrollBarHeight = 16;
 
 constexpr std::array<int, 5> kP48Bitmaps{174, 175, 176, 176, 0};
 constexpr std::array<int, 5> kPadBitmaps{174, 175, 186, 186, 0};
@@ -114,19 +113,18 @@ GainWindow::GainWindow(Session& session, QWidget* parent)
             [this](int index) { model_.setReferenceLevel(index + 1); });
     placed_.emplace_back(referenceLevel_, QPoint(734, 588));
 
-    scrollBar_ = new QScrollBar(Qt::Horizontal, this);
-    scrollBar_->setSingleStep(layout::kScrollStep);
-    scrollBar_->setPageStep(layout::kScrollStep);
-    connect(scrollBar_, &QScrollBar::valueChanged, this, &GainWindow::setScroll);
+    scroller_ = new Scroller(Qt::Horizontal, layout::kScrollStep, this);
+    scroller_->setContentLength(layout::kScrollMax + 1);
+    connect(scroller_, &Scroller::scrolled, this, [this] {
+        placeControls();
+        update();
+    });
 
     model_.attach(faderModels);
     connect(&model_, &GainModel::changed, this, &GainWindow::syncControls);
     connect(&model_.group(), &FaderGroup::focusRequested, this, [this](int c) {
         fader(c)->setFocus();
-        const int way = layout::focusScroll(c, scroll_, width());
-        setScroll(way < 0   ? layout::stepLeft(scroll_)
-                  : way > 0 ? layout::stepRight(scroll_, width())
-                            : scroll_);
+        scroller_->stepBy(layout::focusScroll(c, scroll(), width()));
     });
     connect(&session_, &Session::levelsChanged, this, &GainWindow::updateMeters);
     for (LevelMeter* meter : meters_) {
@@ -254,38 +252,23 @@ void GainWindow::resetPeaks() {
 
 // ---- scrolling --------------------------------------------------------------------------
 
-void GainWindow::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    scrollBar_->setGeometry(0, height() - kScrollBarHeight, width(), kScrollBarHeight);
-    scrollBar_->setRange(0, layout::clampOffset(layout::kScrollMax, width()));
-    setScroll(scroll_);
+int GainWindow::scroll() const {
+    return scroller_->offset();
 }
 
-void GainWindow::setScroll(int offset) {
-    const int clamped = layout::clampOffset(offset, width());
-    if (scrollBar_->value() != clamped) {
-        scrollBar_->setValue(clamped); // comes back here
-        return;
-    }
-    if (clamped == scroll_) {
-        return;
-    }
-    scroll_ = clamped;
-    placeControls();
-    update();
+void GainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    scroller_->fit();
 }
 
 void GainWindow::placeControls() {
     for (const auto& [widget, at] : placed_) {
-        widget->move(at.x() - scroll_, at.y());
+        widget->move(at.x() - scroll(), at.y());
     }
 }
 
 void GainWindow::wheelEvent(QWheelEvent* event) {
-    // Away from the user scrolls left, toward the user right.
-    setScroll(event->angleDelta().y() > 0 ? layout::stepLeft(scroll_)
-                                          : layout::stepRight(scroll_, width()));
-    event->accept();
+    scroller_->wheel(event);
 }
 
 void GainWindow::mousePressEvent(QMouseEvent* event) {
@@ -316,7 +299,7 @@ void GainWindow::drawChannelNumbers(QPainter& p) const {
     for (int c = 0; c < layout::kChannels; ++c) {
         const layout::ChannelNumber number = layout::channelNumber(c, model_.numberingPage());
         p.setFont(number.small ? small : large);
-        drawText(p, number.at.x() - scroll_, number.at.y(), QString::number(number.number));
+        drawText(p, number.at.x() - scroll(), number.at.y(), QString::number(number.number));
     }
 }
 
@@ -325,11 +308,11 @@ void GainWindow::drawPanels(QPainter& p) const {
     const auto panel = [&](int left, int top, int right, int bottom) {
         p.setPen(kPanelLine);
         p.setBrush(kPanel);
-        p.drawRect(QRect(QPoint(left - scroll_, top), QPoint(right - scroll_, bottom)));
+        p.drawRect(QRect(QPoint(left - scroll(), top), QPoint(right - scroll(), bottom)));
     };
     const auto text = [&](int x, int y, const QColor& colour, const QString& s) {
         p.setPen(colour);
-        drawText(p, x - scroll_, y, s);
+        drawText(p, x - scroll(), y, s);
     };
     panel(5, 585, 280, 615);
     text(9, 593, kLabel, QStringLiteral("GPOs:"));

@@ -10,13 +10,13 @@
 #include <vector>
 
 class QComboBox;
-class QScrollBar;
 
 namespace varento {
 
 class Fader;
 class LevelMeter;
 class MyButton;
+class Scroller;
 class Session;
 
 // "Gain Window": the 32 microphone strips of the current unit (meter, gain fader,
@@ -49,7 +49,7 @@ public:
     Fader* fader(int c) const { return faders_.at(static_cast<size_t>(c)); }
     LevelMeter* meter(int c) const { return meters_.at(static_cast<size_t>(c)); }
     MyButton* button(int id) const;
-    int scrollOffset() const { return scroll_; }
+    int scrollOffset() const { return scroll(); }
     MeterClock& meterClock() { return clock_; }
 
     // The unit's meter entries 96-127 into the 32 meters.
@@ -67,7 +67,7 @@ private:
                         const QColor& textColour, const QString& text, int fontSize);
     void buttonClicked(int id, int state);
     void syncControls();
-    void setScroll(int offset);
+    int scroll() const;
     void placeControls();
     void resetPeaks();
     void drawChannelNumbers(QPainter& p) const;
@@ -82,10 +82,9 @@ private:
     std::vector<MyButton*> pad_;
     std::vector<MyButton*> buttons_;
     QComboBox* referenceLevel_ = nullptr;
-    QScrollBar* scrollBar_ = nullptr;
+    Scroller* scroller_ = nullptr;
     // Every child with its place before scrolling.
     std::vector<std::pair<QWidget*, QPoint>> placed_;
-    int scroll_ = 0;
 };
 
 } // namespace varento

@@ -2,6 +2,7 @@
 
 #include "app/session.h"
 #include "ui/controls/my_button.h"
+#include "ui/controls/scroller.h"
 #include "ui/dialogs/edit_label_dialog.h"
 #include "ui/models/matrix_geometry.h"
 #include "ui/skin/skin.h"
@@ -13,7 +14,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScrollBar>
 #include <QWheelEvent>
 
 namespace varento {
@@ -28,7 +28,6 @@ const QColor kSumText{83, 83, 83};
 const QColor kPaper{236, 238, 236};
 const QColor kKeyText{225, 230, 236};
 constexpr int kLabelChars = 12;
-constexpr int kScrollBarWidth = 16;
 
 QFont labelFont(int length) {
     QFont font;
@@ -82,9 +81,12 @@ MatrixWindow::MatrixWindow(Session& session, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
-    scrollBar_ = new QScrollBar(Qt::Vertical, this);
-    scrollBar_->setSingleStep(geo::kScrollStep);
-    connect(scrollBar_, &QScrollBar::valueChanged, this, &MatrixWindow::setScroll);
+    scroller_ = new Scroller(Qt::Vertical, geo::kScrollStep, this);
+    scroller_->setContentLength(geo::kScrollRange + 1);
+    connect(scroller_, &Scroller::scrolled, this, [this] {
+        placeControls();
+        update();
+    });
     buildControls();
     connect(&model_, &MatrixModel::gridChanged, this, qOverload<>(&QWidget::update));
     connect(&model_, &MatrixModel::labelsChanged, this, qOverload<>(&QWidget::update));
@@ -173,14 +175,14 @@ void MatrixWindow::syncControls() {
 void MatrixWindow::placeControls() {
     for (const BankButton& button : model_.bankButtons()) {
         if (MyButton* key = bankKeys_[button.command]) {
-            key->move(button.x, button.y - scroll_);
+            key->move(button.x, button.y - scroll());
         }
     }
-    matrixMode_->setGeometry(97, 85 - scroll_, 130, 18);
-    extendedRouting_->setGeometry(572, 85 - scroll_, 160, 18);
-    preset_->move(632, 85 - scroll_);
+    matrixMode_->setGeometry(97, 85 - scroll(), 130, 18);
+    extendedRouting_->setGeometry(572, 85 - scroll(), 160, 18);
+    preset_->move(632, 85 - scroll());
     for (int bus = 0; bus < 4; ++bus) {
-        busLevels_[static_cast<std::size_t>(bus)]->setGeometry(200 + 100 * bus, 212 - scroll_, 85,
+        busLevels_[static_cast<std::size_t>(bus)]->setGeometry(200 + 100 * bus, 212 - scroll(), 85,
                                                                22);
     }
 }
@@ -224,33 +226,17 @@ void MatrixWindow::hideEvent(QHideEvent* event) {
 
 // ---- scrolling -----------------------------------------------------------------------------
 
-void MatrixWindow::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    scrollBar_->setGeometry(width() - kScrollBarWidth, 0, kScrollBarWidth, height());
-    scrollBar_->setPageStep(height());
-    scrollBar_->setRange(0, geo::clampScroll(geo::kScrollRange, height()));
-    setScroll(scroll_);
+int MatrixWindow::scroll() const {
+    return scroller_->offset();
 }
 
-void MatrixWindow::setScroll(int offset) {
-    const int clamped = geo::clampScroll(offset, height());
-    if (scrollBar_->value() != clamped) {
-        scrollBar_->setValue(clamped); // comes back here
-        return;
-    }
-    if (clamped == scroll_) {
-        return;
-    }
-    scroll_ = clamped;
-    placeControls();
-    update();
+void MatrixWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    scroller_->fit();
 }
 
 void MatrixWindow::wheelEvent(QWheelEvent* event) {
-    // A turn towards the user scrolls down.
-    const int steps = event->angleDelta().y() < 0 ? 1 : -1;
-    setScroll(scroll_ + steps * geo::kScrollStep);
-    event->accept();
+    scroller_->wheel(event);
 }
 
 // ---- mouse ---------------------------------------------------------------------------------
@@ -265,7 +251,7 @@ void MatrixWindow::mousePressEvent(QMouseEvent* event) {
         return;
     }
     setFocus();
-    if (const auto cell = geo::gridCellAt(at, scroll_)) {
+    if (const auto cell = geo::gridCellAt(at, scroll())) {
         model_.press(*cell);
     }
     update();
@@ -279,7 +265,7 @@ void MatrixWindow::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || !model_.dragStart()) {
         return;
     }
-    if (const auto cell = geo::gridCellAt(event->position().toPoint(), scroll_)) {
+    if (const auto cell = geo::gridCellAt(event->position().toPoint(), scroll())) {
         model_.release(*cell, model_.dragDirection());
     } else {
         model_.cancelPress();
@@ -299,9 +285,9 @@ void MatrixWindow::leaveEvent(QEvent* event) {
 void MatrixWindow::updateHover(QPoint at) {
     const bool sumOutputs = model_.outputBank() == kSumBank;
     const bool sumSources = model_.sourceBank() == kSumBank;
-    const auto cell = geo::cellAt(at, scroll_, sumOutputs, sumSources);
+    const auto cell = geo::cellAt(at, scroll(), sumOutputs, sumSources);
     if (model_.dragStart()) {
-        if (const auto current = geo::gridCellAt(at, scroll_)) {
+        if (const auto current = geo::gridCellAt(at, scroll())) {
             model_.move(*current);
         }
     }
@@ -314,9 +300,9 @@ void MatrixWindow::updateHover(QPoint at) {
 
 void MatrixWindow::editLabelAt(QPoint at) {
     int index = -1;
-    if (const auto row = geo::rowHeaderAt(at, scroll_)) {
+    if (const auto row = geo::rowHeaderAt(at, scroll())) {
         index = model_.sourceLabelIndex(*row);
-    } else if (const auto column = geo::columnHeaderAt(at, scroll_)) {
+    } else if (const auto column = geo::columnHeaderAt(at, scroll())) {
         index = model_.outputLabelIndex(*column);
     }
     if (index < 0) {
@@ -361,7 +347,7 @@ void MatrixWindow::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), kPaper);
     const bool sum = model_.outputBank() == kSumBank;
-    p.drawPixmap(0, -scroll_, skin::bitmap(sum ? 218 : 138, devicePixelRatioF()));
+    p.drawPixmap(0, -scroll(), skin::bitmap(sum ? 218 : 138, devicePixelRatioF()));
     if (sum) {
         drawSumPanel(p);
     }
@@ -373,12 +359,12 @@ void MatrixWindow::paintEvent(QPaintEvent*) {
 void MatrixWindow::drawSumPanel(QPainter& p) const {
     p.setPen(QPen(kSumText, 1.0));
     p.setBrush(Qt::NoBrush);
-    p.drawRect(QRect(190, 170 - scroll_, 410, 75));
+    p.drawRect(QRect(190, 170 - scroll(), 410, 75));
     p.setFont(labelFont(11)); // small enough for four columns of "Output Level:"
     for (int bus = 0; bus < 4; ++bus) {
         const int x = 200 + 100 * bus;
-        p.drawText(QPoint(x, 172 + 12 - scroll_), QStringLiteral("Bus %1").arg(bus + 1));
-        p.drawText(QPoint(x, 192 + 12 - scroll_), QStringLiteral("Output Level:"));
+        p.drawText(QPoint(x, 172 + 12 - scroll()), QStringLiteral("Bus %1").arg(bus + 1));
+        p.drawText(QPoint(x, 192 + 12 - scroll()), QStringLiteral("Output Level:"));
     }
 }
 
@@ -390,7 +376,7 @@ void MatrixWindow::drawHeaders(QPainter& p) const {
         p.save();
         p.setFont(labelFont(static_cast<int>(text.size())));
         // Read from the bottom up, ending just above the first row.
-        p.translate(96 + geo::kCell * c, 169 - scroll_);
+        p.translate(96 + geo::kCell * c, 169 - scroll());
         p.rotate(-90);
         drawFitted(p, QRect(0, 0, 56, 17), text);
         p.restore();
@@ -399,7 +385,7 @@ void MatrixWindow::drawHeaders(QPainter& p) const {
     for (int r = 0; r < rows; ++r) {
         const QString text = model_.labelText(model_.sourceLabelIndex(r)).left(kLabelChars);
         p.setFont(labelFont(static_cast<int>(text.size())));
-        drawFitted(p, QRect(geo::kRowHeaderX + 2, geo::kGridY + geo::kCell * r - scroll_, 60, 20),
+        drawFitted(p, QRect(geo::kRowHeaderX + 2, geo::kGridY + geo::kCell * r - scroll(), 60, 20),
                    text);
     }
 }
@@ -413,7 +399,7 @@ void MatrixWindow::drawCells(QPainter& p) const {
     const QPixmap elsewhere = skin::bitmap(152, ratio);
     const RoutingGrid& grid = model_.grid();
     for (int r = 0; r < geo::kCells; ++r) {
-        const int y = 170 + geo::kCell * r - scroll_;
+        const int y = 170 + geo::kCell * r - scroll();
         if (y + geo::kCell < 0 || y > height()) {
             continue;
         }
@@ -439,13 +425,13 @@ void MatrixWindow::drawHover(QPainter& p) const {
     if (!hover_) {
         return;
     }
-    const QRect cell = geo::cellRect(*hover_, scroll_);
+    const QRect cell = geo::cellRect(*hover_, scroll());
     p.setPen(QPen(kInk, 1.0));
     p.setBrush(Qt::NoBrush);
-    p.drawRect(QRect(QPoint(cell.left(), 110 - scroll_), cell.bottomRight()));
+    p.drawRect(QRect(QPoint(cell.left(), 110 - scroll()), cell.bottomRight()));
     p.drawRect(QRect(QPoint(32, cell.top()), cell.bottomRight()));
     const auto square = [&](GridCell at) {
-        const QRect r = geo::cellRect(at, scroll_);
+        const QRect r = geo::cellRect(at, scroll());
         p.fillRect(QRect(r.left() + 3, r.top() + 3, 12, 12), kHoverFill);
     };
     if (model_.dragDirection() && model_.dragStart()) {

@@ -13,11 +13,11 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QMenu;
-class QScrollBar;
 
 namespace varento {
 
 class MyButton;
+class Scroller;
 class Session;
 
 // "Matrix Window": one bank of 32 sources (rows) against one bank of 32 outputs
@@ -30,7 +30,7 @@ public:
     explicit MatrixWindow(Session& session, QWidget* parent = nullptr);
 
     MatrixModel& model() { return model_; }
-    int scrollOffset() const { return scroll_; }
+    int scrollOffset() const { return scroll(); }
     // Where the read-out of the cell under the mouse goes; an empty text ends it.
     void setHintSink(std::function<void(const QString&)> sink) { hint_ = std::move(sink); }
     // The window's Edit menu (undo, redo): shown while the window is.
@@ -53,7 +53,7 @@ private:
     void buildControls();
     void syncControls();
     void placeControls();
-    void setScroll(int offset);
+    int scroll() const;
     void updateHover(QPoint at);
     void editLabelAt(QPoint at);
     void syncHistory();
@@ -64,7 +64,7 @@ private:
     void drawHover(QPainter& painter) const;
 
     MatrixModel model_;
-    QScrollBar* scrollBar_ = nullptr;
+    Scroller* scroller_ = nullptr;
     std::map<int, MyButton*> bankKeys_;
     QCheckBox* matrixMode_ = nullptr;
     QCheckBox* extendedRouting_ = nullptr;
@@ -74,7 +74,6 @@ private:
     QAction* undo_ = nullptr;
     QAction* redo_ = nullptr;
     std::function<void(const QString&)> hint_;
-    int scroll_ = 0;
     std::optional<GridCell> hover_;
 };
 

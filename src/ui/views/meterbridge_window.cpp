@@ -5,6 +5,7 @@
 #include "ui/controls/fader.h"
 #include "ui/controls/level_meter.h"
 #include "ui/controls/my_button.h"
+#include "ui/controls/scroller.h"
 #include "ui/controls/strip_label.h"
 #include "ui/skin/skin.h"
 
@@ -161,23 +162,14 @@ MeterbridgeWindow::MeterbridgeWindow(Session& session, AppSettings* settings, QW
     setMinimumWidth(mb::kMinWidth);
     setMaximumWidth(mb::kSurfaceWidth);
 
-    scrollBar_ = new QScrollBar(Qt::Horizontal, this);
-    scrollBar_->setSingleStep(mb::kScrollStep);
+    scroller_ = new Scroller(Qt::Horizontal, mb::kScrollStep, this);
+    scroller_->setContentLength(mb::kSurfaceWidth);
     surface_ = new Surface(
         model_, [this] { resetPeaks(); }, [this](QWheelEvent* event) { wheelEvent(event); }, this);
-    surface_->resize(mb::kSurfaceWidth, mb::kHeight - scrollBar_->sizeHint().height());
+    surface_->resize(mb::kSurfaceWidth, mb::kHeight - Scroller::kThickness);
     surface_->lower();
-    // Line and page clicks both move one strip's width.
-    connect(scrollBar_, &QAbstractSlider::actionTriggered, this, [this](int action) {
-        if (action == QAbstractSlider::SliderPageStepAdd ||
-            action == QAbstractSlider::SliderSingleStepAdd) {
-            scrollBar_->setSliderPosition(qMin(scroll_ + mb::kScrollStep, scrollBar_->maximum()));
-        } else if (action == QAbstractSlider::SliderPageStepSub ||
-                   action == QAbstractSlider::SliderSingleStepSub) {
-            scrollBar_->setSliderPosition(qMax(scroll_ - mb::kScrollStep, 0));
-        }
-    });
-    connect(scrollBar_, &QScrollBar::valueChanged, this, &MeterbridgeWindow::setScroll);
+    connect(scroller_, &Scroller::scrolled, surface_,
+            [this](int offset) { surface_->move(-offset, 0); });
 
     buildControls();
     connect(&model_, &MeterbridgeModel::layoutChanged, this, &MeterbridgeWindow::applyLayout);
@@ -255,7 +247,8 @@ void MeterbridgeWindow::applyLayout() {
         }
     }
     setMaximumWidth(layout->maxWidth);
-    syncScrollRange();
+    // The range counts its last pixel: the last offset shows it.
+    scroller_->setContentLength(layout->scrollRange + 1);
     surface_->update();
 }
 
@@ -282,41 +275,16 @@ void MeterbridgeWindow::syncSwitches() {
 
 // ---- scrolling -----------------------------------------------------------------------------
 
-void MeterbridgeWindow::syncScrollRange() {
-    const auto& layout = model_.layout();
-    // The range counts its last pixel, as the page does: the last offset shows it.
-    const int rangeEnd = layout ? layout->scrollRange : mb::kSurfaceWidth - 1;
-    const int page = width();
-    scrollBar_->setPageStep(page);
-    scrollBar_->setRange(0, qMax(0, rangeEnd - page + 1));
-    setScroll(scroll_);
+QScrollBar* MeterbridgeWindow::scrollBar() const {
+    return scroller_->bar();
 }
 
-void MeterbridgeWindow::setScroll(int offset) {
-    const int clamped = qBound(0, offset, scrollBar_->maximum());
-    if (scrollBar_->value() != clamped) {
-        scrollBar_->setValue(clamped); // comes back here
-        return;
-    }
-    if (clamped == scroll_ && surface_->x() == -clamped) {
-        return;
-    }
-    scroll_ = clamped;
-    surface_->move(-scroll_, 0);
-}
-
-void MeterbridgeWindow::scrollStep(int direction) {
-    setScroll(scroll_ + direction * mb::kScrollStep);
+int MeterbridgeWindow::scrollOffset() const {
+    return scroller_->offset();
 }
 
 void MeterbridgeWindow::wheelEvent(QWheelEvent* event) {
-    // The wheel pages: away from the user to the left, towards the user to the right.
-    const QPoint delta = event->angleDelta();
-    const int turn = delta.y() != 0 ? delta.y() : delta.x();
-    if (turn != 0) {
-        scrollStep(turn > 0 ? -1 : 1);
-    }
-    event->accept();
+    scroller_->wheel(event);
 }
 
 // A fader taking the focus from the keys comes into view.
@@ -324,18 +292,16 @@ void MeterbridgeWindow::focusFader(int index) {
     Fader* fader = faders_.at(static_cast<size_t>(index));
     fader->setFocus();
     const int left = fader->x();
-    if (left < scroll_) {
-        setScroll(left - 5);
-    } else if (left + kStripWidth > scroll_ + width()) {
-        setScroll(left + kStripWidth + 5 - width());
+    if (left < scrollOffset()) {
+        scroller_->scrollTo(left - 5);
+    } else if (left + kStripWidth > scrollOffset() + width()) {
+        scroller_->scrollTo(left + kStripWidth + 5 - width());
     }
 }
 
 void MeterbridgeWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    const int bar = scrollBar_->sizeHint().height();
-    scrollBar_->setGeometry(0, height() - bar, width(), bar);
-    syncScrollRange();
+    scroller_->fit();
 }
 
 // ---- showing and closing -------------------------------------------------------------------

@@ -15,6 +15,7 @@ class AppSettings;
 class Fader;
 class LevelMeter;
 class MyButton;
+class Scroller;
 class Session;
 
 // "Meterbridge Window": every input and output level of the current unit at a
@@ -42,9 +43,8 @@ public:
     MyButton* muteSwitch() const { return mute_; }
     // What scrolls: the strips, the faders and the switches.
     QWidget* surface() const { return surface_; }
-    QScrollBar* scrollBar() const { return scrollBar_; }
-    int scrollOffset() const { return scroll_; }
-    void setScroll(int offset);
+    QScrollBar* scrollBar() const;
+    int scrollOffset() const;
     // meterbridgeUpdateMeters: the current unit's 128 levels to the meters.
     void feedMeters();
     void resetPeaks();
@@ -59,8 +59,6 @@ private:
     void buildControls();
     void applyLayout();
     void syncSwitches();
-    void syncScrollRange();
-    void scrollStep(int direction);
     void focusFader(int index);
     void restorePlace();
     void savePlace();
@@ -70,12 +68,11 @@ private:
     MeterClock clock_;
     MeterbridgeModel model_;
     QWidget* surface_ = nullptr;
-    QScrollBar* scrollBar_ = nullptr;
+    Scroller* scroller_ = nullptr;
     std::vector<LevelMeter*> meters_;
     std::vector<Fader*> faders_;
     MyButton* gains_ = nullptr;
     MyButton* mute_ = nullptr;
-    int scroll_ = 0;
     bool shownOnce_ = false;
 };
 
