@@ -2,6 +2,7 @@
 // the unit as the frames the unit expects, and the unit's replies move it.
 #include "protocol/frame_builders.h"
 #include "support/demo_session.h"
+#include "support/wheel.h"
 #include "ui/controls/fader.h"
 #include "ui/controls/level_meter.h"
 #include "ui/controls/my_button.h"
@@ -56,16 +57,6 @@ protected:
         QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
     }
 
-    void wheel(QWidget* target, int notches) {
-        for (int i = 0; i < std::abs(notches); ++i) {
-            const QPoint at(10, 10);
-            QWheelEvent event(at, target->mapToGlobal(at), QPoint(),
-                              QPoint(0, notches > 0 ? 120 : -120), Qt::NoButton, Qt::NoModifier,
-                              Qt::NoScrollPhase, false);
-            QApplication::sendEvent(target, &event);
-        }
-    }
-
     std::unique_ptr<GainWindow> window;
 };
 
@@ -99,7 +90,7 @@ TEST_F(GainWindowTest, SwitchesGposAndFadersSendTheUnitsFrames) {
     // One wheel notch on a single fader: one set-gain frame for that channel.
     from = recorder->sent.size();
     const int before = session->current().inputGain[5];
-    wheel(window->fader(5), 1);
+    turnWheel(window->fader(5), 1);
     EXPECT_NE(session->current().inputGain[5], before);
     EXPECT_EQ(session->current().inputGain[5], window->fader(5)->model().gainValue());
     const Frame gain =
@@ -119,7 +110,7 @@ TEST_F(GainWindowTest, AGroupMoveSendsOneAllGainsFrame) {
     window->model().group().selectRange(6);
     const std::size_t from = recorder->sent.size();
     const int start = window->fader(4)->model().position();
-    wheel(window->fader(4), 2); // away from the user: two steps up
+    turnWheel(window->fader(4), 2); // away from the user: two steps up
     const int moved = window->fader(4)->model().position();
     ASSERT_LT(moved, start);
     for (int c : {3, 5, 6}) {
@@ -177,12 +168,12 @@ TEST_F(GainWindowTest, SwitchDeviceSelectsTheUnitItShows) {
 TEST_F(GainWindowTest, ScrollingStepsAndStopsAtBothEnds) {
     ASSERT_NO_FATAL_FAILURE(open({11}));
     window->resize(600, 630);
-    wheel(window.get(), -2); // toward the user: right
+    turnWheel(window.get(), -2); // toward the user: right
     EXPECT_EQ(window->scrollOffset(), 50);
     EXPECT_EQ(window->fader(0)->x(), gain_layout::stripX(0) - 50);
-    wheel(window.get(), -100);
+    turnWheel(window.get(), -100);
     EXPECT_EQ(window->scrollOffset(), gain_layout::kScrollMax - 600 + 1);
-    wheel(window.get(), 100);
+    turnWheel(window.get(), 100);
     EXPECT_EQ(window->scrollOffset(), 0);
 }
 
@@ -196,7 +187,7 @@ TEST_F(GainWindowTest, APendingGroupMoveStaysWithItsUnit) {
     const auto groupMove = [&] {
         model.group().add(0);
         model.group().selectRange(3);
-        wheel(window->fader(1), 2);
+        turnWheel(window->fader(1), 2);
         ASSERT_TRUE(model.group().groupMovePending());
     };
 

@@ -4,6 +4,7 @@
 #include "app/session.h"
 #include "support/modal.h"
 #include "support/scripted_interaction.h"
+#include "support/wheel.h"
 #include "ui/dialogs/edit_label_dialog.h"
 #include "ui/models/matrix_geometry.h"
 #include "ui/views/matrix_window.h"
@@ -40,15 +41,8 @@ protected:
         return geo::cellRect(cell, window->scrollOffset()).center();
     }
 
-    void wheel(int steps) {
-        for (int i = 0; i < std::abs(steps); ++i) {
-            const QPoint at(400, 300);
-            QWheelEvent event(at, window->mapToGlobal(at), QPoint(),
-                              QPoint(0, steps > 0 ? -120 : 120), Qt::NoButton, Qt::NoModifier,
-                              Qt::NoScrollPhase, false);
-            QApplication::sendEvent(window.get(), &event);
-        }
-    }
+    // Positive steps scroll down (the wheel turned towards the user).
+    void wheel(int steps) { turnWheel(window.get(), -steps, QPoint(400, 300)); }
 
     QTemporaryDir dir;
     ScriptedInteraction ui;

@@ -7,6 +7,7 @@
 #include "protocol/frame.h"
 #include "protocol/frame_builders.h"
 #include "support/demo_session.h"
+#include "support/wheel.h"
 #include "ui/controls/fader.h"
 #include "ui/controls/level_meter.h"
 #include "ui/controls/my_button.h"
@@ -52,16 +53,6 @@ protected:
         return entries;
     }
 
-    void wheel(QWidget* target, int notches) {
-        for (int i = 0; i < std::abs(notches); ++i) {
-            const QPoint at(10, 10);
-            QWheelEvent event(at, target->mapToGlobal(at), QPoint(),
-                              QPoint(0, notches > 0 ? 120 : -120), Qt::NoButton, Qt::NoModifier,
-                              Qt::NoScrollPhase, false);
-            QApplication::sendEvent(target, &event);
-        }
-    }
-
     QPointer<MeterbridgeWindow> window;
 };
 
@@ -74,7 +65,7 @@ TEST_F(MeterbridgeWindowTest, AFaderMoveSendsItsOutputLevel) {
     Fader* fader = window->fader(40);
     ASSERT_TRUE(fader->model().active());
     const std::size_t mark = recorder->sent.size();
-    wheel(fader, 3); // three steps up, each one sent
+    turnWheel(fader, 3); // three steps up, each one sent
     EXPECT_EVENTUALLY(gainEntriesSince(mark).size() == 3u, 5000);
     const auto entries = gainEntriesSince(mark);
     ASSERT_FALSE(entries.empty());
@@ -121,7 +112,7 @@ TEST_F(MeterbridgeWindowTest, SelectedFadersMoveTogetherAndGoOutInOneMessage) {
     // The clicks' own commits go out first.
     EXPECT_EVENTUALLY(!session->sendQueue().busy(), 2000);
     const std::size_t mark = recorder->sent.size();
-    wheel(window->fader(3), -2); // two steps down, the others follow
+    turnWheel(window->fader(3), -2); // two steps down, the others follow
     for (const int j : {2, 3, 4}) {
         EXPECT_EQ(window->fader(j)->model().levelValue(), -2) << j;
     }
@@ -174,19 +165,19 @@ TEST_F(MeterbridgeWindowTest, ATwoGroupUnitHidesTheAesStripsAndLimitsTheWidth) {
 TEST_F(MeterbridgeWindowTest, ScrollsByOneStripWidthAndStopsAtTheEnd) {
     open(14);
     EXPECT_EQ(window->focusWidget(), window->fader(0));
-    wheel(window->surface(), -2); // towards the user: right
+    turnWheel(window->surface(), -2); // towards the user: right
     EXPECT_EQ(window->scrollOffset(), 2 * mb::kScrollStep);
     EXPECT_EQ(window->surface()->x(), -window->scrollOffset());
-    wheel(window->surface(), 1);
+    turnWheel(window->surface(), 1);
     EXPECT_EQ(window->scrollOffset(), mb::kScrollStep);
     window->scrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
     EXPECT_EQ(window->scrollOffset(), 2 * mb::kScrollStep);
-    wheel(window->surface(), -500);
+    turnWheel(window->surface(), -500);
     const int end = 4 * mb::kGroupPitch - window->width() + 1;
     EXPECT_EQ(window->scrollOffset(), end);
     // The last strip is in view at the end.
     EXPECT_LE(window->meter(127)->mapTo(window.data(), QPoint(25, 0)).x(), window->width());
-    wheel(window->surface(), 500);
+    turnWheel(window->surface(), 500);
     EXPECT_EQ(window->scrollOffset(), 0);
 }
 

@@ -4,6 +4,15 @@
 
 namespace varento {
 
+QFont captionFont() {
+    QFont font;
+    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed")});
+    font.setPixelSize(13);
+    // Weight 2000 asks for more than there is: Tahoma's heaviest cut is bold.
+    font.setWeight(QFont::Bold);
+    return font;
+}
+
 QFont stripFont(const QString& family, int pixelSize, QFont::Weight weight) {
     QFont f;
     f.setFamilies({family, QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});

@@ -17,6 +17,10 @@ inline const QColor kStripLabelText{240, 240, 240};
 QFont stripLabelFont(bool shortLabel);
 QFont stripFont(const QString& family, int pixelSize, QFont::Weight weight);
 
+// "Tahoma" 13 bold: the captions of the switch panels and the commissioning panel.
+// Where Tahoma is missing a condensed face keeps its width between fixed captions.
+QFont captionFont();
+
 // Fills `box` with `fill` outlined in `line` and writes the label centred at the top.
 void drawStripLabel(QPainter& painter, const QRect& box, const QColor& fill, const QColor& line,
                     const QString& label);

@@ -1,6 +1,7 @@
 #include "ui/views/button_panel.h"
 
 #include "ui/controls/my_button.h"
+#include "ui/controls/strip_label.h"
 #include "ui/skin/skin.h"
 
 #include <QPainter>
@@ -12,16 +13,6 @@ namespace {
 const QColor kKeyText{247, 247, 247};
 
 } // namespace
-
-QFont panelFont() {
-    QFont font;
-    // The fallback is condensed to keep Tahoma's width between the fixed captions.
-    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed")});
-    font.setPixelSize(13);
-    // Weight 2000 asks for more than there is: Tahoma's heaviest cut is bold.
-    font.setWeight(QFont::Bold);
-    return font;
-}
 
 MyButton* createButton(QWidget* parent, const PanelButton& button) {
     MyButton::Block block;
@@ -35,7 +26,7 @@ MyButton* createButton(QWidget* parent, const PanelButton& button) {
 
 void paint(QPainter& p, const QRect& area, const std::vector<PanelCaption>& captions, int scroll) {
     p.fillRect(area, skin::kPanel);
-    p.setFont(panelFont());
+    p.setFont(captionFont());
     p.setPen(skin::kPanelText);
     for (const PanelCaption& caption : captions) {
         // Placed by the top-left corner of the text, as the panel was laid out; a

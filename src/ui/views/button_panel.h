@@ -2,8 +2,6 @@
 
 #include "ui/models/button_window_model.h"
 
-#include <QFont>
-
 #include <vector>
 
 class QPainter;
@@ -18,8 +16,6 @@ class MyButton;
 // panel with its captions and the 100 x 67 keys.
 namespace button_panel {
 
-// "Tahoma" 13, the heaviest weight.
-QFont panelFont();
 // A key with bitmaps 183 / 184 / 185 / 185 and its caption in RGB(247,247,247).
 MyButton* createButton(QWidget* parent, const PanelButton& button);
 // The background of `area` and the captions, moved left by `scroll`.

@@ -40,14 +40,6 @@ const Panel kPanels[] = {
      "Mute All Ouputs"},
 };
 
-QFont panelFont() {
-    QFont font;
-    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed")});
-    font.setPixelSize(13);
-    font.setWeight(QFont::Bold);
-    return font;
-}
-
 // A caption squeezed along its length where the face standing in for Tahoma is
 // wider, so it never runs under the switch.
 void drawCaption(QPainter& p, QPoint at, int room, const QString& text) {
@@ -85,7 +77,7 @@ protected:
                 drawGroup(p, dirty, static_cast<int>(slot), layout->groups[slot]);
             }
         }
-        p.setFont(panelFont());
+        p.setFont(captionFont());
         for (const Panel& panel : kPanels) {
             if (!panel.box.intersects(dirty)) {
                 continue;
