@@ -1,6 +1,5 @@
-// The small channel switches (P48, PAD, GPO), the 100 x 67 keys of the Switch Device
-// column, the commissioning panel and the trigger window, and the project keys, each
-// off, under the mouse and on.
+// The small channel switches (P48, PAD, GPO) of the gain window and the
+// meterbridge, and the project keys, each off, under the mouse and on.
 #include "ui/skin/skin.h"
 
 #include <QPainter>
@@ -14,7 +13,6 @@ namespace {
 enum class Look { Off, Hover, On };
 
 constexpr QSize kSwitchSize{25, 23};
-constexpr QSize kDeviceKeySize{100, 67};
 constexpr QSize kProjectKeySize{100, 30};
 
 const QColor kPhantomRed{255, 72, 56};
@@ -42,12 +40,6 @@ void drawSwitch(QPainter& p, QSize size, Look look, const QColor& colour) {
                 look == Look::On);
 }
 
-// A large key with an LED in its top left corner: the unit it stands for is shown.
-void drawDeviceKey(QPainter& p, QSize size, Look look) {
-    drawKeyCap(p, size, look == Look::On, look == Look::Hover);
-    drawLed(p, QPointF(12, look == Look::On ? 13 : 12), 3.5, kLedBlue, look == Look::On);
-}
-
 // The project keys: plain caps; Save lit amber while the project has unsaved changes.
 void drawProjectKey(QPainter& p, QSize size, Look look, bool saveLit) {
     drawKeyCap(p, size, look == Look::On, look == Look::Hover);
@@ -65,9 +57,6 @@ const std::array kGainArt{
     Art{175, kSwitchSize, phantomSwitch<Look::Hover>},
     Art{176, kSwitchSize, phantomSwitch<Look::On>},
     Art{186, kSwitchSize, [](QPainter& p, QSize s) { drawSwitch(p, s, Look::On, kPadAmber); }},
-    Art{183, kDeviceKeySize, [](QPainter& p, QSize s) { drawDeviceKey(p, s, Look::Off); }},
-    Art{184, kDeviceKeySize, [](QPainter& p, QSize s) { drawDeviceKey(p, s, Look::Hover); }},
-    Art{185, kDeviceKeySize, [](QPainter& p, QSize s) { drawDeviceKey(p, s, Look::On); }},
     Art{211, kProjectKeySize, [](QPainter& p, QSize s) { drawProjectKey(p, s, Look::Off, false); }},
     Art{213, kProjectKeySize,
         [](QPainter& p, QSize s) { drawProjectKey(p, s, Look::Hover, false); }},

@@ -11,7 +11,7 @@ namespace {
 
 const Art* findArt(int number) {
     for (const auto table :
-         {topBarArt(), panelArt(), matrixArt(), faderArt(), meterArt(), gainArt()}) {
+         {topBarArt(), panelArt(), matrixArt(), faderArt(), meterArt(), gainArt(), buttonArt()}) {
         for (const Art& art : table) {
             if (art.number == number) {
                 return &art;

@@ -46,9 +46,10 @@ std::span<const Art> matrixArt();
 std::span<const Art> faderArt();
 // The level meters: the lit and the dark bar.
 std::span<const Art> meterArt();
-// The channel switches of the gain window and the meterbridge, the Switch Device
-// keys and the project keys.
+// The channel switches of the gain window and the meterbridge, and the project keys.
 std::span<const Art> gainArt();
+// The 100 x 67 keys: commissioning panel, trigger window, Switch Device.
+std::span<const Art> buttonArt();
 
 // Helpers shared by the tables.
 void drawKeyCap(QPainter& painter, QSize size, bool pressed, bool hover);
