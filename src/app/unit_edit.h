@@ -27,7 +27,7 @@ struct UnitEdit {
         BusLevels,
         ChannelLabel,  // `index`: the label slot
         ChannelLabels, // slots `index`..`last`
-        Settings,     // a settings dialog's parameter block
+        Settings,      // a settings dialog's parameter block
         Calibration,
         FactoryDefaults, // everything but identity and labels
     };
