@@ -27,6 +27,7 @@ export WINEPREFIX="$PWD/$build/wine" WINEARCH=win64 WINEDEBUG=-all \
 unset DISPLAY WAYLAND_DISPLAY
 # One server for the whole run. Its helper services start here, away from ctest's
 # output pipes (ctest would wait for them to close); the first run creates the prefix.
+mkdir -p "$WINEPREFIX"
 wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
 wine cmd /c exit </dev/null >/dev/null 2>&1
@@ -45,5 +46,5 @@ cat "$results"/*.xml 2>/dev/null | awk -F'"' '/<testsuites / {
         }
         programs++
     }
-    END { printf "Windows core under Wine, %d programs: %d passed, %d failed\n", programs, tests - failed, failed }'
+    END { printf "Windows core under Wine, %d GoogleTest programs: %d passed, %d failed\n", programs, tests - failed, failed }'
 exit "$status"
