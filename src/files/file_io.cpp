@@ -73,8 +73,8 @@ fs::path temporaryName(const fs::path& path) {
 std::FILE* createNewFile(const fs::path& path) {
 #ifdef _WIN32
     // The C runtime MinGW links ignores fopen's "x" and truncates an existing file.
-    const int fd = _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
-                          _S_IREAD | _S_IWRITE);
+    const int fd =
+        _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
     if (fd < 0) {
         return nullptr;
     }
@@ -91,8 +91,8 @@ std::FILE* createNewFile(const fs::path& path) {
 std::error_code replaceFile(const fs::path& from, const fs::path& to) {
 #ifdef _WIN32
     // A plain rename fails when `to` exists; write-through stands in for the folder sync.
-    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ==
-        0) {
+    constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    if (MoveFileExW(from.c_str(), to.c_str(), kFlags) == 0) {
         return {static_cast<int>(GetLastError()), std::system_category()};
     }
 #else

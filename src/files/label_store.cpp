@@ -38,6 +38,7 @@ UnitLabelsLoad loadUnitLabels(const fs::path& dataFolder, const DeviceUid& uid,
         labels = stored;
     } else {
         if (read.status != LabelFileStatus::CannotOpen) {
+            // Kept aside where that works; the defaults replace the store either way.
             replaceFile(labelStorePath(dataFolder, uid), rejectedLabelStorePath(dataFolder, uid));
         }
         fillDefaultLabels(labels);

@@ -66,8 +66,8 @@ SaveLoop::SaveLoop(const fs::path& folder) {
     startup.hStdOutput = writeEnd;
     const std::wstring program = fs::absolute(SAVE_LOOP_HELPER).make_preferred().wstring();
     std::wstring commandLine = L"save_loop_helper";
-    const bool created = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr,
-                                        TRUE, 0, nullptr, folder.c_str(), &startup, &process_) != 0;
+    const bool created = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                        0, nullptr, folder.c_str(), &startup, &process_) != 0;
     CloseHandle(writeEnd);
     char byte = 0;
     DWORD read = 0;
