@@ -21,3 +21,5 @@ BUILD_PACKAGES=(cmake ninja-build g++ ccache pkg-config
     qt6-base-dev qt6-serialport-dev libgl-dev librtmidi-dev)
 TEST_PACKAGES=(clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
     jackd2 socat iproute2 util-linux)
+# ./test --windows: the core built with MinGW-w64 and tested under Wine.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64)

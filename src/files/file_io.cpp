@@ -7,7 +7,11 @@
 #include <string>
 
 #ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <unistd.h>
@@ -23,12 +27,11 @@ std::error_code lastError() {
     return {errno != 0 ? errno : EIO, std::generic_category()};
 }
 
-std::FILE* openFile(const fs::path& path, bool forWriting) {
+std::FILE* openForReading(const fs::path& path) {
 #ifdef _WIN32
-    return _wfopen(path.c_str(), forWriting ? L"wbx" : L"rb");
+    return _wfopen(path.c_str(), L"rb"); // wide: any character of the path survives
 #else
-    // "x": never clobber a file that happens to have the temporary name.
-    return std::fopen(path.c_str(), forWriting ? "wbx" : "rb");
+    return std::fopen(path.c_str(), "rb");
 #endif
 }
 
@@ -43,17 +46,17 @@ bool flushToDisk(std::FILE* f) {
 #endif
 }
 
-// Makes the rename itself durable; a folder that can't be opened is no failure of
-// the save, which already replaced the file.
-void flushFolder([[maybe_unused]] const fs::path& folder) {
 #ifndef _WIN32
+// Makes a rename durable; a folder that can't be opened is no failure of the move,
+// which is done already.
+void flushFolder(const fs::path& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
     }
-#endif
 }
+#endif
 
 fs::path temporaryName(const fs::path& path) {
     static std::mt19937 random{std::random_device{}()};
@@ -67,10 +70,46 @@ fs::path temporaryName(const fs::path& path) {
 
 } // namespace
 
+std::FILE* createNewFile(const fs::path& path) {
+#ifdef _WIN32
+    // The C runtime MinGW links ignores fopen's "x" and truncates an existing file.
+    const int fd =
+        _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (fd < 0) {
+        return nullptr;
+    }
+    std::FILE* f = _fdopen(fd, "wb");
+    if (f == nullptr) {
+        _close(fd);
+    }
+    return f;
+#else
+    return std::fopen(path.c_str(), "wbx");
+#endif
+}
+
+std::error_code replaceFile(const fs::path& from, const fs::path& to) {
+#ifdef _WIN32
+    // A plain rename fails when `to` exists; write-through stands in for the folder sync.
+    constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    if (MoveFileExW(from.c_str(), to.c_str(), kFlags) == 0) {
+        return {static_cast<int>(GetLastError()), std::system_category()};
+    }
+#else
+    std::error_code error;
+    fs::rename(from, to, error);
+    if (error) {
+        return error;
+    }
+    flushFolder(to.has_parent_path() ? to.parent_path() : fs::path("."));
+#endif
+    return {};
+}
+
 FileRead readWholeFile(const fs::path& path) {
     FileRead result;
     errno = 0;
-    std::FILE* f = openFile(path, false);
+    std::FILE* f = openForReading(path);
     if (f == nullptr) {
         result.status = ReadStatus::CannotOpen;
         result.error = lastError();
@@ -109,7 +148,7 @@ std::error_code writeFileAtomically(const fs::path& path, std::span<const std::u
     for (int attempt = 0; attempt < 16 && f == nullptr; ++attempt) {
         temp = temporaryName(path);
         errno = 0;
-        f = openFile(temp, true);
+        f = createNewFile(temp); // never clobbers a file that has the temporary name
         if (f == nullptr && errno != EEXIST) {
             break;
         }
@@ -124,15 +163,13 @@ std::error_code writeFileAtomically(const fs::path& path, std::span<const std::u
         error = lastError();
     }
     if (!error) {
-        fs::rename(temp, path, error);
+        error = replaceFile(temp, path);
     }
     if (error) {
         std::error_code ignored;
         fs::remove(temp, ignored);
-        return error;
     }
-    flushFolder(path.has_parent_path() ? path.parent_path() : fs::path("."));
-    return {};
+    return error;
 }
 
 } // namespace varento

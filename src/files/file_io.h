@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <span>
 #include <system_error>
@@ -17,6 +18,14 @@ struct FileRead {
 };
 
 FileRead readWholeFile(const std::filesystem::path& path);
+
+// Opens a new file for writing in binary mode; nullptr, with errno EEXIST, when a
+// file of that name exists already, which stays untouched.
+std::FILE* createNewFile(const std::filesystem::path& path);
+
+// Moves `from` to `to` in one step, replacing a file at `to`, and makes the move
+// durable before it returns.
+std::error_code replaceFile(const std::filesystem::path& from, const std::filesystem::path& to);
 
 // Replaces `path` with `bytes` so that a crash, a kill or a full disk leaves either
 // the old file or the new one, never a mix: the bytes go to a temporary file in the

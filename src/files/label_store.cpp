@@ -1,5 +1,7 @@
 #include "files/label_store.h"
 
+#include "files/file_io.h"
+
 #include <cstdio>
 
 namespace varento {
@@ -36,9 +38,8 @@ UnitLabelsLoad loadUnitLabels(const fs::path& dataFolder, const DeviceUid& uid,
         labels = stored;
     } else {
         if (read.status != LabelFileStatus::CannotOpen) {
-            std::error_code ignored;
-            fs::rename(labelStorePath(dataFolder, uid), rejectedLabelStorePath(dataFolder, uid),
-                       ignored);
+            // Kept aside where that works; the defaults replace the store either way.
+            replaceFile(labelStorePath(dataFolder, uid), rejectedLabelStorePath(dataFolder, uid));
         }
         fillDefaultLabels(labels);
         load.storeError = storeUnitLabels(dataFolder, uid, labels);

@@ -7,17 +7,122 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
 #include <random>
 #include <thread>
 
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
+#include <csignal>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 using namespace varento;
 using namespace varento::testing;
 
+namespace {
+
+namespace fs = std::filesystem;
+
+// The save loop as a child process working in `folder`; the constructor returns
+// once its first save is done.
+class SaveLoop {
+public:
+    explicit SaveLoop(const fs::path& folder);
+    ~SaveLoop() { kill(); }
+    SaveLoop(const SaveLoop&) = delete;
+    SaveLoop& operator=(const SaveLoop&) = delete;
+
+    bool started() const { return started_; }
+    // Kills the loop at once; false when it had ended by itself.
+    bool kill();
+
+private:
+    bool started_ = false;
+#ifdef _WIN32
+    PROCESS_INFORMATION process_{};
+#else
+    pid_t pid_ = -1;
+#endif
+};
+
+#ifdef _WIN32
+constexpr UINT kKilled = 0xDEAD;
+
+SaveLoop::SaveLoop(const fs::path& folder) {
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (CreatePipe(&readEnd, &writeEnd, &inheritable, 0) == 0) {
+        return;
+    }
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    const std::wstring program = fs::absolute(SAVE_LOOP_HELPER).make_preferred().wstring();
+    std::wstring commandLine = L"save_loop_helper";
+    const bool created = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                        0, nullptr, folder.c_str(), &startup, &process_) != 0;
+    CloseHandle(writeEnd);
+    char byte = 0;
+    DWORD read = 0;
+    started_ = created && ReadFile(readEnd, &byte, 1, &read, nullptr) != 0 && read == 1;
+    CloseHandle(readEnd);
+}
+
+bool SaveLoop::kill() {
+    if (process_.hProcess == nullptr) {
+        return false;
+    }
+    TerminateProcess(process_.hProcess, kKilled);
+    WaitForSingleObject(process_.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process_.hProcess, &code);
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+    process_ = {};
+    return code == kKilled;
+}
+#else
+SaveLoop::SaveLoop(const fs::path& folder) {
+    int out[2];
+    if (pipe(out) != 0) {
+        return;
+    }
+    pid_ = fork();
+    if (pid_ == 0) {
+        dup2(out[1], 1);
+        if (chdir(folder.c_str()) == 0) {
+            execl(SAVE_LOOP_HELPER, SAVE_LOOP_HELPER, nullptr);
+        }
+        _exit(127);
+    }
+    close(out[1]);
+    char byte = 0;
+    started_ = pid_ > 0 && read(out[0], &byte, 1) == 1;
+    close(out[0]);
+}
+
+bool SaveLoop::kill() {
+    if (pid_ <= 0) {
+        return false;
+    }
+    ::kill(pid_, SIGKILL);
+    int status = 0;
+    const bool reaped = waitpid(pid_, &status, 0) == pid_;
+    pid_ = -1;
+    return reaped && WIFSIGNALED(status);
+}
+#endif
+
+} // namespace
+
+#ifndef _WIN32 // a file size limit for a child process has no Windows counterpart
 namespace {
 
 std::size_t filesIn(const std::filesystem::path& folder) {
@@ -47,6 +152,7 @@ TEST(AtomicSave, FailedSaveKeepsTheOldFileAndLeavesNoTemporaryFile) {
     EXPECT_EQ(readBytes(path), Bytes(1000, 7));
     EXPECT_EQ(filesIn(dir.path()), 1u);
 }
+#endif
 
 TEST(AtomicSave, KilledSaveLeavesTheOldOrTheNewFile) {
     TempDir dir;
@@ -55,25 +161,11 @@ TEST(AtomicSave, KilledSaveLeavesTheOldOrTheNewFile) {
     ASSERT_FALSE(saveDeviceList(dir.path(), saveLoopVersion(1)));
     std::mt19937 random(std::random_device{}());
     for (int round = 0; round < 30; ++round) {
-        int out[2];
-        ASSERT_EQ(pipe(out), 0);
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            dup2(out[1], 1);
-            execl(SAVE_LOOP_HELPER, SAVE_LOOP_HELPER, dir.path().c_str(), nullptr);
-            _exit(127);
-        }
-        close(out[1]);
-        char started = 0;
-        ASSERT_EQ(read(out[0], &started, 1), 1) << "the save loop did not start";
-        close(out[0]);
+        SaveLoop loop(dir.path());
+        ASSERT_TRUE(loop.started()) << "the save loop did not start";
         // A random moment in the saves that follow.
         std::this_thread::sleep_for(std::chrono::microseconds(random() % 40000));
-        kill(child, SIGKILL);
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "the save loop ended by itself";
+        ASSERT_TRUE(loop.kill()) << "the save loop ended by itself";
 
         const Bytes found = readBytes(deviceListPath(dir.path()));
         ASSERT_TRUE(found == versions[0] || found == versions[1])

@@ -165,12 +165,14 @@ TEST(LabelStore, ShortStoresReadEmptyAndGetTheBusTexts) {
 TEST(LabelStore, RejectedStoreIsKeptAsideAndReplacedByTheDefaults) {
     TempDir dir;
     std::filesystem::create_directories(dir.path() / "Labels");
-    const std::string bad = lines(3, "Ch ") + "Tab\there\r\n";
-    writeText(labelStorePath(dir.path(), uidOf(4)), bad);
-    LabelTable t = numbered();
-    const UnitLabelsLoad load = loadUnitLabels(dir.path(), uidOf(4), t);
-    EXPECT_EQ(load.storeStatus, LabelFileStatus::NonPrintable);
-    EXPECT_STREQ(t[0].data(), "AES 1 IN");
-    EXPECT_EQ(readBytes(labelStorePath(dir.path(), uidOf(4))), encodeLabels(t));
-    EXPECT_EQ(readBytes(rejectedLabelStorePath(dir.path(), uidOf(4))), bytesOf(bad));
+    // The second bad store replaces the copy kept of the first one.
+    for (const std::string& bad : {lines(3, "Ch ") + "Tab\there\r\n", std::string("\x7F\r\n")}) {
+        writeText(labelStorePath(dir.path(), uidOf(4)), bad);
+        LabelTable t = numbered();
+        const UnitLabelsLoad load = loadUnitLabels(dir.path(), uidOf(4), t);
+        EXPECT_EQ(load.storeStatus, LabelFileStatus::NonPrintable);
+        EXPECT_STREQ(t[0].data(), "AES 1 IN");
+        EXPECT_EQ(readBytes(labelStorePath(dir.path(), uidOf(4))), encodeLabels(t));
+        EXPECT_EQ(readBytes(rejectedLabelStorePath(dir.path(), uidOf(4))), bytesOf(bad));
+    }
 }
