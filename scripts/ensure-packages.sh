@@ -1,4 +1,4 @@
-# Sourced by ./run and ./test: installs the Debian packages the build needs.
+# Sourced by ./run, ./test and ./package: installs the Debian packages the build needs.
 ensure_packages() {
     local missing=()
     local pkg
@@ -21,3 +21,5 @@ BUILD_PACKAGES=(cmake ninja-build g++ ccache pkg-config
     qt6-base-dev qt6-serialport-dev libgl-dev librtmidi-dev)
 TEST_PACKAGES=(clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
     jackd2 socat iproute2 util-linux)
+# ./package: the manual pages, the package's dependencies, the validators.
+PACKAGE_PACKAGES=(help2man dpkg-dev file desktop-file-utils appstream iproute2 util-linux)

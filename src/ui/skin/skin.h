@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QIcon>
 #include <QPixmap>
 #include <QSize>
 
@@ -49,6 +50,11 @@ std::span<const Art> meterArt();
 // The channel switches of the gain window and the meterbridge, the Switch Device
 // keys and the project keys.
 std::span<const Art> gainArt();
+
+// The program's icon (resource 103) at `size` x `size` pixels: the window's icon
+// and the installed icon files are both drawn by it.
+void drawAppIcon(QPainter& painter, int size);
+QIcon appIcon();
 
 // Helpers shared by the tables.
 void drawKeyCap(QPainter& painter, QSize size, bool pressed, bool hover);
