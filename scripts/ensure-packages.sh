@@ -1,4 +1,4 @@
-# Sourced by ./run, ./test and ./package: installs the Debian packages the build needs.
+# Sourced by ./run and ./test: installs the Debian packages the build needs.
 ensure_packages() {
     local missing=()
     local pkg
