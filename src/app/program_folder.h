@@ -8,9 +8,9 @@ namespace varento {
 // Files earlier installations kept beside the program (the routing preset, the
 // preset key's caption). An installed program's folder (/usr/bin, Program Files)
 // takes no files, so the data folder stands in for it.
-//
-// Tried, not read from permission bits: root writes through them, and a read-only
-// mount refuses whatever they say.
+
+// Whether a file can be created in `folder`: tried, not read from permission bits,
+// since root writes through them and a read-only mount refuses whatever they say.
 bool canCreateFilesIn(const std::filesystem::path& folder);
 
 enum class Beside { ProgramFolder, DataFolder };
