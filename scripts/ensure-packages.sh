@@ -23,3 +23,5 @@ TEST_PACKAGES=(clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
     jackd2 socat iproute2 util-linux)
 # ./test --windows: the core built with MinGW-w64 and tested under Wine.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64)
+# ./package: the manual pages, the package's dependencies, the validators.
+PACKAGE_PACKAGES=(help2man dpkg-dev file desktop-file-utils appstream iproute2 util-linux)

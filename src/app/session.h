@@ -70,7 +70,7 @@ int offlineModeCommand(int modelCode);
 
 struct SessionPaths {
     std::filesystem::path dataFolder;    // device list and labels
-    std::filesystem::path programFolder; // the routing preset
+    std::filesystem::path programFolder; // the routing preset, PresetLabel.txt
 };
 
 // The headless application: owns the unit records, the lists, the links, the
@@ -176,7 +176,8 @@ public:
     void loadMatrix();
     void loadGainSettings();
     void loadAll();
-    // The routing preset kept next to the program.
+    // The routing preset kept next to the program, or in the data folder where the
+    // program's folder takes no files; routingPresetPath is where a store writes.
     bool storeRoutingPreset();
     bool loadRoutingPreset();
     QString routingPresetPath() const;

@@ -2,6 +2,7 @@
 #include "app/cp1252.h"
 #include "app/data_folder.h"
 #include "app/link_set.h"
+#include "app/program_folder.h"
 #include "app/session.h"
 #include "files/file_io.h"
 #include "files/preset_block.h"
@@ -30,6 +31,10 @@ FileDialogOptions presetDialog() {
 
 FileDialogOptions projectDialog() {
     return {{}, "K.E.LTA VARENTO Project (*.vrj);;All Files (*.*)", "vrj", {}, {}};
+}
+
+ProgramFolderFiles besideProgram(const SessionPaths& paths) {
+    return {paths.programFolder, paths.dataFolder};
 }
 
 // The remembered name ends in .vrj whatever extension the file was saved with.
@@ -115,11 +120,14 @@ bool Session::readPresetForLoadAll(PresetKind kind) {
 }
 
 QString Session::routingPresetPath() const {
-    return toQString(paths_.programFolder / kRoutingPresetName);
+    return toQString(besideProgram(paths_).storePath(kRoutingPresetName));
 }
 
 bool Session::storeRoutingPreset() {
     const QString path = routingPresetPath();
+    // The data folder is made on its first write.
+    std::error_code ignored;
+    std::filesystem::create_directories(toPath(path).parent_path(), ignored);
     if (!writePreset(path, kPresetFileType, buildPresetBlock(current_))) {
         interaction_.inform("File I/O Error", kWriteFailed, MessageIcon::Error);
         interaction_.inform("File I/O Error", path, MessageIcon::Error);
@@ -139,7 +147,7 @@ bool Session::loadRoutingPreset() {
         stopTimers();
     }
     std::vector<std::uint8_t> data;
-    if (!readPreset(routingPresetPath(), data)) {
+    if (!readPreset(toQString(besideProgram(paths_).loadPath(kRoutingPresetName)), data)) {
         interaction_.inform("Load Preset", "No Preset File found!", MessageIcon::Error);
         if (state_.isConnected) {
             restartTimers();

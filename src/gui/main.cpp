@@ -12,6 +12,7 @@
 #include "gui/main_window.h"
 #include "gui/screenshot.h"
 #include "protocol/catalog.h"
+#include "ui/skin/skin.h"
 #include "ui/views/controls_gallery.h"
 
 #include <QApplication>
@@ -159,6 +160,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VARENTO Remote"));
     QApplication::setApplicationVersion(QStringLiteral("3.5.3"));
+    QApplication::setWindowIcon(skin::appIcon());
+    // Lets the desktop match the window with its installed entry and icon.
+    QApplication::setDesktopFileName(QStringLiteral(VARENTO_APP_ID));
 
     QString error;
     const auto options = parseOptions(QApplication::arguments(), error);

@@ -2,6 +2,7 @@
 
 #include "app/cp1252.h"
 #include "app/data_folder.h"
+#include "app/program_folder.h"
 #include "app/session.h"
 #include "protocol/catalog.h"
 
@@ -125,8 +126,9 @@ RoutingTable merged(const RoutingTable& onto, const RoutingTable& before, const 
 
 MatrixModel::MatrixModel(Session& session, QObject* parent)
     : QObject(parent), session_(session),
-      presetLabel_(readPresetLabel(toQString(session.paths().programFolder) +
-                                   QStringLiteral("/PresetLabel.txt"))) {
+      presetLabel_(readPresetLabel(
+          toQString(ProgramFolderFiles(session.paths().programFolder, session.paths().dataFolder)
+                        .findPath("PresetLabel.txt")))) {
     for (const BankCommand& c : kBankCommands) {
         buttons_.push_back({c.command, c.sourceRow, kCreationX[c.bank],
                             c.sourceRow ? kSourceRowY : kOutputRowY,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QIcon>
 #include <QPixmap>
 #include <QSize>
 
@@ -50,6 +51,11 @@ std::span<const Art> meterArt();
 std::span<const Art> gainArt();
 // The 100 x 67 keys: commissioning panel, trigger window, Switch Device.
 std::span<const Art> buttonArt();
+
+// The program's icon (resource 103) at `size` x `size` pixels: the window's icon
+// and the installed icon files are both drawn by it.
+void drawAppIcon(QPainter& painter, int size);
+QIcon appIcon();
 
 // Helpers shared by the tables.
 void drawKeyCap(QPainter& painter, QSize size, bool pressed, bool hover);

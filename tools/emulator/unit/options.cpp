@@ -302,17 +302,16 @@ std::vector<std::vector<UnitConfig>> unitsPerDaemon(const Options& o) {
 
 std::string helpText(std::string_view program) {
     const std::string p(program);
-    return "Usage:\n"
-           "  " +
-           p +
+    // "Usage:" and "or:" lines, the layout help2man turns into the manual's synopsis.
+    return "Usage: " + p +
            " network [--daemons N] [--data-port PORT] [common options]\n"
-           "  " +
+           "  or:  " +
            p +
            " serial (PATH | --pty) [--baud RATE] [--byte-gap MS] [common options]\n"
-           "  " +
+           "  or:  " +
            p +
            " midi [PORTNAME] [--api jack|alsa|core|any] [common options]\n"
-           "  " +
+           "  or:  " +
            p +
            " --help | --version\n"
            "\n"
