@@ -44,6 +44,14 @@ inline std::uint8_t commandOf(const QByteArray& frame) {
     return frame.size() > 17 ? static_cast<std::uint8_t>(frame[17]) : 0;
 }
 
+// How long a reply may take. Sanitized builds running beside other tests answer
+// over JACK in seconds, not milliseconds.
+#ifdef VARENTO_SANITIZED
+inline constexpr int kReplyTimeoutMs = 10000;
+#else
+inline constexpr int kReplyTimeoutMs = 3000;
+#endif
+
 class Conversation {
 public:
     Conversation(FrameLink& link, LinkFlags flags) : flags_(flags) {
@@ -55,7 +63,7 @@ public:
     // Sends the frame built into `buffer` and waits for a frame with `reply` as
     // its command; every frame received meanwhile stays in `received`.
     std::optional<QByteArray> ask(FrameBuffer& buffer, int length, std::uint8_t reply,
-                                  int timeoutMs = 3000) {
+                                  int timeoutMs = kReplyTimeoutMs) {
         const qsizetype seen = received.size();
         if (const int r = sendFrame(buffer, length, true, flags_, links_); r != 0) {
             ADD_FAILURE() << "sendFrame gave " << r;
