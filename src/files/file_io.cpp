@@ -92,8 +92,25 @@ std::error_code replaceFile(const fs::path& from, const fs::path& to) {
 #ifdef _WIN32
     // A plain rename fails when `to` exists; write-through stands in for the folder sync.
     constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-    if (MoveFileExW(from.c_str(), to.c_str(), kFlags) == 0) {
-        return {static_cast<int>(GetLastError()), std::system_category()};
+    // A file another process holds open (a virus scanner, the indexer, a reader) cannot
+    // be replaced; such holds last moments, so try again for up to a second.
+    constexpr int kAttempts = 50;
+    constexpr DWORD kPauseMs = 20;
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExW(from.c_str(), to.c_str(), kFlags) != 0) {
+            break;
+        }
+        const DWORD error = GetLastError();
+        const DWORD target = GetFileAttributesW(to.c_str());
+        const bool replaceable = target != INVALID_FILE_ATTRIBUTES &&
+                                 (target & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) == 0;
+        const bool held = replaceable && (error == ERROR_ACCESS_DENIED ||
+                                          error == ERROR_SHARING_VIOLATION ||
+                                          error == ERROR_LOCK_VIOLATION);
+        if (!held || attempt == kAttempts) {
+            return {static_cast<int>(error), std::system_category()};
+        }
+        Sleep(kPauseMs);
     }
 #else
     std::error_code error;

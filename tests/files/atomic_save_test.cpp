@@ -64,6 +64,7 @@ SaveLoop::SaveLoop(const fs::path& folder) {
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = writeEnd;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE); // the helper says why it stopped
     const std::wstring program = fs::absolute(SAVE_LOOP_HELPER).make_preferred().wstring();
     std::wstring commandLine = L"save_loop_helper";
     const bool created = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
@@ -162,7 +163,7 @@ TEST(AtomicSave, KilledSaveLeavesTheOldOrTheNewFile) {
     std::mt19937 random(std::random_device{}());
     for (int round = 0; round < 30; ++round) {
         SaveLoop loop(dir.path());
-        ASSERT_TRUE(loop.started()) << "the save loop did not start";
+        ASSERT_TRUE(loop.started()) << "round " << round << ": the save loop did not start";
         // A random moment in the saves that follow.
         std::this_thread::sleep_for(std::chrono::microseconds(random() % 40000));
         ASSERT_TRUE(loop.kill()) << "the save loop ended by itself";

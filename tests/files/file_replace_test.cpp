@@ -11,9 +11,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <cstdio>
 #include <iterator>
+#include <thread>
 
 using namespace varento;
 using namespace varento::testing;
@@ -69,6 +71,25 @@ TEST(FileReplace, NothingInTheWayIsClobbered) {
     EXPECT_TRUE(fs::is_directory(dir / "folder"));
     EXPECT_EQ(readBytes(dir / "folder" / "inside"), Bytes(3, 9));
     EXPECT_EQ(filesIn(dir.path()), 3u);
+}
+
+TEST(FileReplace, AReaderHoldingTheFileForAMomentDoesNotFailTheSave) {
+    // On Windows a file that is open (a virus scanner, the search indexer, another
+    // copy of the program reading it) cannot be replaced until it is closed.
+    TempDir dir;
+    const fs::path path = dir / "devlist.mv";
+    writeBytes(path, Bytes(7, 1));
+    std::FILE* reader = std::fopen(path.string().c_str(), "rb");
+    ASSERT_NE(reader, nullptr);
+    std::thread closer([reader] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::fclose(reader);
+    });
+    const std::error_code error = writeFileAtomically(path, Bytes(9, 2));
+    closer.join();
+    EXPECT_FALSE(error) << error.message();
+    EXPECT_EQ(readBytes(path), Bytes(9, 2));
+    EXPECT_EQ(filesIn(dir.path()), 1u);
 }
 
 TEST(FileReplace, EveryStoreWorksBelowFoldersWithNonAsciiNames) {

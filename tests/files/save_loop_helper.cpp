@@ -10,7 +10,9 @@ int main() {
     const varento::DeviceList versions[] = {varento::testing::saveLoopVersion(0),
                                             varento::testing::saveLoopVersion(1)};
     for (unsigned long i = 0;; ++i) {
-        if (varento::saveDeviceList(".", versions[i % 2])) {
+        if (const auto error = varento::saveDeviceList(".", versions[i % 2])) {
+            std::fprintf(stderr, "save_loop_helper: save %lu failed: %s (%d)\n", i,
+                         error.message().c_str(), error.value());
             return 1;
         }
         if (i == 0 && (std::fputc('s', stdout) == EOF || std::fflush(stdout) != 0)) {
