@@ -353,8 +353,7 @@ void NetworkLink::sendThrough(int index, int interfaceIndex) {
 void NetworkLink::announce(quint16 port, int interfaceIndex) {
     int index = table_.indexOf(port);
     if (index >= 0 && interfaceIndex != 0 &&
-        !containsInterface(interfaces_,
-                           daemonInterfaces_[static_cast<std::size_t>(index)])) {
+        !containsInterface(interfaces_, daemonInterfaces_[static_cast<std::size_t>(index)])) {
         // Its interface went away and it answers through another one.
         sendThrough(index, interfaceIndex);
     }

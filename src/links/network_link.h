@@ -53,6 +53,12 @@ public:
     int selectDaemon(int index);
     int selectedDaemon() const { return selected_; }
     const DaemonTable& daemons() const { return table_; }
+    // The interfaces the group is joined on while open (empty: the default one).
+    const std::vector<QNetworkInterface>& joinedInterfaces() const { return interfaces_; }
+    // Index of the interface the daemon at `index` is reached through; 0: not known.
+    int interfaceOf(int index) const {
+        return table_.isLive(index) ? daemonInterfaces_[static_cast<std::size_t>(index)] : 0;
+    }
 
     // Tests shorten the burst and capture the set-up diagnostics.
     void setQueryBurst(int count, int intervalMs);
