@@ -191,6 +191,8 @@ int NetworkLink::open() {
 }
 
 void NetworkLink::sendQuery() {
+    // The burst fails only when no interface took the query: a card going away
+    // meanwhile is not the link failing.
     if (sendQueries(interfaces_) == 0) {
         const bool first = queriesSent_ == 0;
         failOpen(QStringLiteral("Failed to send query!"));

@@ -31,6 +31,18 @@ bool carriesGroupNow(const QString& name) {
     return containsInterface(groupInterfaces(), interfaceIndex(name));
 }
 
+TEST(GroupInterfaces, OnlyUpRunningMulticastInterfacesWithIpv4CarryTheGroup) {
+    using I = QNetworkInterface;
+    const I::InterfaceFlags usable = I::IsUp | I::IsRunning | I::CanMulticast;
+    EXPECT_TRUE(carriesGroup(usable, true));
+    EXPECT_TRUE(carriesGroup(usable | I::IsLoopBack, true));
+    EXPECT_FALSE(carriesGroup(usable, false));
+    for (const I::InterfaceFlag missing : {I::IsUp, I::IsRunning, I::CanMulticast}) {
+        I::InterfaceFlags flags = usable;
+        EXPECT_FALSE(carriesGroup(flags.setFlag(missing, false), true)) << missing;
+    }
+}
+
 class NetworkInterfaces : public ::testing::Test {
 protected:
     void SetUp() override {
