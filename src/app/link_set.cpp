@@ -13,9 +13,9 @@ namespace varento {
 
 LinkSet::LinkSet(Interaction& interaction, QObject* parent)
     : QObject(parent), interaction_(interaction),
-      network_(std::make_unique<NetworkLink>(interaction)),
-      midi_(std::make_unique<MidiLink>(interaction, makeRtMidiBackend())),
-      serial_(std::make_unique<SerialLink>(interaction)) {
+      network_(std::make_unique<NetworkLink>(interaction_)),
+      midi_(std::make_unique<MidiLink>(interaction_, makeRtMidiBackend())),
+      serial_(std::make_unique<SerialLink>(interaction_)) {
     for (FrameLink* link :
          {static_cast<FrameLink*>(network_.get()), static_cast<FrameLink*>(midi_.get()),
           static_cast<FrameLink*>(serial_.get())}) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/quiet_interaction.h"
 #include "links/frame_link.h"
 
 #include <QObject>
@@ -12,7 +13,6 @@
 
 namespace varento {
 
-class Interaction;
 class MidiLink;
 class NetworkLink;
 class SerialLink;
@@ -50,6 +50,8 @@ public:
     // follows (not after close()).
     int send(std::span<const std::uint8_t> frame);
     void reportError(int code);
+    // Quiet: the links' messages are not shown (retrying a lost link).
+    void setQuiet(bool quiet) { interaction_.setQuiet(quiet); }
 
     // Live daemons; a withdrawal can leave free entries between them, so a sweep
     // counts positions among the live ones and maps them to table indices.
@@ -81,7 +83,7 @@ private:
     FrameLink* selected() const;
     void finishPending(int result);
 
-    Interaction& interaction_;
+    QuietInteraction interaction_;
     std::unique_ptr<NetworkLink> network_;
     std::unique_ptr<MidiLink> midi_;
     std::unique_ptr<SerialLink> serial_;

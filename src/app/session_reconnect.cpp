@@ -36,7 +36,7 @@ void Session::linkFailed() {
     // Retrying from the first moment: whoever watches the connection end sees it.
     unitBeforeLoss_ = unit;
     reconnecting_ = true;
-    interaction_.setQuiet(true);
+    links_->setQuiet(true);
     closeConnection();
     reconnectTimer_.start();
     showReconnecting();
@@ -64,7 +64,7 @@ void Session::endReconnecting() {
     }
     reconnecting_ = false;
     reconnectTimer_.stop();
-    interaction_.setQuiet(false);
+    links_->setQuiet(false);
     emit reconnectingChanged(false);
 }
 

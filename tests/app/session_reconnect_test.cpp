@@ -191,6 +191,11 @@ TEST_F(Reconnect, TheUsersDisconnectEndsTheRetriesAndWithoutTheSettingNoneBegin)
 
     emulator.reset();
     ASSERT_EVENTUALLY(session->reconnecting(), kComeBackMs);
+    // Only the link's retries are quiet: what the user does still reports.
+    const std::size_t boxes = ui.messages.size();
+    session->interaction().inform("File I/O Error", "Unable to write file", MessageIcon::Error);
+    EXPECT_EQ(ui.messages.size(), boxes + 1);
+
     session->connectOrDisconnect(); // the button reads Disconnect while retrying
     EXPECT_FALSE(session->reconnecting());
     EXPECT_FALSE(session->reconnectTimer().isActive());
