@@ -25,4 +25,6 @@ inline constexpr int noEffectF4 = 40001;
 inline constexpr int noEffectF5 = 40057;
 // Command > "DR Spare Mic Switch...": shows the trigger window, which nothing else opens.
 inline constexpr int drSpareMicSwitch = 40080;
+// Help > "Journal": the event journal's window.
+inline constexpr int journal = 40081;
 } // namespace varento::command_id

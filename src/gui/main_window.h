@@ -15,6 +15,7 @@ class QLabel;
 namespace varento {
 
 class AppSettings;
+class JournalWindow;
 class Interaction;
 class MyButton;
 class Session;
@@ -113,6 +114,7 @@ private:
     void calibrate();
     void openDeviceManager();
     void editLabels();
+    void showJournal();
     bool closeFlow();
     void shutDown();
 
@@ -133,6 +135,7 @@ private:
     QHash<ViewSlot, QPointer<QWidget>> views_;
     FrameMetrics frame_;
     ViewSizes viewSizes_;
+    QPointer<JournalWindow> journal_;
     bool demo_ = false;
     bool painted_ = false;
     bool shutDown_ = false;
