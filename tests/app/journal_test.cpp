@@ -3,6 +3,7 @@
 #include "app/session.h"
 #include "devices/device_list.h"
 #include "support/demo_session.h"
+#include "support/session_access.h"
 
 #include <QSignalSpy>
 
@@ -124,6 +125,31 @@ TEST_F(SessionJournal, EditsThatReachNoUnitAreNotEvents) {
     const auto edits = ofKind(JournalKind::Edit);
     ASSERT_EQ(edits.size(), 1u);
     EXPECT_NE(edits[0].text.find("channel 3"), std::string::npos) << edits[0].text;
+}
+
+TEST_F(SessionJournal, FirmwareWarningAndFilesNameTheirUnitOrNone) {
+    connectToDemo({12, 11});
+    SessionTestAccess::unit(*session).at(param::firmwareMajor) = 5;
+    session->supervisionTick();
+    ASSERT_EQ(ui.firmwareWarnings.size(), 1u);
+    const auto warned = ofKind(JournalKind::FirmwareWarning);
+    ASSERT_EQ(warned.size(), 1u);
+    EXPECT_EQ(warned[0].unit, currentUnit());
+
+    // A project is of every unit: its lines name none.
+    ui.files.push_back(dir.filePath("show.vrj"));
+    session->saveProject(true);
+    ui.files.push_back(dir.filePath("show.vrj"));
+    session->loadProject(false);
+    for (const JournalKind kind : {JournalKind::ProjectSaved, JournalKind::ProjectLoaded}) {
+        const auto lines = ofKind(kind);
+        ASSERT_EQ(lines.size(), 1u) << journalKindWord(kind);
+        EXPECT_TRUE(lines[0].unit.empty());
+        EXPECT_NE(lines[0].text.find("show.vrj"), std::string::npos);
+    }
+    // A cancelled load is no event.
+    session->loadSettings();
+    EXPECT_TRUE(ofKind(JournalKind::PresetLoaded).empty());
 }
 
 TEST_F(SessionJournal, AFailedLinkIsRecordedWithoutUnit) {
