@@ -4,6 +4,7 @@
 #include "devices/device_list.h"
 #include "support/demo_session.h"
 #include "support/session_access.h"
+#include "support/temp_dir.h"
 
 #include <QSignalSpy>
 
@@ -167,4 +168,15 @@ TEST(JournalTime, CarriesMillisecondsAndTheOffset) {
     const QString text = journalTime(t);
     EXPECT_TRUE(isJournalTime(text.toStdString())) << text.toStdString();
     EXPECT_EQ(QDateTime::fromString(text, Qt::ISODateWithMs), t);
+}
+
+TEST(JournalFailure, AJournalThatCannotBeWrittenStillAnnouncesItsEvents) {
+    TempDir dir;
+    writeText(dir / "blocked", "a file where the folder would be");
+    Journal journal(dir / "blocked" / "data");
+    QSignalSpy recorded(&journal, &Journal::recorded);
+    journal.record(JournalKind::LinkLost, "network");
+    journal.record(JournalKind::LinkRegained, "network");
+    EXPECT_EQ(recorded.size(), 2);
+    EXPECT_TRUE(journal.entries().empty());
 }
