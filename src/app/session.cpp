@@ -112,6 +112,7 @@ void Session::linkOpened(int result) {
     if (!state_.isConnected) {
         return; // disconnected while the link was still opening
     }
+    journalLinkOpened(result);
     if (result != 0) {
         // The flag goes back down at once, so the next Connect connects.
         state_.isConnected = false;
@@ -256,6 +257,9 @@ void Session::runPollStep(const PollStep& step) {
         showUnit(selectedUnitIndex_); // the sweep goes on to gathering
     }
     if (step.gatherUnit) {
+        if (*step.gatherUnit > 1) {
+            journalGathered(); // the unit before it has been read
+        }
         selectOnlineUnit(*step.gatherUnit);
         if (*step.gatherUnit == 1 && !unitsDiscovered_) {
             unitsDiscovered_ = true;
@@ -315,6 +319,7 @@ void Session::supervisionTick() {
     if (interaction_.open() || sendQueue_.busy()) {
         return; // no poll could be answered meanwhile
     }
+    journalResponse(replySeen_);
     if (!replySeen_) {
         // A MIDI device that went away takes no error with it: sends still succeed.
         if (state_.reconnectAutomatically && !links_->findDevicesAgain(state_.midiMode)) {
@@ -332,6 +337,8 @@ void Session::supervisionTick() {
             current_.model, static_cast<std::int8_t>(current_.at(param::firmwareMajor)),
             static_cast<std::int8_t>(current_.at(param::firmwareMinor)));
         if (warning) {
+            journal_.record(JournalKind::FirmwareWarning, current_.uid,
+                            QString::fromStdString(*warning));
             stopTimers();
             state_.displayFwWarning =
                 interaction_.firmwareWarning(QString::fromStdString(*warning));
@@ -399,6 +406,7 @@ void Session::dataArrived(int changeCode) {
 
 // The first unit becomes current again once every discovered unit was read.
 void Session::finishGathering() {
+    journalGathered();
     selectOnlineUnit(1);
     clearShadow(shadow_);
     unitsGathered_ = true;
@@ -431,6 +439,7 @@ void Session::modelChanged() {
 
 void Session::discoveryAnswered() {
     fillUnitSelector();
+    journalUnitsFound();
     DeviceUid first;
     if (deviceList_.onlineId(1, first) != 0) {
         stopTimers();
@@ -627,6 +636,7 @@ bool Session::remoteOverMadiDisabled() const {
 
 // A typed edit changed the current unit: every view showing that part refreshes.
 void Session::unitEdited(const UnitEdit& edit) {
+    journalEdit(edit);
     const bool everything = edit.kind == UnitEdit::Kind::FactoryDefaults;
     if (everything || edit.part() == UnitPart::Parameters) {
         emit parametersChanged();

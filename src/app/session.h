@@ -3,6 +3,7 @@
 #include "app/app_settings.h"
 #include "app/app_state.h"
 #include "app/interaction.h"
+#include "app/journal.h"
 #include "app/question_guard.h"
 #include "app/send_queue.h"
 #include "app/spare_switch.h"
@@ -127,6 +128,8 @@ public:
     SendQueue& sendQueue() { return sendQueue_; }
     const SessionPaths& paths() const { return paths_; }
     Interaction& interaction() { return interaction_; }
+    // The event journal (journal.log in the data folder).
+    Journal& journal() { return journal_; }
 
     QStringList unitSelectorItems() const { return selectorItems_; }
     int selectedUnitIndex() const { return selectedUnitIndex_; }
@@ -289,9 +292,17 @@ private:
     bool confirmLoad(const char* title, const char* text);
     void writeProject(bool saveAs);
     std::optional<DeviceUid> projectTarget(const DeviceUid& uid);
+    // Journal entries of the flows above (session_journal.cpp).
+    void journalLinkOpened(int result);
+    void journalUnitsFound();
+    void journalGathered();
+    void journalResponse(bool answering);
+    void journalEdit(const UnitEdit& edit);
+    void journalFile(JournalKind kind, const QString& path, const QString& what = {});
 
     QuestionGuard interaction_;
     SessionPaths paths_;
+    Journal journal_{paths_.dataFolder};
     AppState state_;
     DeviceRecord current_;
     DeviceRecord shadow_;
@@ -323,6 +334,8 @@ private:
     QString loadAllFile_;                               // kept between the three reads of Load All
     QString projectWritePath_; // where Save (not Save As) writes the project
     int trippedChannel_ = -1;
+    std::vector<DeviceUid> journaledUnits_; // found since the link opened
+    bool noResponseShown_ = false;
 };
 
 } // namespace varento

@@ -38,6 +38,18 @@ ProgramFolderFiles besideProgram(const SessionPaths& paths) {
 }
 
 // The remembered name ends in .vrj whatever extension the file was saved with.
+QString presetKindName(PresetKind kind) {
+    switch (kind) {
+    case PresetKind::Settings:
+        return "settings";
+    case PresetKind::Matrix:
+        return "matrix";
+    case PresetKind::Gains:
+        return "gains";
+    }
+    return {};
+}
+
 QString withProjectExtension(const QString& title) {
     const qsizetype dot = title.lastIndexOf('.');
     return dot < 0 ? title : title.left(dot + 1) + "vrj";
@@ -86,6 +98,7 @@ bool Session::savePreset() {
     }
     state_.settingsSaved = state_.matrixSaved = state_.gainsSaved = true;
     emit titleChanged(windowTitle());
+    journalFile(JournalKind::PresetSaved, *path);
     return true;
 }
 
@@ -99,6 +112,7 @@ bool Session::chooseAndReadPreset(PresetKind kind) {
         return false;
     }
     applyPresetBlock(data, kind, current_);
+    journalFile(JournalKind::PresetLoaded, *path, presetKindName(kind));
     return true;
 }
 
@@ -134,6 +148,7 @@ bool Session::storeRoutingPreset() {
         emit routingPresetStoreFailed();
         return false;
     }
+    journalFile(JournalKind::PresetSaved, path, "routing preset");
     interaction_.inform("Save Preset", "Preset File stored!", MessageIcon::Information);
     return true;
 }
@@ -147,7 +162,8 @@ bool Session::loadRoutingPreset() {
         stopTimers();
     }
     std::vector<std::uint8_t> data;
-    if (!readPreset(toQString(besideProgram(paths_).loadPath(kRoutingPresetName)), data)) {
+    const QString path = toQString(besideProgram(paths_).loadPath(kRoutingPresetName));
+    if (!readPreset(path, data)) {
         interaction_.inform("Load Preset", "No Preset File found!", MessageIcon::Error);
         if (state_.isConnected) {
             restartTimers();
@@ -155,6 +171,7 @@ bool Session::loadRoutingPreset() {
         return false;
     }
     applyPresetBlock(data, PresetKind::Matrix, current_);
+    journalFile(JournalKind::PresetLoaded, path, "routing preset");
     if (state_.isConnected) {
         sendRoutingAll();
         restartTimers();
@@ -249,6 +266,7 @@ void Session::loadAll() {
     if (!readPresetForLoadAll(PresetKind::Gains)) {
         return abort();
     }
+    journalFile(JournalKind::PresetLoaded, loadAllFile_, "all");
     loadAllFile_.clear();
     if (state_.isConnected) {
         sendRoutingAll();
@@ -314,6 +332,7 @@ void Session::writeProject(bool saveAs) {
     state_.lastSnapshotFileName = withProjectExtension(QFileInfo(path).fileName());
     state_.lastSnapshotFileDirectory = path;
     emit projectChanged(state_.lastSnapshotFileName, state_.lastSnapshotFileDirectory, false);
+    journalFile(JournalKind::ProjectSaved, path, QString("%1 units").arg(units.size()));
     if (!reselected) {
         interaction_.inform("Project Save Error", kDatasetMissing, MessageIcon::Error);
     }
@@ -382,12 +401,14 @@ void Session::loadProject(bool gainsOnly) {
                             "online. Datasets of offline devices will be skipped.",
                             MessageIcon::Warning);
     }
+    int applied = 0;
     for (const ProjectDataset& dataset : project.datasets) {
         const auto target = projectTarget(dataset.uid);
         // A dataset is never applied to a unit other than the one chosen for it.
         if (!target || discovered_.select(*target, current_) != 0) {
             continue;
         }
+        ++applied;
         state_.bulkTransfer = true;
         applyProjectDataset(dataset.block, gainsOnly, current_);
         if (!gainsOnly && !state_.isConnected) {
@@ -403,6 +424,11 @@ void Session::loadProject(bool gainsOnly) {
     }
     emit projectChanged(state_.lastSnapshotFileName, state_.lastSnapshotFileDirectory, false);
     emit titleChanged(windowTitle());
+    journalFile(JournalKind::ProjectLoaded, *path,
+                QString("%1 of %2 units%3")
+                    .arg(applied)
+                    .arg(project.datasets.size())
+                    .arg(gainsOnly ? ", gains only" : ""));
     const bool shownAgain = selectOnlineUnit(selectedUnitIndex_ + 1);
     // Announced once the shown unit is current again, so what follows a load
     // (a tripped spare microphone) acts on that unit.

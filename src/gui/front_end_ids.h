@@ -26,5 +26,7 @@ inline constexpr int noEffectF5 = 40057;
 // Command > "DR Spare Mic Switch...": shows the trigger window, which nothing else opens.
 inline constexpr int drSpareMicSwitch = 40080;
 // Settings > "Reconnect Automatically": retry a lost link every two seconds.
-inline constexpr int reconnectAutomatically = 40081;
+inline constexpr int reconnectAutomatically = 40082;
+// Help > "Journal": the event journal's window.
+inline constexpr int journal = 40081;
 } // namespace varento::command_id

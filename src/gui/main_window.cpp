@@ -11,6 +11,7 @@
 #include "ui/controls/my_button.h"
 #include "ui/dialogs/calibration_dialog.h"
 #include "ui/dialogs/device_manager_dialog.h"
+#include "ui/dialogs/journal_window.h"
 #include "ui/dialogs/labels_dialog.h"
 #include "ui/dialogs/midi_io_dialog.h"
 #include "ui/dialogs/serial_port_dialog.h"
@@ -82,7 +83,7 @@ const std::vector<Menu>& menuTable() {
           {"Enable Click and &Drag in Matrix", cid::matrixDragging, true, true},
           {nullptr, 0},
           {"Reconnect &Automatically", cid::reconnectAutomatically, true, true}}},
-        {"&Help", {{"&About", cid::about}}},
+        {"&Help", {{"&Journal", cid::journal}, {nullptr, 0}, {"&About", cid::about}}},
     };
     return menus;
 }
@@ -270,6 +271,7 @@ void MainWindow::registerCommands() {
     d.handle(cid::calibration, [this](int) { calibrate(); });
     d.handle(cid::deviceManager, [this](int) { openDeviceManager(); });
     d.handle(cid::editLabels, [this](int) { editLabels(); });
+    d.handle(cid::journal, [this](int) { showJournal(); });
     d.handle(cid::matrixDragging, [this](int) {
         session_.state().matrixDraggingMode = !session_.state().matrixDraggingMode;
         syncChecks();
@@ -810,6 +812,16 @@ void MainWindow::editLabels() {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::finished, &session_, [this](int) { session_.storeAndApplyLabels(); });
     dialog->open();
+}
+
+// One window, raised when asked for again; it lives until closed.
+void MainWindow::showJournal() {
+    if (!journal_) {
+        journal_ = new JournalWindow(session_, this);
+    }
+    journal_->show();
+    journal_->raise();
+    journal_->activateWindow();
 }
 
 // ---- closing ------------------------------------------------------------------------------------

@@ -15,6 +15,7 @@ class QLabel;
 namespace varento {
 
 class AppSettings;
+class JournalWindow;
 class Interaction;
 class MyButton;
 class Session;
@@ -114,6 +115,7 @@ private:
     void calibrate();
     void openDeviceManager();
     void editLabels();
+    void showJournal();
     bool closeFlow();
     void shutDown();
 
@@ -134,6 +136,7 @@ private:
     QHash<ViewSlot, QPointer<QWidget>> views_;
     FrameMetrics frame_;
     ViewSizes viewSizes_;
+    QPointer<JournalWindow> journal_;
     bool demo_ = false;
     bool painted_ = false;
     bool shutDown_ = false;

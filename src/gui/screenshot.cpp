@@ -50,6 +50,13 @@ void poseMeterbridge(MainWindow& window, Session& session) {
     }
 }
 
+// The journal after a few edits made during a sound check.
+void poseJournal(MainWindow&, Session& session) {
+    session.editor().setRoute(4, 12);
+    session.editor().setChannelGain(2, static_cast<std::uint8_t>(-6));
+    session.editor().setFlag(UnitFlag::GainsEnabled, true);
+}
+
 // What --view shows: the command that brings it up, how it is posed, the window of
 // its own to save instead of the main window, and how long its meters need levels.
 struct ShownView {
@@ -70,6 +77,7 @@ const ShownView kViews[] = {
     {"trigger", command_id::drSpareMicSwitch, 0, nullptr, ViewSlot::DrTrigger, 0},
     {"devices", command_id::deviceManager, 0, nullptr, std::nullopt, 0},
     {"labels", command_id::editLabels, 0, nullptr, std::nullopt, 0},
+    {"journal", command_id::journal, 0, poseJournal, std::nullopt, 0},
 };
 
 const ShownView* findView(const QString& name) {
@@ -104,15 +112,23 @@ void scheduleScreenshot(MainWindow& window, Session& session, const QString& vie
             fail(QStringLiteral("no view to save"));
             return;
         }
+        const QWidgetList before = QApplication::topLevelWidgets();
         if (view->command != 0) {
             window.command(view->command, view->param);
         }
         if (view->pose != nullptr) {
             view->pose(window, session);
         }
-        QTimer::singleShot(view->settleMs, &window, [&window, file, view] {
+        QTimer::singleShot(view->settleMs, &window, [&window, file, view, before] {
             QWidget* shown = view->ownWindow ? window.view(*view->ownWindow) : &window;
-            // A dialog opened by the view's command is what the picture is of.
+            // A dialog or window opened by the view's command is what the picture is of.
+            for (QWidget* opened : QApplication::topLevelWidgets()) {
+                const Qt::WindowType type = opened->windowType();
+                if (opened != &window && opened->isVisible() && !before.contains(opened) &&
+                    (type == Qt::Window || type == Qt::Dialog)) {
+                    shown = opened;
+                }
+            }
             QWidget* modal = QApplication::activeModalWidget();
             if (modal != nullptr && modal != &window) {
                 shown = modal;

@@ -156,6 +156,7 @@ TEST_F(Commands, ExitStatusesAndOneSentenceOnStandardError) {
          2,
          "varento-cli: An input gain must be a number 8..63, not \"99\".\n"},
         {{"dump", "--frobnicate"}, 2, "varento-cli: \"--frobnicate\" is not an option"},
+        {{"journal", "--since", "yesterday"}, 2, "varento-cli: --since takes"},
         {{"show", dataDir.filePath("missing.vpf")}, 3, "varento-cli: Cannot read "},
         {{"show", write("damaged.vpf",
                         {'K', 'E', 'L', 'T', 'A', 0x10, 2, 0, 3, 5, 0, 0, 0xA0, 0x02, 0, 0, 0x10})},
@@ -172,6 +173,26 @@ TEST_F(Commands, ExitStatusesAndOneSentenceOnStandardError) {
     const Outcome help = cli({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.startsWith("Usage: varento-cli"));
+}
+
+// The journal that a session writes is the one the journal command reads.
+TEST_F(Commands, JournalOfADumpInTheSameDataFolder) {
+    ASSERT_EQ(cli({"--link", "demo", "dump", "all"}).exitCode, 0);
+    const Outcome all = cli({"journal", "--json"});
+    EXPECT_EQ(all.exitCode, 0) << all.err.toStdString();
+    QStringList kinds;
+    for (const QString& line : all.out.split('\n', Qt::SkipEmptyParts)) {
+        kinds << QJsonDocument::fromJson(line.toUtf8()).object()["kind"].toString();
+    }
+    EXPECT_EQ(kinds.value(0), "link-opened");
+    EXPECT_EQ(kinds.count("unit-found"), 3);
+    EXPECT_EQ(kinds.count("unit-gathered"), 3);
+    const Outcome text = cli({"journal"});
+    EXPECT_EQ(text.out.count('\n'), kinds.size());
+    const Outcome later = cli({"journal", "--since", "2099-01-01 00:00:00"});
+    EXPECT_EQ(later.exitCode, 0);
+    EXPECT_TRUE(later.out.isEmpty());
+    EXPECT_EQ(cli({"journal", "--since", "1h"}).out, text.out);
 }
 
 TEST_F(Commands, ShowAndDecodeHandBuiltBytes) {

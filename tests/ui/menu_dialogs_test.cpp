@@ -8,6 +8,7 @@
 #include "links/demo_link.h"
 #include "support/scripted_interaction.h"
 #include "ui/dialogs/device_manager_dialog.h"
+#include "ui/dialogs/journal_window.h"
 #include "ui/dialogs/labels_dialog.h"
 
 #include <QComboBox>
@@ -81,4 +82,29 @@ TEST_F(MenuDialogs, LabelsDialogClosedStoresTheLabels) {
     ASSERT_NE(dialog, nullptr);
     dialog->reject(); // the close box
     EXPECT_TRUE(std::filesystem::exists(store));
+}
+
+TEST_F(MenuDialogs, JournalWindowShowsTheFileAndFollowsTheSession) {
+    connectDemo();
+    window.command(cid::journal);
+    auto* journal = window.findChild<JournalWindow*>();
+    ASSERT_NE(journal, nullptr);
+    EXPECT_TRUE(journal->isVisible());
+    const int before = journal->model().rowCount();
+    EXPECT_EQ(static_cast<std::size_t>(before), session.journal().entries().size());
+    // Every unit found can be chosen, besides all of them.
+    EXPECT_EQ(journal->unitFilter()->count(), session.discovered().count() + 1);
+
+    session.editor().setChannelGain(1, 0);
+    EXPECT_EQ(journal->model().rowCount(), before + 1);
+
+    // Asked for again, the same window comes forward.
+    window.command(cid::journal);
+    EXPECT_EQ(window.findChildren<JournalWindow*>().size(), 1);
+
+    journal->unitFilter()->setCurrentIndex(2);
+    for (int row = 0; row < journal->model().rowCount(); ++row) {
+        EXPECT_EQ(journal->model().entryAt(row).unit, journal->model().entryAt(0).unit);
+    }
+    EXPECT_LT(journal->model().rowCount(), before);
 }

@@ -3,6 +3,7 @@
 #include "core/cli_interaction.h"
 #include "core/command_line.h"
 #include "core/interrupt_signals.h"
+#include "core/journal_command.h"
 #include "core/link_setup.h"
 #include "core/offline_commands.h"
 #include "core/runner.h"
@@ -68,6 +69,8 @@ int main(int argc, char** argv) {
         return runShow(line, console);
     case Command::Decode:
         return runDecode(line, console);
+    case Command::Journal:
+        return runJournal(line, console, dataFolder());
     default:
         break;
     }

@@ -3,6 +3,8 @@
 #include "parameters.h"
 #include "text_format.h"
 
+#include <QRegularExpression>
+
 #include <cmath>
 #include <limits>
 
@@ -155,6 +157,10 @@ struct Parser {
                    fail("\"decode\" needs at least one frame in hexadecimal, or \"-\" to read "
                         "them from standard input.");
         }
+        if (name == "journal") {
+            line.command = Command::Journal;
+            return need(0, "no arguments");
+        }
         if (name == "monitor") {
             line.command = Command::Monitor;
             if (positional.size() > 2) {
@@ -304,6 +310,32 @@ struct Parser {
 
 } // namespace
 
+std::optional<QDateTime> parseSince(const QString& text, const QDateTime& now) {
+    static const QRegularExpression ago(QStringLiteral("^(\\d{1,6})([smhd])$"));
+    if (const QRegularExpressionMatch m = ago.match(text); m.hasMatch()) {
+        const qint64 count = m.captured(1).toLongLong();
+        const char unit = m.captured(2).at(0).toLatin1();
+        const qint64 seconds = unit == 's' ? 1 : unit == 'm' ? 60 : unit == 'h' ? 3600 : 86400;
+        return now.addSecs(-count * seconds);
+    }
+    // Qt reads ISO 8601 with a "T"; people often write a space.
+    static const QRegularExpression dateTime(
+        QStringLiteral("^\\d{4}-\\d{2}-\\d{2}([T ]\\d{2}:\\d{2}(:\\d{2}(\\.\\d{1,3})?)?"
+                       "(Z|[+-]\\d{2}:\\d{2})?)?$"));
+    if (!dateTime.match(text).hasMatch()) {
+        return std::nullopt;
+    }
+    QString iso = text;
+    if (iso.size() > 10) {
+        iso[10] = 'T';
+    }
+    const QDateTime time = QDateTime::fromString(iso, Qt::ISODateWithMs);
+    if (!time.isValid()) {
+        return std::nullopt;
+    }
+    return time;
+}
+
 std::optional<LinkChoice> parseLink(const QString& text, QString& error) {
     LinkChoice link;
     const QString kind = text.section(':', 0, 0);
@@ -441,6 +473,17 @@ ParsedCommandLine parseCommandLine(const QStringList& args) {
                                           .arg(v)};
             }
             p.line.timeoutMs = static_cast<int>(std::ceil(seconds * 1000));
+        } else if (name == "--since") {
+            if (!value(v)) {
+                return {std::nullopt, p.error};
+            }
+            p.line.since = parseSince(v, QDateTime::currentDateTime());
+            if (!p.line.since) {
+                return {std::nullopt, QString("--since takes a date and time such as "
+                                              "2026-12-08T14:00 or \"2026-12-08 14:00:00\", or a "
+                                              "time ago such as 30m or 2h, not \"%1\".")
+                                          .arg(v)};
+            }
         } else if (name == "--spare") {
             if (!value(v)) {
                 return {std::nullopt, p.error};
@@ -492,6 +535,9 @@ ParsedCommandLine parseCommandLine(const QStringList& args) {
     if (p.line.spare && p.line.command != Command::Trip && p.line.command != Command::Untrip) {
         return {std::nullopt, "--spare goes with \"trip\" and \"untrip\"."};
     }
+    if (p.line.since && p.line.command != Command::Journal) {
+        return {std::nullopt, "--since goes with \"journal\"."};
+    }
     if (p.line.table && p.line.command != Command::RouteTable) {
         return {std::nullopt, "--table goes with \"route\"."};
     }
@@ -539,6 +585,8 @@ Commands:
   decode HEX...                   decode protocol frames given as hex, one per argument
                                   ("-" reads one frame per line from standard input)
   monitor [SECONDS]               print every frame sent and received, with timestamps
+  journal [--since TIME]          print the event journal of the data folder, oldest
+                                  first: time, event, unit id and text, tab-separated
 
 Options:
   --link network|serial:PORT[@BAUD]|midi:IN/OUT|demo[:N]
@@ -547,19 +595,22 @@ Options:
                     process (default 3) and opens no socket
   --timeout SEC     how long to wait for units to answer (default 10)
   --json            one JSON document for discover, dump, devices, route --table,
-                    show and decode (monitor: one JSON object per line)
+                    show and decode (monitor, journal: one JSON object per line)
   --yes             answer yes to every question (loading into a unit, replacing
                     a file); without it questions are asked only on a terminal
   --hex             monitor: print each frame in hexadecimal under its line
   --reconnect       monitor: when the link fails, open it again every 2 seconds
                     and find the units again, until interrupted
   --spare SPARE     trip, untrip: the spare analog input, 1..32
+  --since TIME      journal: only events from TIME on, an ISO date and time in
+                    local time (2026-12-08T14:00, "2026-12-08 14:00:00") or a
+                    time ago (30m, 2h, 1d)
   --help, --version
 
 UIDs are 32 hexadecimal digits, two per byte, in either case.
 Exit status: 0 success, 1 a unit did not answer or was not found, 2 usage error,
 3 file error. Progress goes to standard error when it is a terminal.
-The data folder (device list, label store) is VARENTO_DATA_DIR when set.
+The data folder (device list, label store, journal) is VARENTO_DATA_DIR when set.
 )";
 }
 

@@ -2,6 +2,7 @@
 
 #include "protocol/device_uid.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -55,6 +56,7 @@ enum class Command {
     DevicesRemove,
     Trip,
     Untrip,
+    Journal,
 };
 
 enum class PresetPart { Settings, Matrix, Gains, All };
@@ -76,9 +78,10 @@ struct CommandLine {
     std::optional<int> spare;     // trip, untrip: the spare analog input 0..31
     PresetPart part = PresetPart::All;
     QString file;
-    QString name;                  // devices rename
-    QStringList hexFrames;         // decode; "-" reads frames from standard input
-    std::optional<double> seconds; // monitor
+    QString name;                   // devices rename
+    QStringList hexFrames;          // decode; "-" reads frames from standard input
+    std::optional<double> seconds;  // monitor
+    std::optional<QDateTime> since; // journal: entries from this moment on
     // project load: the unit that takes the dataset of a unit that is not online
     std::vector<std::pair<DeviceUid, DeviceUid>> replacements;
 };
@@ -92,6 +95,11 @@ struct ParsedCommandLine {
 // command; "--" ends them.
 ParsedCommandLine parseCommandLine(const QStringList& args);
 QString usageText();
+
+// --since: an ISO 8601 date or date-time ("2026-12-08", "2026-12-08T14:00",
+// "2026-12-08 14:00:00", with an optional offset; local time without one), or a
+// time before `now` ("90s", "30m", "2h", "1d").
+std::optional<QDateTime> parseSince(const QString& text, const QDateTime& now);
 
 // "network", "serial:/dev/ttyUSB0@57600", "midi:1/2", "demo:4".
 std::optional<LinkChoice> parseLink(const QString& text, QString& error);

@@ -1,0 +1,96 @@
+// What the session writes into the event journal, and when.
+#include "app/edit_description.h"
+#include "app/link_set.h"
+#include "app/session.h"
+#include "links/error_reporter.h"
+#include "links/midi_link.h"
+#include "links/serial_link.h"
+#include "protocol/catalog.h"
+
+#include <algorithm>
+
+namespace varento {
+
+namespace {
+
+QString linkName(LinkSet& links, const AppState& state) {
+    if (links.overrideLink() != nullptr) {
+        return "emulated units";
+    }
+    if (state.midiMode) {
+        return "MIDI " + links.midi().endpointText().trimmed();
+    }
+    if (state.networkMode) {
+        return "network";
+    }
+    return QString("serial port %1 at %2 baud")
+        .arg(links.serial().selectedPortName())
+        .arg(links.serial().baudRate());
+}
+
+QString unitName(const DeviceRecord& unit) {
+    return QString::fromLatin1(typeName(unit.model));
+}
+
+} // namespace
+
+void Session::journalLinkOpened(int result) {
+    const QString link = linkName(*links_, state_);
+    if (result != 0) {
+        const auto reason = errorReporterText(result);
+        journal_.record(JournalKind::LinkFailed, reason ? link + ": " + reason->trimmed() : link);
+        return;
+    }
+    journaledUnits_.clear();
+    noResponseShown_ = false;
+    journal_.record(JournalKind::LinkOpened, link);
+}
+
+void Session::journalUnitsFound() {
+    for (const DeviceRecord& node : discovered_) {
+        if (std::find(journaledUnits_.begin(), journaledUnits_.end(), node.uid) !=
+            journaledUnits_.end()) {
+            continue;
+        }
+        journaledUnits_.push_back(node.uid);
+        journal_.record(JournalKind::UnitFound, node.uid,
+                        QString("%1, firmware %2.%3")
+                            .arg(unitName(node))
+                            .arg(node.at(param::firmwareMajor))
+                            .arg(node.at(param::firmwareMinor)));
+    }
+}
+
+void Session::journalGathered() {
+    if (current_.uid != DeviceUid::broadcast()) {
+        journal_.record(JournalKind::UnitGathered, current_.uid, unitName(current_));
+    }
+}
+
+// Only the changes: supervision repeats its verdict every three seconds.
+void Session::journalResponse(bool answering) {
+    if (answering == !noResponseShown_) {
+        return;
+    }
+    noResponseShown_ = !answering;
+    journal_.record(answering ? JournalKind::Answering : JournalKind::NoResponse, current_.uid,
+                    answering ? "answering again" : "No Response!");
+}
+
+// Edits made offline or to labels stay in this program; only what goes to a unit
+// is an event of the show.
+void Session::journalEdit(const UnitEdit& edit) {
+    if (!state_.isConnected || state_.offline() || edit.part() == UnitPart::Labels) {
+        return;
+    }
+    journal_.record(JournalKind::Edit, current_.uid, describeEdit(edit, current_));
+}
+
+void Session::journalFile(JournalKind kind, const QString& path, const QString& what) {
+    const bool project = kind == JournalKind::ProjectLoaded || kind == JournalKind::ProjectSaved;
+    const std::optional<DeviceUid> unit =
+        project ? std::nullopt : std::optional<DeviceUid>(current_.uid);
+    journal_.record(kind, unit, what.isEmpty() ? path : what + ": " + path);
+}
+
+} // namespace varento
