@@ -148,6 +148,10 @@ void LinkSet::reportError(int code) {
     varento::reportError(interaction_, code);
 }
 
+bool LinkSet::reachesUnits() const {
+    return override_ != nullptr || !networkMode_ || network_->isActive();
+}
+
 int LinkSet::daemonCount() const {
     return override_ == nullptr && networkMode_
                ? static_cast<int>(network_->daemons().liveIndices().size())

@@ -56,6 +56,8 @@ public:
     // Live daemons; a withdrawal can leave free entries between them, so a sweep
     // counts positions among the live ones and maps them to table indices.
     int daemonCount() const;
+    // Frames can reach units: false while the network link has found no daemon.
+    bool reachesUnits() const;
     int selectedDaemon() const; // table index
     int sweepPosition() const;  // position of the selected daemon among the live ones
     int daemonAtPosition(int position) const;

@@ -112,6 +112,9 @@ void Session::linkOpened(int result) {
     if (!state_.isConnected) {
         return; // disconnected while the link was still opening
     }
+    if (reconnecting_ && result == 0 && !links_->reachesUnits()) {
+        result = -1; // no daemon answered this try: the next one follows
+    }
     journalLinkOpened(result);
     if (result != 0) {
         // The flag goes back down at once, so the next Connect connects.

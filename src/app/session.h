@@ -294,6 +294,7 @@ private:
     std::optional<DeviceUid> projectTarget(const DeviceUid& uid);
     // Journal entries of the flows above (session_journal.cpp).
     void journalLinkOpened(int result);
+    void journalLinkLost();
     void journalUnitsFound();
     void journalGathered();
     void journalResponse(bool answering);

@@ -37,13 +37,20 @@ QString unitName(const DeviceRecord& unit) {
 void Session::journalLinkOpened(int result) {
     const QString link = linkName(*links_, state_);
     if (result != 0) {
+        if (reconnecting_) {
+            return; // every retry of a lost link would say the same
+        }
         const auto reason = errorReporterText(result);
         journal_.record(JournalKind::LinkFailed, reason ? link + ": " + reason->trimmed() : link);
         return;
     }
     journaledUnits_.clear();
     noResponseShown_ = false;
-    journal_.record(JournalKind::LinkOpened, link);
+    journal_.record(reconnecting_ ? JournalKind::LinkRegained : JournalKind::LinkOpened, link);
+}
+
+void Session::journalLinkLost() {
+    journal_.record(JournalKind::LinkLost, linkName(*links_, state_));
 }
 
 void Session::journalUnitsFound() {

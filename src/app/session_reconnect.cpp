@@ -23,6 +23,7 @@ void Session::setReconnectAutomatically(bool on) {
 // A failure of the link itself (not the user's Disconnect): the link's message has
 // been shown; the connection ends as it always did, then the retries begin.
 void Session::linkFailed() {
+    journalLinkLost();
     // The unit to come back to; a loss during a reconnect's gathering keeps the
     // one from before.
     std::optional<DeviceUid> unit = unitBeforeLoss_;

@@ -3,6 +3,7 @@
 // varento-emu, and the unit that was current is current again.
 #include "app/link_set.h"
 #include "app/session.h"
+#include "files/journal_file.h"
 #include "links/midi_link.h"
 #include "links/network_link.h"
 #include "links/serial_link.h"
@@ -148,6 +149,15 @@ TEST_F(Reconnect, DaemonRestartedOnTheSamePort) {
     emulator = std::make_unique<EmulatorProcess>();
     ASSERT_TRUE(emulator->start(args)) << emulator->problem();
     expectBackOnTheSecondUnit();
+
+    // The journal tells the loss and the return once each, not every retry.
+    std::vector<std::string> links;
+    for (const JournalEntry& entry : readJournal(dir.path().toStdString())) {
+        if (entry.kind.starts_with("link-")) {
+            links.push_back(entry.kind);
+        }
+    }
+    EXPECT_EQ(links, (std::vector<std::string>{"link-opened", "link-lost", "link-regained"}));
 }
 
 TEST_F(Reconnect, MidiPortThatGoesAwayAndComesBack) {
