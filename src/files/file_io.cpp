@@ -21,11 +21,11 @@ namespace varento {
 
 namespace fs = std::filesystem;
 
-namespace {
-
 std::error_code lastError() {
     return {errno != 0 ? errno : EIO, std::generic_category()};
 }
+
+namespace {
 
 std::FILE* openForReading(const fs::path& path) {
 #ifdef _WIN32

@@ -19,6 +19,9 @@ struct FileRead {
 
 FileRead readWholeFile(const std::filesystem::path& path);
 
+// The error errno names after a failed C library call (EIO where it names none).
+std::error_code lastError();
+
 // Opens a new file for writing in binary mode; nullptr, with errno EEXIST, when a
 // file of that name exists already, which stays untouched.
 std::FILE* createNewFile(const std::filesystem::path& path);

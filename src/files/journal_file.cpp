@@ -19,10 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::error_code lastError() {
-    return {errno != 0 ? errno : EIO, std::generic_category()};
-}
-
 bool isDigits(std::string_view text, std::size_t from, std::size_t count) {
     for (std::size_t i = from; i < from + count; ++i) {
         if (text[i] < '0' || text[i] > '9') {
