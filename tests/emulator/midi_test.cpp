@@ -2,6 +2,7 @@
 // JACK server with the dummy driver under a private name and stops it again.
 #include "emu_process.h"
 
+#include "support/child_process.h"
 #include "support/frames.h"
 
 #include <QFileInfo>
@@ -72,6 +73,7 @@ protected:
         qputenv("JACK_DEFAULT_SERVER", server);
         qputenv("JACK_NO_AUDIO_RESERVATION", "1");
         jack_.setProcessChannelMode(QProcess::MergedChannels);
+        dieWithParent(jack_, SIGTERM);
         jack_.start(jackd, {"--no-realtime", "-n", QString::fromLatin1(server), "-d", "dummy", "-r",
                             "48000", "-p", "256"});
         ASSERT_TRUE(jack_.waitForStarted(3000));

@@ -4,6 +4,8 @@
 // ports without a sound card. Its name is unique to the process; the test's own
 // JACK clients find it through JACK_DEFAULT_SERVER.
 
+#include "support/child_process.h"
+
 #include <QCoreApplication>
 #include <QProcess>
 #include <QStandardPaths>
@@ -28,6 +30,8 @@ public:
         // No real-time scheduling: the machines that run the tests may not grant it.
         server_.setArguments({"--no-realtime", "-d", "dummy", "-r", "48000", "-p", "256"});
         server_.setProcessChannelMode(QProcess::MergedChannels);
+        // A server left behind takes one of the few places JACK has for servers.
+        dieWithParent(server_, SIGTERM);
         server_.start();
         if (!server_.waitForStarted(5000)) {
             problem_ = "jackd did not start";
