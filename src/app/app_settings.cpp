@@ -86,6 +86,7 @@ PersistedSettings AppSettings::load() const {
     p.GainDisplayOptions = readDword(s, "GainDisplayOptions", 0);
     p.GainReferenceLevel = readDword(s, "GainReferenceLevel", 0);
     p.MatrixDraggingMode = readDword(s, "MatrixDraggingMode", 1);
+    p.ReconnectAutomatically = readDword(s, "ReconnectAutomatically", 1);
     return p;
 }
 
@@ -108,6 +109,7 @@ std::vector<std::pair<QString, QVariant>> AppSettings::values(const PersistedSet
         {"GainDisplayOptions", int{p.GainDisplayOptions}},
         {"GainReferenceLevel", int{p.GainReferenceLevel}},
         {"MatrixDraggingMode", int{p.MatrixDraggingMode}},
+        {"ReconnectAutomatically", int{p.ReconnectAutomatically}},
     };
 }
 

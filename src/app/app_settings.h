@@ -37,6 +37,7 @@ struct PersistedSettings {
     std::int32_t GainDisplayOptions = 0;
     std::int32_t GainReferenceLevel = 0;
     std::int32_t MatrixDraggingMode = 1;
+    std::int32_t ReconnectAutomatically = 1;
 
     friend bool operator==(const PersistedSettings&, const PersistedSettings&) = default;
 };

@@ -25,6 +25,7 @@ struct AppState {
     int gainDisplayOptions = 0;
     int gainReferenceLevel = 0;
     bool matrixDraggingMode = true;
+    bool reconnectAutomatically = true; // after a link failure, not after the user's Disconnect
     QString lastSnapshotFileName;      // file name of the last project
     QString lastSnapshotFileDirectory; // its full path
     QString programFolder;

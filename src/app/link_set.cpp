@@ -114,6 +114,10 @@ void LinkSet::close() {
     serial_->close();
 }
 
+bool LinkSet::findDevicesAgain(bool midiMode) {
+    return override_ != nullptr || !midiMode || midi_->findChosenDevices();
+}
+
 int LinkSet::send(std::span<const std::uint8_t> frame) {
     if (!open_) {
         return 0;

@@ -42,6 +42,9 @@ public:
     // Opens the link the flags select: 0, -1 (shown), a reporter code, or kOpenPending.
     int open(bool midiMode, bool networkMode);
     void close();
+    // The MIDI devices chosen are found again by name; false while one is
+    // missing. The other links have no device list to look in.
+    bool findDevicesAgain(bool midiMode);
     // sendFrame of the selected link (0 while none is open). A link that would
     // block takes the frame and gives FrameLink::kSendPending; sendFinished
     // follows (not after close()).

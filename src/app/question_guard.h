@@ -18,8 +18,18 @@ public:
 
     bool open() const { return depth_ > 0; }
 
+    // While quiet, messages are not shown: a question takes its cautious answer
+    // (No, Cancel). Retries of a lost link run quiet, so one failure makes one box.
+    void setQuiet(bool quiet) { quiet_ = quiet; }
+    bool quiet() const { return quiet_; }
+
     Answer message(const QString& title, const QString& text, MessageIcon icon,
                    MessageButtons buttons) override {
+        if (quiet_) {
+            return buttons == MessageButtons::Ok         ? Answer::Ok
+                   : buttons == MessageButtons::YesNo    ? Answer::No
+                                                         : Answer::Cancel;
+        }
         return guarded([&] { return inner_.message(title, text, icon, buttons); });
     }
     std::optional<QString> openFileName(const FileDialogOptions& options) override {
@@ -53,6 +63,7 @@ private:
     Interaction& inner_;
     std::function<void()> closed_;
     int depth_ = 0;
+    bool quiet_ = false;
 };
 
 } // namespace varento

@@ -42,6 +42,8 @@ Session::Session(Interaction& interaction, SessionPaths paths, QObject* parent)
     supervisionTimer_.setInterval(kSupervisionMs);
     resumeTimer_.setSingleShot(true);
     resumeTimer_.setInterval(kResumeMs);
+    reconnectTimer_.setInterval(kReconnectMs);
+    connect(&reconnectTimer_, &QTimer::timeout, this, &Session::reconnectTick);
     connect(&pollTimer_, &QTimer::timeout, this, &Session::pollTick);
     connect(&supervisionTimer_, &QTimer::timeout, this, &Session::supervisionTick);
     connect(&resumeTimer_, &QTimer::timeout, this, &Session::resumeTick);
@@ -68,7 +70,7 @@ Session::Session(Interaction& interaction, SessionPaths paths, QObject* parent)
             discovered_.removeByDaemon(index);
         }
         if (state_.isConnected) {
-            disconnect();
+            linkFailed();
         }
     });
 }
@@ -78,6 +80,11 @@ Session::~Session() = default;
 // ---- connect and disconnect ------------------------------------------------------------
 
 void Session::connectOrDisconnect() {
+    if (reconnecting_) {
+        // Trying again looks like connecting: the press ends it.
+        disconnect();
+        return;
+    }
     if (state_.isConnected) {
         disconnect();
     } else {
@@ -91,6 +98,9 @@ void Session::openLinkAndBeginDiscovery() {
     const int result = links_->open(state_.midiMode, state_.networkMode);
     if (result == LinkSet::kOpenPending) {
         // The network link asks for daemons for a second; the loop runs meanwhile.
+        if (reconnecting_) {
+            return;
+        }
         emit connectedChanged(true);
         emit statusTextChanged(2, kConnecting);
         return;
@@ -106,6 +116,10 @@ void Session::linkOpened(int result) {
         // The flag goes back down at once, so the next Connect connects.
         state_.isConnected = false;
         links_->close();
+        if (reconnecting_) {
+            showReconnecting(); // the next try follows
+            return;
+        }
         if (result != -1) {
             links_->reportError(result);
         }
@@ -121,6 +135,7 @@ void Session::linkOpened(int result) {
         }
         return;
     }
+    endReconnecting();
     emit connectedChanged(true);
     emit statusTextChanged(2, kConnecting);
     clearShadow(shadow_);
@@ -150,6 +165,12 @@ void Session::linkOpened(int result) {
 }
 
 void Session::disconnect() {
+    endReconnecting();
+    unitBeforeLoss_.reset();
+    closeConnection();
+}
+
+void Session::closeConnection() {
     state_.isConnected = false;
     unitsDiscovered_ = false;
     unitsGathered_ = false;
@@ -273,7 +294,7 @@ void Session::runPollStep(const PollStep& step) {
     if (result == FrameLink::kSendPending) {
         pendingSends_.push_back(PendingSend::Poll);
     } else if (result != 0) {
-        disconnect();
+        linkFailed();
     }
 }
 
@@ -286,7 +307,7 @@ void Session::linkSendFinished(int result) {
     if (sent == PendingSend::Queued) {
         sendQueue_.frameFinished(result);
     } else if (result != 0 && state_.isConnected) {
-        disconnect();
+        linkFailed();
     }
 }
 
@@ -295,6 +316,11 @@ void Session::supervisionTick() {
         return; // no poll could be answered meanwhile
     }
     if (!replySeen_) {
+        // A MIDI device that went away takes no error with it: sends still succeed.
+        if (state_.reconnectAutomatically && !links_->findDevicesAgain(state_.midiMode)) {
+            linkFailed();
+            return;
+        }
         emit statusAlarmChanged(true);
         emit statusTextChanged(2, kNoResponse);
         return;
@@ -376,6 +402,7 @@ void Session::finishGathering() {
     selectOnlineUnit(1);
     clearShadow(shadow_);
     unitsGathered_ = true;
+    returnToUnitBeforeLoss();
     emit gatheringChanged();
     emit gatheringFinished();
 }
@@ -528,6 +555,7 @@ void Session::start(const PersistedSettings& s) {
     state_.gainDisplayOptions = s.GainDisplayOptions;
     state_.gainReferenceLevel = s.GainReferenceLevel;
     state_.matrixDraggingMode = s.MatrixDraggingMode != 0;
+    state_.reconnectAutomatically = s.ReconnectAutomatically != 0;
     current_.at(param::wckTermChoice) = s.Term;
     SerialLink& serial = links_->serial();
     serial.setBaudRate(s.lastRate);
@@ -559,6 +587,7 @@ PersistedSettings Session::persistedSettings() const {
     s.GainDisplayOptions = state_.gainDisplayOptions;
     s.GainReferenceLevel = state_.gainReferenceLevel;
     s.MatrixDraggingMode = state_.matrixDraggingMode ? 1 : 0;
+    s.ReconnectAutomatically = state_.reconnectAutomatically ? 1 : 0;
     return s;
 }
 

@@ -84,6 +84,7 @@ public:
     static constexpr int kSupervisionMs = 3000;
     static constexpr int kResumeMs = 250;
     static constexpr int kResumeAfterWarningMs = 10;
+    static constexpr int kReconnectMs = 2000;
 
     Session(Interaction& interaction, SessionPaths paths, QObject* parent = nullptr);
     ~Session() override;
@@ -92,8 +93,16 @@ public:
     // Returns false for ids the session does not handle.
     bool command(int id, int param = 0);
 
+    // The user's Connect/Disconnect; it also ends automatic reconnecting.
     void connectOrDisconnect();
     void disconnect();
+
+    // After a link failure the same link is opened again every two seconds until
+    // it opens (then the units are found and gathered again and the unit that was
+    // current becomes current again) or the user connects or disconnects.
+    void setReconnectAutomatically(bool on);
+    bool reconnecting() const { return reconnecting_; }
+    void reconnectTick();
     void selectUnit(int selectorIndex);
     void restartDiscovery();
 
@@ -134,6 +143,7 @@ public:
     QTimer& pollTimer() { return pollTimer_; }
     QTimer& supervisionTimer() { return supervisionTimer_; }
     QTimer& resumeTimer() { return resumeTimer_; }
+    QTimer& reconnectTimer() { return reconnectTimer_; }
 
     // One tick of each timer, as their timeouts run them.
     void pollTick();
@@ -202,6 +212,9 @@ public:
 
 signals:
     void connectedChanged(bool connected);
+    // Retrying a lost link: the front end shows it as connecting, so that its
+    // Connect/Disconnect ends the retries.
+    void reconnectingChanged(bool on);
     // Link open failed: the front end offers the link's own dialog (40045 or 40007).
     void connectFailed(int dialogCommand);
     void statusTextChanged(int field, const QString& text);
@@ -239,6 +252,11 @@ private:
     friend struct SessionTestAccess;
 
     void openLinkAndBeginDiscovery();
+    void closeConnection();
+    void linkFailed();
+    void endReconnecting();
+    void showReconnecting();
+    void returnToUnitBeforeLoss();
     void linkOpened(int result);
     void dataArrived(int changeCode);
     void modelChanged();
@@ -289,6 +307,9 @@ private:
     QTimer pollTimer_;
     QTimer supervisionTimer_;
     QTimer resumeTimer_;
+    QTimer reconnectTimer_;
+    bool reconnecting_ = false;
+    std::optional<DeviceUid> unitBeforeLoss_; // current when the link was lost
     FrameBuffer sendBuffer_{};
     QStringList selectorItems_;
     int selectedUnitIndex_ = 0;

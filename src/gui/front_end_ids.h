@@ -25,4 +25,6 @@ inline constexpr int noEffectF4 = 40001;
 inline constexpr int noEffectF5 = 40057;
 // Command > "DR Spare Mic Switch...": shows the trigger window, which nothing else opens.
 inline constexpr int drSpareMicSwitch = 40080;
+// Settings > "Reconnect Automatically": retry a lost link every two seconds.
+inline constexpr int reconnectAutomatically = 40081;
 } // namespace varento::command_id

@@ -79,7 +79,9 @@ const std::vector<Menu>& menuTable() {
           {nullptr, 0},
           {"Disable &Remote-over-MADI", cid::disableRemoteOverMadi, true, false, false},
           {"AD/DA &Calibration", cid::calibration, false, false, false},
-          {"Enable Click and &Drag in Matrix", cid::matrixDragging, true, true}}},
+          {"Enable Click and &Drag in Matrix", cid::matrixDragging, true, true},
+          {nullptr, 0},
+          {"Reconnect &Automatically", cid::reconnectAutomatically, true, true}}},
         {"&Help", {{"&About", cid::about}}},
     };
     return menus;
@@ -272,6 +274,10 @@ void MainWindow::registerCommands() {
         session_.state().matrixDraggingMode = !session_.state().matrixDraggingMode;
         syncChecks();
     });
+    d.handle(cid::reconnectAutomatically, [this](int) {
+        session_.setReconnectAutomatically(!session_.state().reconnectAutomatically);
+        syncChecks();
+    });
     d.handle(cid::relayout, [this](int) { relayout(); });
     d.handle(cid::buttonView,
              [this](int param) { setViewMode(param == 2 ? ViewMode::Button : ViewMode::Device); });
@@ -337,6 +343,13 @@ void MainWindow::connectSession() {
     Session* s = &session_;
     connect(s, &Session::connectedChanged, this, &MainWindow::onConnectedChanged);
     connect(s, &Session::connectFailed, this, &MainWindow::onConnectFailed);
+    // Retrying looks like connecting, so that Connect/Disconnect ends it; when the
+    // retries end, connectedChanged follows.
+    connect(s, &Session::reconnectingChanged, this, [this](bool on) {
+        if (on) {
+            showLinkInUse(true);
+        }
+    });
     connect(s, &Session::statusTextChanged, this, &MainWindow::setStatusText);
     connect(s, &Session::statusAlarmChanged, this, &MainWindow::setAlarm);
     connect(s, &Session::unitListChanged, this, &MainWindow::onUnitListChanged);
@@ -453,6 +466,7 @@ void MainWindow::syncChecks() {
     actions_[cid::offlineAes]->setChecked(st.offlineModel == OfflineModel::Aes);
     actions_[cid::disableRemoteOverMadi]->setChecked(session_.remoteOverMadiDisabled());
     actions_[cid::matrixDragging]->setChecked(st.matrixDraggingMode);
+    actions_[cid::reconnectAutomatically]->setChecked(st.reconnectAutomatically);
 }
 
 void MainWindow::setEnabled(std::initializer_list<int> ids, bool enabled) {
@@ -489,17 +503,22 @@ void MainWindow::enableButton(int id, bool enabled) {
 
 // ---- connection -------------------------------------------------------------------------------
 
+// The Connect button and menu item, and the items that cannot change while a
+// link is open or being opened again.
+void MainWindow::showLinkInUse(bool inUse) {
+    actions_[cid::connect]->setText(inUse ? QStringLiteral("Disconnect \t Ctrl+C")
+                                          : QStringLiteral("Connect \t Ctrl+C"));
+    setEnabled(kLockedWhileConnected, !inUse);
+    setButtonState(cid::connect, inUse ? MyButton::On : MyButton::Off);
+}
+
 void MainWindow::onConnectedChanged(bool connected) {
-    actions_[cid::connect]->setText(connected ? QStringLiteral("Disconnect \t Ctrl+C")
-                                              : QStringLiteral("Connect \t Ctrl+C"));
-    setEnabled(kLockedWhileConnected, !connected);
+    showLinkInUse(connected);
     if (connected) {
-        setButtonState(cid::connect, MyButton::On);
         topBar_->update();
         return;
     }
     setEnabled(kNeedAUnit, false);
-    setButtonState(cid::connect, MyButton::Off);
     hideUnitViews();
     deviceCombo_->setEnabled(false);
     update();
@@ -527,9 +546,7 @@ void MainWindow::hideUnitViews() {
 // The link did not open: the Connect button and the menu as before; the views,
 // offline mode and the unit list stay.
 void MainWindow::onConnectFailed(int dialogCommand) {
-    actions_[cid::connect]->setText(QStringLiteral("Connect \t Ctrl+C"));
-    setEnabled(kLockedWhileConnected, true);
-    setButtonState(cid::connect, MyButton::Off);
+    showLinkInUse(false);
     if (dialogCommand != 0 && !demo_) {
         command(dialogCommand);
     }

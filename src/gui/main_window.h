@@ -84,6 +84,7 @@ private:
     void syncChecks();
     void setEnabled(std::initializer_list<int> ids, bool enabled);
 
+    void showLinkInUse(bool inUse);
     void onConnectedChanged(bool connected);
     void onConnectFailed(int dialogCommand);
     void onUnitListChanged(const QStringList& items, int selected);

@@ -182,6 +182,18 @@ void MidiLink::selectDevices(int inputDevice, int outputDevice) {
     state_.outputName = outputDevices_.value(outputDevice);
 }
 
+bool MidiLink::findChosenDevices() {
+    refreshDevices();
+    const auto input = inputDevices_.indexOf(state_.inputName);
+    const auto output = outputDevices_.indexOf(state_.outputName);
+    if (state_.inputName.isEmpty() || state_.outputName.isEmpty() || input < 0 || output < 0) {
+        return false;
+    }
+    state_.inputDevice = static_cast<int>(input);
+    state_.outputDevice = static_cast<int>(output);
+    return true;
+}
+
 void MidiLink::applyDeviceChoice(int inputDevice, int outputDevice) {
     if (state_.inputOpen) {
         backend_->closeInput();

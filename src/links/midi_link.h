@@ -59,6 +59,10 @@ public:
     // an open failure has been shown and leaves its flag clear. While a send is
     // inside the output, the output is replaced when the send comes back.
     void applyDeviceChoice(int inputDevice, int outputDevice);
+    // Reads the device lists again and finds the chosen devices there by name (a
+    // device that went away and came back may have another number); false, with
+    // the choice unchanged, while either is missing.
+    bool findChosenDevices();
     // "MIDI In: <input> | MIDI Out: <output>", status bar field 0.
     QString endpointText() const;
 

@@ -1,10 +1,12 @@
 #include "links/network_link.h"
 
 #include "links/datagram.h"
+#include "links/group_interfaces.h"
 
 #include <QUdpSocket>
 #include <QVariant>
 
+#include <algorithm>
 #include <vector>
 
 namespace varento {
@@ -31,10 +33,13 @@ NetworkLink::NetworkLink(Interaction& ui, QObject* parent) : FrameLink(parent), 
             finishQueries();
         }
     });
+    rescanTimer_.setInterval(kInterfaceRescanMs);
+    connect(&rescanTimer_, &QTimer::timeout, this, &NetworkLink::rescanInterfaces);
 }
 
 NetworkLink::~NetworkLink() {
     queryTimer_.stop();
+    rescanTimer_.stop();
     for (auto& socket : dataSockets_) {
         socket.reset();
     }
@@ -71,7 +76,7 @@ std::unique_ptr<QUdpSocket> NetworkLink::openGroupSocket(quint16 port) {
                    diagnostics_);
         return nullptr;
     }
-    if (!socket->joinMulticastGroup(groupAddress())) {
+    if (!joinGroup(*socket)) {
         std::fputs("Failed to add IP Membership\n", diagnostics_);
         return nullptr;
     }
@@ -83,6 +88,77 @@ std::unique_ptr<QUdpSocket> NetworkLink::openGroupSocket(quint16 port) {
     return socket;
 }
 
+// Joins on every interface that carries the group; one of them is enough (a card
+// going away in this moment is no failure). Without any, the system picks one.
+bool NetworkLink::joinGroup(QUdpSocket& socket) const {
+    if (interfaces_.empty()) {
+        return socket.joinMulticastGroup(groupAddress());
+    }
+    bool joined = false;
+    for (const QNetworkInterface& iface : interfaces_) {
+        joined = socket.joinMulticastGroup(groupAddress(), iface) || joined;
+    }
+    return joined;
+}
+
+// One "QQ" out of each interface; the number of queries that left.
+int NetworkLink::sendQueries(const std::vector<QNetworkInterface>& through) {
+    static const QByteArray query("QQ");
+    const auto sendOut = [this](const QNetworkInterface& iface) {
+        control_->setMulticastInterface(iface);
+        return control_->writeDatagram(query, groupAddress(), kControlPort) == query.size();
+    };
+    if (through.empty()) {
+        return sendOut(QNetworkInterface()) ? 1 : 0;
+    }
+    int sent = 0;
+    for (const QNetworkInterface& iface : through) {
+        sent += sendOut(iface) ? 1 : 0;
+    }
+    return sent;
+}
+
+// Interfaces that came up are joined and asked for their daemons; those that went
+// away are left quietly. A daemon whose interface went away is asked for again,
+// in case it is reachable through another one.
+void NetworkLink::rescanInterfaces() {
+    if (!control_) {
+        return;
+    }
+    std::vector<QNetworkInterface> now = groupInterfaces();
+    const std::vector<QNetworkInterface> gone = missingFrom(interfaces_, now);
+    const std::vector<QNetworkInterface> added = missingFrom(now, interfaces_);
+    interfaces_ = std::move(now);
+    const auto forEachSocket = [this](const auto& action) {
+        action(*control_);
+        for (auto& socket : dataSockets_) {
+            if (socket) {
+                action(*socket);
+            }
+        }
+    };
+    for (const QNetworkInterface& iface : gone) {
+        forEachSocket([&](QUdpSocket& s) { s.leaveMulticastGroup(groupAddress(), iface); });
+    }
+    for (const QNetworkInterface& iface : added) {
+        forEachSocket([&](QUdpSocket& s) { s.joinMulticastGroup(groupAddress(), iface); });
+    }
+    const bool daemonLost = std::any_of(gone.begin(), gone.end(), [this](const auto& iface) {
+        return std::find(daemonInterfaces_.begin(), daemonInterfaces_.end(), iface.index()) !=
+               daemonInterfaces_.end();
+    });
+    if (daemonLost) {
+        sendQueries(interfaces_);
+    } else if (!added.empty()) {
+        sendQueries(added);
+    }
+}
+
+void NetworkLink::stopFollowingInterfaces() {
+    rescanTimer_.stop();
+    interfaces_.clear();
+}
+
 int NetworkLink::open() {
     if (control_) {
         // Already searching or connected: the burst is not repeated.
@@ -92,8 +168,10 @@ int NetworkLink::open() {
     }
     emit statusText(QStringLiteral("Opening Network socket..."));
     selected_ = 0;
+    interfaces_ = groupInterfaces();
     control_ = openGroupSocket(kControlPort);
     if (!control_) {
+        interfaces_.clear();
         ui_.inform(kNetworkError, QStringLiteral("Unable to open network socket!"),
                    MessageIcon::Error);
         return -1;
@@ -108,12 +186,14 @@ int NetworkLink::open() {
         return -1; // the first query failed and has been shown
     }
     queryTimer_.start();
+    rescanTimer_.start();
     return 0;
 }
 
 void NetworkLink::sendQuery() {
-    static const QByteArray query("QQ");
-    if (control_->writeDatagram(query, groupAddress(), kControlPort) != query.size()) {
+    // The burst fails only when no interface took the query: a card going away
+    // meanwhile is not the link failing.
+    if (sendQueries(interfaces_) == 0) {
         const bool first = queriesSent_ == 0;
         failOpen(QStringLiteral("Failed to send query!"));
         if (!first) {
@@ -130,6 +210,7 @@ void NetworkLink::failOpen(const QString& text) {
     stopControlReading();
     closeDataSockets();
     retire(control_);
+    stopFollowingInterfaces();
 }
 
 void NetworkLink::finishQueries() {
@@ -155,6 +236,7 @@ void NetworkLink::close() {
     stopControlReading();
     closeDataSockets();
     retire(control_);
+    stopFollowingInterfaces();
     emit statusText(QStringLiteral("Not connected"));
 }
 
@@ -162,6 +244,7 @@ void NetworkLink::closeDataSockets() {
     for (auto& socket : dataSockets_) {
         retire(socket);
     }
+    daemonInterfaces_.fill(0);
     table_.clear();
 }
 
@@ -198,27 +281,32 @@ int NetworkLink::selectDaemon(int index) {
     return 0;
 }
 
-qint64 NetworkLink::readDatagram(QUdpSocket& socket, char* data, qint64 maxSize) {
-    return socket.readDatagram(data, maxSize);
+QNetworkDatagram NetworkLink::receiveDatagram(QUdpSocket& socket, qint64 maxSize) {
+    return socket.receiveDatagram(maxSize);
 }
 
-// Reads one datagram into `buffer`; false when nothing could be read. Datagrams
+// Reads one datagram into `buffer` and the index of the interface it came through
+// (0 when the system does not say); false when nothing could be read. Datagrams
 // longer than the protocol allows are consumed and left empty.
-bool NetworkLink::readOne(QUdpSocket& socket, std::vector<std::uint8_t>& buffer, bool& error) {
+bool NetworkLink::readOne(QUdpSocket& socket, std::vector<std::uint8_t>& buffer,
+                          int& interfaceIndex, bool& error) {
     error = false;
-    const qint64 size = socket.pendingDatagramSize();
-    if (size < 0) {
+    if (socket.pendingDatagramSize() < 0) {
         return false;
     }
-    buffer.resize(static_cast<std::size_t>(kMaxDatagramSize) + 1);
-    const qint64 got = readDatagram(socket, reinterpret_cast<char*>(buffer.data()),
-                                    static_cast<qint64>(buffer.size()));
-    if (got < 0) {
+    const QNetworkDatagram datagram = receiveDatagram(socket, kMaxDatagramSize + 1);
+    if (!datagram.isValid()) {
         error = true;
         return false;
     }
+    const QByteArray data = datagram.data();
+    interfaceIndex = static_cast<int>(datagram.interfaceIndex());
     // Longer than any datagram of ours: kept empty, so it is ignored.
-    buffer.resize(got > kMaxDatagramSize ? 0 : static_cast<std::size_t>(got));
+    if (data.size() > kMaxDatagramSize) {
+        buffer.clear();
+    } else {
+        buffer.assign(data.begin(), data.end());
+    }
     return true;
 }
 
@@ -226,7 +314,8 @@ void NetworkLink::readControl() {
     std::vector<std::uint8_t> buffer;
     for (int n = 0; n < kDatagramsPerTurn && control_ && controlReading_; ++n) {
         bool error = false;
-        if (!readOne(*control_, buffer, error)) {
+        int interfaceIndex = 0;
+        if (!readOne(*control_, buffer, interfaceIndex, error)) {
             if (error) {
                 stopControlReading();
                 ui_.inform(kNetworkError, QStringLiteral("Network read failed!"),
@@ -236,7 +325,7 @@ void NetworkLink::readControl() {
         }
         const ClassifiedDatagram d = classifyDatagram(buffer);
         if (d.kind == DatagramClass::Announcement && d.port) {
-            announce(*d.port);
+            announce(*d.port, interfaceIndex);
         } else if (d.kind == DatagramClass::Withdrawal && d.port) {
             withdraw(*d.port);
         }
@@ -255,8 +344,21 @@ void NetworkLink::stopControlReading() {
     }
 }
 
-void NetworkLink::announce(quint16 port) {
+// The daemon's "O" datagrams leave through the interface it answered on: the
+// system's default route may lead elsewhere.
+void NetworkLink::sendThrough(int index, int interfaceIndex) {
+    daemonInterfaces_[static_cast<std::size_t>(index)] = interfaceIndex;
+    dataSockets_[static_cast<std::size_t>(index)]->setMulticastInterface(
+        QNetworkInterface::interfaceFromIndex(interfaceIndex));
+}
+
+void NetworkLink::announce(quint16 port, int interfaceIndex) {
     int index = table_.indexOf(port);
+    if (index >= 0 && interfaceIndex != 0 &&
+        !containsInterface(interfaces_, daemonInterfaces_[static_cast<std::size_t>(index)])) {
+        // Its interface went away and it answers through another one.
+        sendThrough(index, interfaceIndex);
+    }
     if (index >= 0 && table_.isLive(selected_)) {
         // A daemon we know answering a query, maybe another computer's: the
         // daemon in use and the units found stay.
@@ -274,6 +376,7 @@ void NetworkLink::announce(quint16 port) {
         connect(socket.get(), &QUdpSocket::readyRead, this, [this, index] { readData(index); });
         dataSockets_[static_cast<std::size_t>(index)] = std::move(socket);
         table_.occupy(index, port);
+        sendThrough(index, interfaceIndex);
     }
     // A new or returning daemon, or any once the one in use withdrew, starts over at the first
     // daemon: the lowest live entry, since entry 0 may have been freed by a withdrawal.
@@ -285,6 +388,7 @@ void NetworkLink::withdraw(quint16 port) {
     const int index = table_.withdraw(port);
     if (index >= 0) {
         retire(dataSockets_[static_cast<std::size_t>(index)]);
+        daemonInterfaces_[static_cast<std::size_t>(index)] = 0;
     }
     emit statusText(QStringLiteral("Connection to Ravnet daemon terminated!"));
     emit daemonWithdrawn(index);
@@ -298,7 +402,8 @@ void NetworkLink::readData(int index) {
             return;
         }
         bool error = false;
-        if (!readOne(*socket, buffer, error)) {
+        int interfaceIndex = 0;
+        if (!readOne(*socket, buffer, interfaceIndex, error)) {
             if (error && active_ && index == selected_) {
                 active_ = false;
                 ui_.inform(kNetworkError, QStringLiteral("Daemon read failed!"),
@@ -309,6 +414,14 @@ void NetworkLink::readData(int index) {
         // Only the selected daemon's messages reach the handler; the others' are
         // drained so that nothing stale is waiting when one of them is selected.
         if (!active_ || index != selected_) {
+            continue;
+        }
+        // Two interfaces on one network (a wired and a wireless card on the same
+        // LAN) each receive every datagram of the daemon. Only the copy through the
+        // interface the daemon answered on is delivered: comparing contents instead
+        // would also drop a unit's equal replies (levels that did not change).
+        const int expected = daemonInterfaces_[static_cast<std::size_t>(index)];
+        if (expected != 0 && interfaceIndex != 0 && interfaceIndex != expected) {
             continue;
         }
         if (classifyDatagram(buffer).kind == DatagramClass::Incoming) {

@@ -5,6 +5,8 @@
 #include "links/frame_link.h"
 
 #include <QHostAddress>
+#include <QNetworkDatagram>
+#include <QNetworkInterface>
 #include <QTimer>
 
 #include <array>
@@ -18,13 +20,17 @@ namespace varento {
 
 // The link to the Ravnet daemons: UDP multicast on 224.7.7.7. The control socket
 // (port 7777) finds the daemons; each daemon's data port carries "O" + frame out
-// and "I" + frame in. Everything runs on the main thread from readyRead.
+// and "I" + frame in. The group is joined on every interface that carries it, and
+// the interfaces are scanned again while open, so that a network card plugged in
+// later is used too. Everything runs on the main thread from readyRead.
 class NetworkLink : public FrameLink {
     Q_OBJECT
 public:
     static constexpr quint16 kControlPort = 7777;
     static constexpr int kQueryCount = 50;
     static constexpr int kQueryIntervalMs = 20;
+    // No portable notice of interface changes exists: they are looked for this often.
+    static constexpr int kInterfaceRescanMs = 2000;
     static QHostAddress groupAddress();
 
     explicit NetworkLink(Interaction& ui, QObject* parent = nullptr);
@@ -47,14 +53,21 @@ public:
     int selectDaemon(int index);
     int selectedDaemon() const { return selected_; }
     const DaemonTable& daemons() const { return table_; }
+    // The interfaces the group is joined on while open (empty: the default one).
+    const std::vector<QNetworkInterface>& joinedInterfaces() const { return interfaces_; }
+    // Index of the interface the daemon at `index` is reached through; 0: not known.
+    int interfaceOf(int index) const {
+        return table_.isLive(index) ? daemonInterfaces_[static_cast<std::size_t>(index)] : 0;
+    }
 
     // Tests shorten the burst and capture the set-up diagnostics.
     void setQueryBurst(int count, int intervalMs);
+    void setInterfaceRescanInterval(int intervalMs) { rescanTimer_.setInterval(intervalMs); }
     void setDiagnosticStream(std::FILE* stream) { diagnostics_ = stream; }
 
 protected:
-    // Every datagram is read through here; -1 is a read failure.
-    virtual qint64 readDatagram(QUdpSocket& socket, char* data, qint64 maxSize);
+    // Every datagram is read through here; an invalid datagram is a read failure.
+    virtual QNetworkDatagram receiveDatagram(QUdpSocket& socket, qint64 maxSize);
 
 signals:
     void opened(int result);
@@ -68,14 +81,20 @@ signals:
 
 private:
     std::unique_ptr<QUdpSocket> openGroupSocket(quint16 port);
+    bool joinGroup(QUdpSocket& socket) const;
+    int sendQueries(const std::vector<QNetworkInterface>& through);
+    void rescanInterfaces();
+    void stopFollowingInterfaces();
     void sendQuery();
     void finishQueries();
     void failOpen(const QString& text);
     void readControl();
     void stopControlReading();
-    bool readOne(QUdpSocket& socket, std::vector<std::uint8_t>& buffer, bool& error);
+    bool readOne(QUdpSocket& socket, std::vector<std::uint8_t>& buffer, int& interfaceIndex,
+                 bool& error);
     void readData(int index);
-    void announce(quint16 port);
+    void announce(quint16 port, int interfaceIndex);
+    void sendThrough(int index, int interfaceIndex);
     void withdraw(quint16 port);
     void closeDataSockets();
     void retire(std::unique_ptr<QUdpSocket>& socket);
@@ -84,7 +103,13 @@ private:
     std::FILE* diagnostics_ = stdout;
     std::unique_ptr<QUdpSocket> control_;
     std::array<std::unique_ptr<QUdpSocket>, DaemonTable::kCapacity> dataSockets_;
+    // The interface each daemon answered through: its frames go out there and only
+    // its datagrams arriving there are delivered. 0: not known.
+    std::array<int, DaemonTable::kCapacity> daemonInterfaces_{};
     DaemonTable table_;
+    // The interfaces the group is joined on; empty: the system's default one.
+    std::vector<QNetworkInterface> interfaces_;
+    QTimer rescanTimer_;
     QTimer queryTimer_;
     int queriesSent_ = 0;
     int queryCount_ = kQueryCount;

@@ -42,6 +42,7 @@ protected:
         p.GainDisplayOptions = 5;
         p.GainReferenceLevel = -18;
         p.MatrixDraggingMode = 0;
+        p.ReconnectAutomatically = 0;
         return p;
     }
 
@@ -79,6 +80,8 @@ TEST_F(Settings, AMissingOrUnreadableValueAloneTakesItsDefault) {
         {"lastEmergencyChannel", {}, [](PersistedSettings& p) { p.lastEmergencyChannel = 31; }},
         {"DisplayFwWarning", {}, [](PersistedSettings& p) { p.DisplayFwWarning = 1; }},
         {"MatrixDraggingMode", {}, [](PersistedSettings& p) { p.MatrixDraggingMode = 1; }},
+        // Settings written before the option existed: it is on.
+        {"ReconnectAutomatically", {}, [](PersistedSettings& p) { p.ReconnectAutomatically = 1; }},
         {"lastRate", "fast", [](PersistedSettings& p) { p.lastRate = 115200; }},
         {"lastRate", "9600", [](PersistedSettings& p) { p.lastRate = 9600; }},
         // Term is one byte: any other size or type is unreadable.
@@ -118,7 +121,8 @@ TEST_F(Settings, WriteOrderAndTypes) {
                                   "lastRate", "lastMidiIn", "lastMidiOut", "MidiMode",
                                   "NetworkMode", "Term", "Matrix DX", "Matrix DY",
                                   "DisplayFwWarning", "lastEmergencyChannel", "GainDisplayOptions",
-                                  "GainReferenceLevel", "MatrixDraggingMode"}));
+                                  "GainReferenceLevel", "MatrixDraggingMode",
+                                  "ReconnectAutomatically"}));
     EXPECT_EQ(types.mid(0, 4), (QList<int>{QMetaType::QString, QMetaType::QString,
                                            QMetaType::QStringList, QMetaType::Int}));
     EXPECT_EQ(types[8], QMetaType::QByteArray);

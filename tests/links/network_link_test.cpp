@@ -45,11 +45,11 @@ public:
     bool failNextControlRead = false;
 
 protected:
-    qint64 readDatagram(QUdpSocket& socket, char* data, qint64 maxSize) override {
-        const qint64 got = NetworkLink::readDatagram(socket, data, maxSize);
+    QNetworkDatagram receiveDatagram(QUdpSocket& socket, qint64 maxSize) override {
+        QNetworkDatagram got = NetworkLink::receiveDatagram(socket, maxSize);
         if (failNextControlRead && socket.localPort() == kControlPort) {
             failNextControlRead = false;
-            return -1;
+            return {};
         }
         return got;
     }

@@ -3,6 +3,8 @@
 // varento-emu as a child process: started with its arguments, ready once it says
 // "ready", stopped with SIGTERM (so that its daemons withdraw).
 
+#include "support/child_process.h"
+
 #include <QProcess>
 #include <QRegularExpression>
 #include <QString>
@@ -20,10 +22,15 @@ public:
     ~EmulatorProcess() { stop(); }
 
     // Starts the emulator and waits until it is ready; false with `problem()` set
-    // when it exits or stays silent.
-    bool start(const QStringList& arguments, int timeoutMs = 10000) {
-        process_.setProgram(QStringLiteral(VARENTO_EMU_PATH));
-        process_.setArguments(arguments);
+    // when it exits or stays silent. `launcher` is a command that runs it (in
+    // another network namespace, say); it must exec the emulator, not fork.
+    bool start(const QStringList& arguments, int timeoutMs = 10000,
+               const QStringList& launcher = {}) {
+        const QStringList command =
+            launcher + QStringList{QStringLiteral(VARENTO_EMU_PATH)} + arguments;
+        process_.setProgram(command.front());
+        process_.setArguments(command.mid(1));
+        dieWithParent(process_, SIGTERM);
         QObject::connect(&process_, &QProcess::readyReadStandardOutput, [this] {
             output_ += QString::fromLocal8Bit(process_.readAllStandardOutput());
         });

@@ -405,6 +405,8 @@ ParsedCommandLine parseCommandLine(const QStringList& args) {
             p.line.yes = true;
         } else if (name == "--hex") {
             p.line.hex = true;
+        } else if (name == "--reconnect") {
+            p.line.reconnect = true;
         } else if (name == "--table") {
             p.line.table = true;
         } else if (name == "--settings" || name == "--matrix" || name == "--gains" ||
@@ -484,6 +486,9 @@ ParsedCommandLine parseCommandLine(const QStringList& args) {
     if (p.line.hex && p.line.command != Command::Monitor) {
         return {std::nullopt, "--hex goes with \"monitor\"."};
     }
+    if (p.line.reconnect && p.line.command != Command::Monitor) {
+        return {std::nullopt, "--reconnect goes with \"monitor\"."};
+    }
     if (p.line.spare && p.line.command != Command::Trip && p.line.command != Command::Untrip) {
         return {std::nullopt, "--spare goes with \"trip\" and \"untrip\"."};
     }
@@ -546,6 +551,8 @@ Options:
   --yes             answer yes to every question (loading into a unit, replacing
                     a file); without it questions are asked only on a terminal
   --hex             monitor: print each frame in hexadecimal under its line
+  --reconnect       monitor: when the link fails, open it again every 2 seconds
+                    and find the units again, until interrupted
   --spare SPARE     trip, untrip: the spare analog input, 1..32
   --help, --version
 

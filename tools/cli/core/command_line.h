@@ -66,6 +66,7 @@ struct CommandLine {
     bool json = false;
     bool yes = false;             // answer every question yes (overwrite, load into the unit)
     bool hex = false;             // monitor: the raw frame under each line
+    bool reconnect = false;       // monitor: open a lost link again every two seconds
     bool table = false;           // route: print the routing instead of changing it
     std::optional<DeviceUid> uid; // dump: none for all units
     int parameter = 0;            // set

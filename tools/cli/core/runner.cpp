@@ -35,6 +35,8 @@ QString jsonText(const QJsonObject& object) {
 Runner::Runner(Session& session, CliInteraction& ui, Console& console, const CommandLine& line)
     : session_(session), ui_(ui), console_(console), line_(line), watch_(session.links()) {
     ui_.setReplacements(line.replacements);
+    // A command ends when its link fails; only a monitor may be told to wait it out.
+    session_.setReconnectAutomatically(line.reconnect);
 }
 
 Runner::~Runner() = default;
@@ -725,8 +727,10 @@ int Runner::monitor() {
                          static_cast<std::size_t>(bytes.size())});
         print(monitorLine(QDateTime::currentDateTime(), received, frame, line_.json, line_.hex));
     });
+    QString status; // each retry of a lost link says the same: printed once
     connect(&session_, &Session::statusTextChanged, &context, [&](int field, const QString& text) {
-        if (field == 2) {
+        if (field == 2 && text != status) {
+            status = text;
             print(statusLine(QDateTime::currentDateTime(), text.trimmed(), line_.json));
         }
     });
@@ -734,8 +738,14 @@ int Runner::monitor() {
     if (!session_.state().isConnected) {
         return exit_status::noAnswer;
     }
-    // Without a number of seconds, until Ctrl+C.
-    waitUntil([] { return false; }, line_.seconds ? static_cast<int>(*line_.seconds * 1000) : -1);
+    // Without a number of seconds, until Ctrl+C; without --reconnect, also until the
+    // link fails.
+    const bool lost = waitUntil(
+        [this] { return !session_.state().isConnected && !session_.reconnecting(); },
+        line_.seconds ? static_cast<int>(*line_.seconds * 1000) : -1);
+    if (lost) {
+        return fail(exit_status::noAnswer, "The link failed.");
+    }
     if (watch_.receivedTotal() == 0) {
         return fail(exit_status::noAnswer, "No unit answered.");
     }

@@ -1,0 +1,214 @@
+// A link lost during a show comes back by itself: the serial port, a network
+// daemon and a MIDI port go away and come back while a session runs against
+// varento-emu, and the unit that was current is current again.
+#include "app/link_set.h"
+#include "app/session.h"
+#include "links/midi_link.h"
+#include "links/network_link.h"
+#include "links/serial_link.h"
+#include "support/emulator_process.h"
+#include "support/jack_server.h"
+#include "support/netns.h"
+#include "support/scripted_interaction.h"
+#include "support/wait.h"
+
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+using namespace varento;
+using namespace varento::testing;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const QString kUnitA = QStringLiteral("0102030405060708090A0B0C0D0E0F00");
+const QString kUnitB = QStringLiteral("0203040506070809000A0B0C0D0E0F01");
+
+QStringList twoUnits() {
+    return {"--unit", "12:" + kUnitA + ":6.6", "--unit", "20:" + kUnitB + ":6.6"};
+}
+
+QString hexOf(const DeviceUid& uid) {
+    QString text;
+    for (const std::uint8_t b : uid.bytes) {
+        text += QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0')).toUpper();
+    }
+    return text;
+}
+
+#ifdef VARENTO_SANITIZED
+constexpr int kComeBackMs = 40000;
+#else
+constexpr int kComeBackMs = 20000;
+#endif
+
+class Reconnect : public ::testing::Test {
+protected:
+    void SetUp() override { makeSession(); }
+
+    void makeSession() {
+        session = std::make_unique<Session>(
+            ui, SessionPaths{dir.path().toStdString(), dir.path().toStdString()});
+        QObject::connect(session.get(), &Session::statusTextChanged,
+                         [this](int field, const QString& text) {
+                             if (field == 2 && text == "\tReconnecting...") {
+                                 ++reconnectingShown;
+                             }
+                         });
+    }
+
+    // Connects, gathers both units and makes the second one current.
+    void connectAndPickSecondUnit() {
+        session->connectOrDisconnect();
+        ASSERT_EVENTUALLY(session->unitsGathered(), kComeBackMs);
+        ASSERT_EQ(session->unitSelectorItems().size(), 2);
+        const int second = hexOf(session->current().uid) == kUnitA ? 1 : 0;
+        session->selectUnit(second);
+        ASSERT_EQ(hexOf(session->current().uid), kUnitB);
+        ASSERT_TRUE(ui.messages.empty()) << ui.messages[0].text.toStdString();
+    }
+
+    // The link was lost and retried at least once without the units.
+    void expectRetriesWhileGone() {
+        ASSERT_EVENTUALLY(session->reconnecting(), kComeBackMs);
+        EXPECT_FALSE(session->state().isConnected);
+        ASSERT_EVENTUALLY(reconnectingShown >= 2, kComeBackMs);
+        boxesAtLoss = ui.messages.size();
+    }
+
+    // Back with the second unit current, and no message box since the loss.
+    void expectBackOnTheSecondUnit() {
+        ASSERT_EVENTUALLY(session->unitsGathered() && !session->reconnecting(), kComeBackMs);
+        EXPECT_TRUE(session->state().isConnected);
+        EXPECT_EQ(hexOf(session->current().uid), kUnitB);
+        EXPECT_EQ(session->selectedUnitIndex(), session->unitSelectorItems().size() == 2 ? 1 : 0);
+        EXPECT_EQ(ui.messages.size(), boxesAtLoss);
+    }
+
+    QTemporaryDir dir;
+    ScriptedInteraction ui;
+    std::unique_ptr<Session> session;
+    int reconnectingShown = 0;
+    std::size_t boxesAtLoss = 0;
+};
+
+// The port is opened by its name: a link whose target changes, as a USB adapter
+// plugged in again may come back under the same name.
+class SerialPortName {
+public:
+    explicit SerialPortName(const QTemporaryDir& dir) : path_(dir.filePath("ttyVARENTO")) {}
+    void pointTo(const QString& pty) {
+        std::error_code ignored;
+        fs::remove(path_.toStdString(), ignored);
+        fs::create_symlink(pty.toStdString(), path_.toStdString());
+    }
+    const QString& path() const { return path_; }
+
+private:
+    QString path_;
+};
+
+} // namespace
+
+TEST_F(Reconnect, SerialPortThatGoesAwayAndComesBack) {
+    SerialPortName port(dir);
+    auto emulator = std::make_unique<EmulatorProcess>();
+    ASSERT_TRUE(emulator->start(QStringList{"serial", "--pty"} + twoUnits())) << emulator->problem();
+    port.pointTo(emulator->ptyPath());
+    SerialLink& serial = session->links().serial();
+    serial.setRememberedPortPath(port.path());
+    ASSERT_GE(serial.probeRememberedPort(), 0);
+    connectAndPickSecondUnit();
+
+    emulator.reset(); // the far end of the port is gone
+    expectRetriesWhileGone();
+    emulator = std::make_unique<EmulatorProcess>();
+    ASSERT_TRUE(emulator->start(QStringList{"serial", "--pty"} + twoUnits())) << emulator->problem();
+    port.pointTo(emulator->ptyPath());
+    expectBackOnTheSecondUnit();
+}
+
+TEST_F(Reconnect, DaemonRestartedOnTheSamePort) {
+    VARENTO_REQUIRE_NETNS();
+    const QStringList args = QStringList{"network", "--data-port", "17461"} + twoUnits();
+    auto emulator = std::make_unique<EmulatorProcess>();
+    ASSERT_TRUE(emulator->start(args)) << emulator->problem();
+    session->links().network().setQueryBurst(10, 20);
+    session->command(command_id::enableNetwork);
+    connectAndPickSecondUnit();
+
+    emulator.reset(); // stopped: its daemon withdraws
+    expectRetriesWhileGone();
+    emulator = std::make_unique<EmulatorProcess>();
+    ASSERT_TRUE(emulator->start(args)) << emulator->problem();
+    expectBackOnTheSecondUnit();
+}
+
+TEST_F(Reconnect, MidiPortThatGoesAwayAndComesBack) {
+    JackServer jack;
+    if (!jack.running()) {
+        GTEST_SKIP() << "no JACK server: " << jack.problem();
+    }
+    // A session whose MIDI link uses the private JACK server.
+    qputenv("VARENTO_MIDI_API", "jack");
+    const auto restore = qScopeGuard([] { qunsetenv("VARENTO_MIDI_API"); });
+    makeSession();
+    const QStringList args = QStringList{"midi", "Unit Rack", "--api", "jack"} + twoUnits();
+    auto emulator = std::make_unique<EmulatorProcess>();
+    ASSERT_TRUE(emulator->start(args)) << emulator->problem();
+    MidiLink& midi = session->links().midi();
+    midi.refreshDevices();
+    const auto in = midi.inputDevices().indexOf(QRegularExpression(".*Unit Rack.*"));
+    const auto out = midi.outputDevices().indexOf(QRegularExpression(".*Unit Rack.*"));
+    ASSERT_GE(in, 0) << midi.inputDevices().join(", ").toStdString();
+    ASSERT_GE(out, 0);
+    midi.selectDevices(static_cast<int>(in), static_cast<int>(out));
+    session->command(command_id::enableMidi);
+    ASSERT_TRUE(session->state().midiMode);
+    connectAndPickSecondUnit();
+
+    emulator.reset(); // its ports vanish; sends into JACK still succeed
+    expectRetriesWhileGone();
+    emulator = std::make_unique<EmulatorProcess>();
+    ASSERT_TRUE(emulator->start(args)) << emulator->problem();
+    expectBackOnTheSecondUnit();
+}
+
+TEST_F(Reconnect, TheUsersDisconnectEndsTheRetriesAndWithoutTheSettingNoneBegin) {
+    SerialPortName port(dir);
+    auto emulator = std::make_unique<EmulatorProcess>();
+    ASSERT_TRUE(emulator->start(QStringList{"serial", "--pty"} + twoUnits())) << emulator->problem();
+    port.pointTo(emulator->ptyPath());
+    session->links().serial().setRememberedPortPath(port.path());
+    ASSERT_GE(session->links().serial().probeRememberedPort(), 0);
+    connectAndPickSecondUnit();
+
+    emulator.reset();
+    ASSERT_EVENTUALLY(session->reconnecting(), kComeBackMs);
+    session->connectOrDisconnect(); // the button reads Disconnect while retrying
+    EXPECT_FALSE(session->reconnecting());
+    EXPECT_FALSE(session->reconnectTimer().isActive());
+    EXPECT_FALSE(session->state().isConnected);
+
+    // With the port back, nothing reopens it until the user connects.
+    emulator = std::make_unique<EmulatorProcess>();
+    ASSERT_TRUE(emulator->start(QStringList{"serial", "--pty"} + twoUnits())) << emulator->problem();
+    port.pointTo(emulator->ptyPath());
+    session->reconnectTick();
+    EXPECT_FALSE(session->state().isConnected);
+
+    // Without the setting, a failure ends the connection as it always did.
+    session->setReconnectAutomatically(false);
+    session->connectOrDisconnect();
+    ASSERT_EVENTUALLY(session->unitsGathered(), kComeBackMs);
+    emulator.reset();
+    ASSERT_EVENTUALLY(!session->state().isConnected, kComeBackMs);
+    EXPECT_FALSE(session->reconnecting());
+    EXPECT_FALSE(session->reconnectTimer().isActive());
+}
