@@ -25,3 +25,5 @@ TEST_PACKAGES=(clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64)
 # ./package: the manual pages, the package's dependencies, the validators.
 PACKAGE_PACKAGES=(help2man dpkg-dev file desktop-file-utils appstream iproute2 util-linux)
+# scripts/soak: reads the tests' JSON reports.
+SOAK_PACKAGES=(jq)

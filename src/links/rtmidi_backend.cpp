@@ -66,11 +66,14 @@ public:
 
     Result openInput(int device, InputCallback onMessage) override {
         closeInput();
+        // Set before the port's thread exists: RtMidi hands the callback to that
+        // thread without a lock, so only its creation orders this write before
+        // the thread's reads.
+        onMessage_ = std::move(onMessage);
         try {
             auto in = std::make_unique<RtMidiIn>(api_, kClientName);
             in->setErrorCallback(&ErrorText::callback, &inErrors_);
             in->ignoreTypes(false, true, true); // SysEx in, timing and sensing out
-            onMessage_ = std::move(onMessage);
             in->setCallback(&RtMidiBackend::inputCallback, this);
             if (device < 0) {
                 return failure({}, "Invalid MIDI input device.");
