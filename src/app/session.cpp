@@ -322,7 +322,13 @@ void Session::supervisionTick() {
     if (interaction_.open() || sendQueue_.busy()) {
         return; // no poll could be answered meanwhile
     }
+    const bool answeringAgain = replySeen_ && noResponseShown_;
     journalResponse(replySeen_);
+    if (answeringAgain && unitsGathered_) {
+        // A unit silent for a while may have been restarted or changed by another
+        // hand: what polling does not read again by itself, the routing, is read.
+        poll_.askRoutingNext();
+    }
     if (!replySeen_) {
         // A MIDI device that went away takes no error with it: sends still succeed.
         if (state_.reconnectAutomatically && !links_->findDevicesAgain(state_.midiMode)) {
@@ -399,7 +405,11 @@ void Session::dataArrived(int changeCode) {
         emit levelsChanged();
         break;
     case change::unitList:
-        discoveryAnswered();
+        // Only an answer to our own discovery: another program's discovery (or the
+        // same answer arriving twice) must not take the user's unit away.
+        if (poll_.discovering()) {
+            discoveryAnswered();
+        }
         break;
     default:
         break;

@@ -17,6 +17,8 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -92,6 +94,12 @@ protected:
         EXPECT_EQ(ui.messages.size(), boxesAtLoss);
     }
 
+    bool journalHas(const std::string& kind) const {
+        const auto entries = readJournal(dir.path().toStdString());
+        return std::any_of(entries.begin(), entries.end(),
+                           [&](const JournalEntry& e) { return e.kind == kind; });
+    }
+
     QTemporaryDir dir;
     ScriptedInteraction ui;
     std::unique_ptr<Session> session;
@@ -158,6 +166,34 @@ TEST_F(Reconnect, DaemonRestartedOnTheSamePort) {
         }
     }
     EXPECT_EQ(links, (std::vector<std::string>{"link-opened", "link-lost", "link-regained"}));
+}
+
+TEST_F(Reconnect, ADaemonKilledWithoutAWordIsReadAgainWhenItIsBack) {
+    VARENTO_REQUIRE_NETNS();
+    const QStringList args = QStringList{"network", "--data-port", "17463"} + twoUnits();
+    auto emulator = std::make_unique<EmulatorProcess>();
+    ASSERT_TRUE(emulator->start(args)) << emulator->problem();
+    session->links().network().setQueryBurst(10, 20);
+    session->command(command_id::enableNetwork);
+    connectAndPickSecondUnit();
+    const auto powerOn = session->current().routeSource;
+    bool routingRead = false;
+    QObject::connect(&session->links(), &LinkSet::frameReceived, [&](const QByteArray& frame) {
+        routingRead = routingRead || (frame.size() > 17 && frame[17] == char(cmd::routingReply));
+    });
+    session->editor().setRoute(2, static_cast<std::uint8_t>(powerOn[2] == 7 ? 8 : 7));
+    ASSERT_NE(session->current().routeSource, powerOn);
+    ASSERT_EVENTUALLY(routingRead, kComeBackMs); // the edit's own read-back is over
+
+    // Killed, it cannot withdraw: the unit is silent, then a fresh one answers.
+    ::kill(static_cast<pid_t>(emulator->processId()), SIGKILL);
+    ASSERT_EVENTUALLY(ui.messages.empty() && session->state().isConnected &&
+                          journalHas("no-response"),
+                      kComeBackMs);
+    emulator = std::make_unique<EmulatorProcess>();
+    ASSERT_TRUE(emulator->start(args)) << emulator->problem();
+    EXPECT_EVENTUALLY(session->current().routeSource == powerOn, kComeBackMs);
+    EXPECT_EQ(hexOf(session->current().uid), kUnitB);
 }
 
 TEST_F(Reconnect, MidiPortThatGoesAwayAndComesBack) {

@@ -1,6 +1,7 @@
 #include "app/session.h"
 #include "links/demo_link.h"
 #include "protocol/catalog.h"
+#include "protocol/frame_builders.h"
 #include "support/demo_session.h"
 #include "support/session_access.h"
 #include "unit/emulated_rack.h"
@@ -118,6 +119,23 @@ TEST_F(SessionTest, SupervisionReportsSilenceAndRecovery) {
     ASSERT_EVENTUALLY((session->supervisionTick(), texts.last().at(1).toString() == "\tConnected"),
                       3000);
     EXPECT_FALSE(alarm.last().at(0).toBool());
+}
+
+TEST_F(SessionTest, AnotherProgramsDiscoveryLeavesTheChosenUnit) {
+    connectToDemo();
+    session->command(command_id::deviceCombo, 1);
+    const DeviceUid chosen = session->current().uid;
+    QSignalSpy lists(session.get(), &Session::unitListChanged);
+
+    // Every unit's answer to a discovery reaches every program on the network.
+    FrameBuffer buffer{};
+    const int length = buildDiscover(buffer);
+    for (const auto& reply : rack().receive({buffer.data(), static_cast<std::size_t>(length)})) {
+        session->frameReceived(reply);
+    }
+    EXPECT_EQ(session->current().uid, chosen);
+    EXPECT_EQ(session->selectedUnitIndex(), 1);
+    EXPECT_TRUE(lists.isEmpty());
 }
 
 TEST_F(SessionTest, FirmwareWarningOncePerRun) {
