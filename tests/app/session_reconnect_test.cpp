@@ -66,6 +66,18 @@ protected:
                          });
     }
 
+    // varento-emu with `args`, up and ready, or a failed test.
+    static std::unique_ptr<EmulatorProcess> emulate(const QStringList& args) {
+        auto emulator = std::make_unique<EmulatorProcess>();
+        EXPECT_TRUE(emulator->start(args)) << emulator->problem();
+        return emulator;
+    }
+
+    void useNetwork() {
+        session->links().network().setQueryBurst(10, 20);
+        session->command(command_id::enableNetwork);
+    }
+
     // Connects, gathers both units and makes the second one current.
     void connectAndPickSecondUnit() {
         session->connectOrDisconnect();
@@ -127,8 +139,7 @@ private:
 
 TEST_F(Reconnect, SerialPortThatGoesAwayAndComesBack) {
     SerialPortName port(dir);
-    auto emulator = std::make_unique<EmulatorProcess>();
-    ASSERT_TRUE(emulator->start(QStringList{"serial", "--pty"} + twoUnits())) << emulator->problem();
+    auto emulator = emulate(QStringList{"serial", "--pty"} + twoUnits());
     port.pointTo(emulator->ptyPath());
     SerialLink& serial = session->links().serial();
     serial.setRememberedPortPath(port.path());
@@ -137,8 +148,7 @@ TEST_F(Reconnect, SerialPortThatGoesAwayAndComesBack) {
 
     emulator.reset(); // the far end of the port is gone
     expectRetriesWhileGone();
-    emulator = std::make_unique<EmulatorProcess>();
-    ASSERT_TRUE(emulator->start(QStringList{"serial", "--pty"} + twoUnits())) << emulator->problem();
+    emulator = emulate(QStringList{"serial", "--pty"} + twoUnits());
     port.pointTo(emulator->ptyPath());
     expectBackOnTheSecondUnit();
 }
@@ -146,16 +156,13 @@ TEST_F(Reconnect, SerialPortThatGoesAwayAndComesBack) {
 TEST_F(Reconnect, DaemonRestartedOnTheSamePort) {
     VARENTO_REQUIRE_NETNS();
     const QStringList args = QStringList{"network", "--data-port", "17461"} + twoUnits();
-    auto emulator = std::make_unique<EmulatorProcess>();
-    ASSERT_TRUE(emulator->start(args)) << emulator->problem();
-    session->links().network().setQueryBurst(10, 20);
-    session->command(command_id::enableNetwork);
+    auto emulator = emulate(args);
+    useNetwork();
     connectAndPickSecondUnit();
 
     emulator.reset(); // stopped: its daemon withdraws
     expectRetriesWhileGone();
-    emulator = std::make_unique<EmulatorProcess>();
-    ASSERT_TRUE(emulator->start(args)) << emulator->problem();
+    emulator = emulate(args);
     expectBackOnTheSecondUnit();
 
     // The journal tells the loss and the return once each, not every retry.
@@ -171,10 +178,8 @@ TEST_F(Reconnect, DaemonRestartedOnTheSamePort) {
 TEST_F(Reconnect, ADaemonKilledWithoutAWordIsReadAgainWhenItIsBack) {
     VARENTO_REQUIRE_NETNS();
     const QStringList args = QStringList{"network", "--data-port", "17463"} + twoUnits();
-    auto emulator = std::make_unique<EmulatorProcess>();
-    ASSERT_TRUE(emulator->start(args)) << emulator->problem();
-    session->links().network().setQueryBurst(10, 20);
-    session->command(command_id::enableNetwork);
+    auto emulator = emulate(args);
+    useNetwork();
     connectAndPickSecondUnit();
     const auto powerOn = session->current().routeSource;
     bool routingRead = false;
@@ -190,8 +195,7 @@ TEST_F(Reconnect, ADaemonKilledWithoutAWordIsReadAgainWhenItIsBack) {
     ASSERT_EVENTUALLY(ui.messages.empty() && session->state().isConnected &&
                           journalHas("no-response"),
                       kComeBackMs);
-    emulator = std::make_unique<EmulatorProcess>();
-    ASSERT_TRUE(emulator->start(args)) << emulator->problem();
+    emulator = emulate(args);
     EXPECT_EVENTUALLY(session->current().routeSource == powerOn, kComeBackMs);
     EXPECT_EQ(hexOf(session->current().uid), kUnitB);
 }
@@ -206,8 +210,7 @@ TEST_F(Reconnect, MidiPortThatGoesAwayAndComesBack) {
     const auto restore = qScopeGuard([] { qunsetenv("VARENTO_MIDI_API"); });
     makeSession();
     const QStringList args = QStringList{"midi", "Unit Rack", "--api", "jack"} + twoUnits();
-    auto emulator = std::make_unique<EmulatorProcess>();
-    ASSERT_TRUE(emulator->start(args)) << emulator->problem();
+    auto emulator = emulate(args);
     MidiLink& midi = session->links().midi();
     midi.refreshDevices();
     const auto in = midi.inputDevices().indexOf(QRegularExpression(".*Unit Rack.*"));
@@ -221,15 +224,13 @@ TEST_F(Reconnect, MidiPortThatGoesAwayAndComesBack) {
 
     emulator.reset(); // its ports vanish; sends into JACK still succeed
     expectRetriesWhileGone();
-    emulator = std::make_unique<EmulatorProcess>();
-    ASSERT_TRUE(emulator->start(args)) << emulator->problem();
+    emulator = emulate(args);
     expectBackOnTheSecondUnit();
 }
 
 TEST_F(Reconnect, TheUsersDisconnectEndsTheRetriesAndWithoutTheSettingNoneBegin) {
     SerialPortName port(dir);
-    auto emulator = std::make_unique<EmulatorProcess>();
-    ASSERT_TRUE(emulator->start(QStringList{"serial", "--pty"} + twoUnits())) << emulator->problem();
+    auto emulator = emulate(QStringList{"serial", "--pty"} + twoUnits());
     port.pointTo(emulator->ptyPath());
     session->links().serial().setRememberedPortPath(port.path());
     ASSERT_GE(session->links().serial().probeRememberedPort(), 0);
@@ -248,8 +249,7 @@ TEST_F(Reconnect, TheUsersDisconnectEndsTheRetriesAndWithoutTheSettingNoneBegin)
     EXPECT_FALSE(session->state().isConnected);
 
     // With the port back, nothing reopens it until the user connects.
-    emulator = std::make_unique<EmulatorProcess>();
-    ASSERT_TRUE(emulator->start(QStringList{"serial", "--pty"} + twoUnits())) << emulator->problem();
+    emulator = emulate(QStringList{"serial", "--pty"} + twoUnits());
     port.pointTo(emulator->ptyPath());
     session->reconnectTick();
     EXPECT_FALSE(session->state().isConnected);
