@@ -325,9 +325,11 @@ void Session::supervisionTick() {
     const bool answeringAgain = replySeen_ && noResponseShown_;
     journalResponse(replySeen_);
     if (answeringAgain && unitsGathered_) {
-        // A unit silent for a while may have been restarted or changed by another
-        // hand: what polling does not read again by itself, the routing, is read.
-        poll_.askRoutingNext();
+        // Units silent for a while may have been restarted or changed by another
+        // hand, and polling does not read routing and gains by itself: every unit
+        // is found and read again, and the one shown is shown again.
+        unitBeforeLoss_ = current_.uid;
+        restartDiscovery();
     }
     if (!replySeen_) {
         // A MIDI device that went away takes no error with it: sends still succeed.
@@ -543,7 +545,7 @@ void Session::restartDiscovery() {
     discovered_.clear();
     deviceList_.markAllOffline();
     fillUnitSelector();
-    poll_.restartDiscovery();
+    poll_.beginDiscovery(state_.networkMode && links_->daemonCount() > 1);
     emit gatheringChanged();
 }
 

@@ -57,8 +57,6 @@ public:
 
     // Begins discovery after a link was opened (a sweep when several daemons answer).
     void beginDiscovery(bool severalDaemons);
-    // Restart without disconnecting; the caller clears the discovered units.
-    void restartDiscovery() { phase_ = PollPhase::Discover; }
 
     // Named turns of the conversation, for the session and its front ends.
     void askRoutingNext() { phase_ = PollPhase::Routing; }

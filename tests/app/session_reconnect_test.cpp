@@ -15,6 +15,7 @@
 
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -190,13 +191,16 @@ TEST_F(Reconnect, ADaemonKilledWithoutAWordIsReadAgainWhenItIsBack) {
     ASSERT_NE(session->current().routeSource, powerOn);
     ASSERT_EVENTUALLY(routingRead, kComeBackMs); // the edit's own read-back is over
 
-    // Killed, it cannot withdraw: the unit is silent, then a fresh one answers.
+    // Killed, it cannot withdraw: the unit is silent, then a fresh one answers and
+    // every unit is read again.
+    QSignalSpy gathered(session.get(), &Session::gatheringFinished);
     ::kill(static_cast<pid_t>(emulator->processId()), SIGKILL);
     ASSERT_EVENTUALLY(ui.messages.empty() && session->state().isConnected &&
                           journalHas("no-response"),
                       kComeBackMs);
     emulator = emulate(args);
-    EXPECT_EVENTUALLY(session->current().routeSource == powerOn, kComeBackMs);
+    EXPECT_EVENTUALLY(gathered.count() == 1 && session->current().routeSource == powerOn,
+                      kComeBackMs);
     EXPECT_EQ(hexOf(session->current().uid), kUnitB);
 }
 
