@@ -93,8 +93,9 @@ std::error_code replaceFile(const fs::path& from, const fs::path& to) {
     // A plain rename fails when `to` exists; write-through stands in for the folder sync.
     constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
     // A file another process holds open (a virus scanner, the indexer, a reader) cannot
-    // be replaced; such holds last moments, so try again for up to a second.
-    constexpr int kAttempts = 50;
+    // be replaced; such holds last moments. Saves run on the caller's thread, often
+    // the user interface's, so the wait is short: a fifth of a second, then failure.
+    constexpr int kAttempts = 10;
     constexpr DWORD kPauseMs = 20;
     for (int attempt = 1;; ++attempt) {
         if (MoveFileExW(from.c_str(), to.c_str(), kFlags) != 0) {

@@ -82,7 +82,7 @@ TEST(FileReplace, AReaderHoldingTheFileForAMomentDoesNotFailTheSave) {
     std::FILE* reader = std::fopen(path.string().c_str(), "rb");
     ASSERT_NE(reader, nullptr);
     std::thread closer([reader] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
         std::fclose(reader);
     });
     const std::error_code error = writeFileAtomically(path, Bytes(9, 2));
