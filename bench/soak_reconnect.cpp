@@ -226,7 +226,7 @@ void Soak::editCurrentUnit(int cycle) {
     // Power-on values: slow fan 50, routes set, input gains 8, channel gains 0. Every
     // fourth cycle from the second leaves the parameters alone: a restarted unit
     // then differs from the session in its routing and gains only.
-    UnitEditor& edit = session_.editor();
+    UnitEditor edit = session_.editor();
     if (cycle % 4 != 2) {
         edit.setParameter(param::fanSlowTemp, static_cast<std::uint8_t>(40 + cycle % 8));
     }

@@ -26,6 +26,10 @@ const char* journalKindWord(JournalKind kind) {
         return "answering";
     case JournalKind::Edit:
         return "edit";
+    case JournalKind::EditNotSent:
+        return "edit-not-sent";
+    case JournalKind::LoadCutShort:
+        return "load-cut-short";
     case JournalKind::PresetLoaded:
         return "preset-loaded";
     case JournalKind::PresetSaved:

@@ -24,11 +24,13 @@ enum class JournalKind {
     UnitGathered,
     NoResponse, // "\tNo Response!" shown
     Answering,  // the unit answers again
-    Edit,       // one edit sent to a unit
+    Edit,        // one edit sent to a unit
+    EditNotSent, // an edit whose frames did not all leave (the link failed)
     PresetLoaded,
     PresetSaved,
     ProjectLoaded,
     ProjectSaved,
+    LoadCutShort, // a preset or project load whose frames did not all leave
     FirmwareWarning,
 };
 

@@ -144,6 +144,18 @@ int LinkSet::send(std::span<const std::uint8_t> frame) {
     return result;
 }
 
+int LinkSet::sendThrough(int daemon, std::span<const std::uint8_t> frame) {
+    if (!open_ || override_ != nullptr || !networkMode_ || midiMode_ || daemon < 0 ||
+        daemon == network_->selectedDaemon()) {
+        return send(frame);
+    }
+    const int result = network_->sendTo(daemon, frame);
+    emit frameSent(QByteArray(reinterpret_cast<const char*>(frame.data()),
+                              static_cast<qsizetype>(frame.size())),
+                   result);
+    return result;
+}
+
 void LinkSet::reportError(int code) {
     varento::reportError(interaction_, code);
 }

@@ -49,6 +49,9 @@ public:
     // block takes the frame and gives FrameLink::kSendPending; sendFinished
     // follows (not after close()).
     int send(std::span<const std::uint8_t> frame);
+    // The same through the network daemon at table index `daemon` (the one a unit
+    // was found behind), whichever daemon is selected; other links ignore it.
+    int sendThrough(int daemon, std::span<const std::uint8_t> frame);
     void reportError(int code);
     // Quiet: the links' messages are not shown (retrying a lost link).
     void setQuiet(bool quiet) { interaction_.setQuiet(quiet); }

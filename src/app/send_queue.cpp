@@ -37,10 +37,27 @@ int SendQueue::plannedMs() const {
 }
 
 void SendQueue::clear() {
-    items_.clear();
+    std::deque<Item> dropped;
+    dropped.swap(items_);
+    // A sequence is cut short when one of its frames had not left (the one on its
+    // way counts); one that only had its pause left is done.
+    bool frameDropped = awaiting_;
     timer_.stop();
     awaiting_ = false;
     setBusy(false);
+    for (Item& item : dropped) {
+        frameDropped = frameDropped || !item.frame.empty();
+        if (!item.endsSequence) {
+            continue;
+        }
+        if (frameDropped) {
+            ++failures_;
+        }
+        if (item.done) {
+            item.done(frameDropped ? kCutShort : 0);
+        }
+        frameDropped = false;
+    }
 }
 
 void SendQueue::frameFinished(int result) {
@@ -57,6 +74,7 @@ void SendQueue::frameFinished(int result) {
 }
 
 void SendQueue::fail(int result) {
+    ++failures_;
     // Drop the rest of this sequence and report the failure to its owner.
     while (!items_.empty() && !items_.front().endsSequence) {
         items_.pop_front();

@@ -32,7 +32,12 @@ public:
     void enqueue(std::vector<SequenceStep> steps, Done done = {});
     // Waits `ms` before whatever is queued next.
     void enqueuePause(int ms);
+    // Drops everything queued; each dropped sequence's `done` learns kCutShort.
     void clear();
+    static constexpr int kCutShort = -2;
+    // Sequences that failed or were cut short so far: an owner that compares it
+    // before and after knows whether all it queued left.
+    int failureCount() const { return failures_; }
     bool busy() const { return !items_.empty() || timer_.isActive() || awaiting_; }
     // The pauses still ahead as planned, the running one counted whole: what a
     // sequence will take at the least, whatever the machine's load.
@@ -63,6 +68,7 @@ private:
     bool pumping_ = false;
     bool awaiting_ = false;
     int pauseAfterAwaited_ = 0;
+    int failures_ = 0;
 };
 
 } // namespace varento

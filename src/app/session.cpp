@@ -2,12 +2,14 @@
 
 #include "app/app_lifecycle.h"
 #include "app/cp1252.h"
+#include "app/edit_description.h"
 #include "app/label_flows.h"
 #include "app/link_set.h"
 #include "links/demo_link.h"
 #include "links/midi_link.h"
 #include "links/serial_link.h"
 #include "protocol/catalog.h"
+#include "protocol/frame.h"
 #include "protocol/handle_frame.h"
 
 namespace varento {
@@ -37,7 +39,7 @@ Session::Session(Interaction& interaction, SessionPaths paths, QObject* parent)
           }
           return result;
       }) {
-    resetToPowerOnDefaults(current_);
+    resetToPowerOnDefaults(standIn_);
     pollTimer_.setInterval(kPollMs);
     supervisionTimer_.setInterval(kSupervisionMs);
     resumeTimer_.setSingleShot(true);
@@ -55,7 +57,6 @@ Session::Session(Interaction& interaction, SessionPaths paths, QObject* parent)
             supervisionTimer_.start();
         }
     });
-    connect(&editor_, &UnitEditor::edited, this, &Session::unitEdited);
     connect(this, &Session::routingLoaded, this, &Session::drTriggerReapply);
     connect(links_.get(), &LinkSet::sendFinished, this, &Session::linkSendFinished);
     connect(links_.get(), &LinkSet::frameReceived, this, [this](const QByteArray& frame) {
@@ -64,7 +65,7 @@ Session::Session(Interaction& interaction, SessionPaths paths, QObject* parent)
     });
     connect(links_.get(), &LinkSet::opened, this, &Session::linkOpened);
     connect(links_.get(), &LinkSet::statusTextChanged, this, &Session::statusTextChanged);
-    connect(links_.get(), &LinkSet::daemonAnnounced, this, [this] { discovered_.clear(); });
+    connect(links_.get(), &LinkSet::daemonAnnounced, this, &Session::daemonAnnounced);
     connect(links_.get(), &LinkSet::daemonWithdrawn, this, [this](int index) {
         if (index >= 0) {
             discovered_.removeByDaemon(index);
@@ -139,13 +140,18 @@ void Session::linkOpened(int result) {
         }
         return;
     }
-    endReconnecting();
+    retriesSucceeded();
     emit connectedChanged(true);
     emit statusTextChanged(2, kConnecting);
-    clearShadow(shadow_);
-    current_.model = 0xFF;
-    current_.uid = DeviceUid::broadcast();
-    current_.awaitingData = 1;
+    shadows_.clear();
+    clearShadow(standInShadow_);
+    readUnits_.clear();
+    notFoundAgain_.clear();
+    gatherUid_.reset();
+    standIn_.model = 0xFF;
+    standIn_.uid = DeviceUid::broadcast();
+    standIn_.awaitingData = 1;
+    setCurrentUnit(DeviceUid::broadcast());
     poll_.beginDiscovery(state_.networkMode && links_->daemonCount() > 1);
     unitsDiscovered_ = false;
     unitsGathered_ = false;
@@ -190,7 +196,13 @@ void Session::closeConnection() {
     emit viewModeChanged(state_.viewMode);
     emit connectedChanged(false);
     deviceList_.markAllOffline();
+    // The views keep what they showed; it is no unit's record any more.
+    standIn_ = currentRecord();
     discovered_.clear();
+    shadows_.clear();
+    readUnits_.clear();
+    notFoundAgain_.clear();
+    gatherUid_.reset();
     fillUnitSelector();
     emit gatheringChanged();
 }
@@ -223,8 +235,12 @@ void Session::startResumeTimer(int ms) {
 
 void Session::resumeTick() {
     matrixEdit_ = false;
-    restartTimers();
     resumeTimer_.stop();
+    // A pause that outlived the connection (a lost link during a question) must
+    // not start polling a closed link.
+    if (state_.isConnected) {
+        restartTimers();
+    }
 }
 
 void Session::pollTick() {
@@ -248,7 +264,7 @@ void Session::runPollStep(const PollStep& step) {
         finishGathering();
     }
     if (step.searchDaemon) {
-        current_.searchDaemonIndex = links_->daemonAtPosition(*step.searchDaemon);
+        standIn_.searchDaemonIndex = links_->daemonAtPosition(*step.searchDaemon);
     }
     if (step.selectDaemon) {
         links_->selectDaemon(links_->daemonAtPosition(*step.selectDaemon));
@@ -257,19 +273,30 @@ void Session::runPollStep(const PollStep& step) {
         links_->selectDaemon(links_->daemonAtPosition(0));
     }
     if (step.selectUnitFromSelector) {
-        showUnit(selectedUnitIndex_); // the sweep goes on to gathering
+        sweepFinished(); // gathering follows
     }
     if (step.gatherUnit) {
         if (*step.gatherUnit > 1) {
             journalGathered(); // the unit before it has been read
         }
-        selectOnlineUnit(*step.gatherUnit);
+        // Gathering reads each unit into its own record; the one shown stays.
+        if (gatherUid_) {
+            readUnits_.insert(*gatherUid_); // its three requests were answered or timed out
+        }
+        gatherUid_ = onlineUnit(*step.gatherUnit);
+        if (gatherUid_ && discovered_.find(*gatherUid_) != nullptr) {
+            clearShadow(shadowOf(*gatherUid_));
+            followUnitsDaemon(*discovered_.find(*gatherUid_));
+        } else {
+            gatherUid_.reset();
+        }
         if (*step.gatherUnit == 1 && !unitsDiscovered_) {
             unitsDiscovered_ = true;
             emit discoveryFinished();
         }
         emit gatheringChanged();
     }
+    const DeviceRecord& target = step.request == PollRequest::Discover ? standIn_ : pollTarget();
     int length = 0;
     switch (step.request) {
     case PollRequest::None:
@@ -278,20 +305,17 @@ void Session::runPollStep(const PollStep& step) {
         length = buildDiscover(sendBuffer_);
         break;
     case PollRequest::Parameters:
-        length = buildRequestParams(sendBuffer_, current_);
+        length = buildRequestParams(sendBuffer_, target);
         break;
     case PollRequest::Levels:
-        length = buildRequestLevels(sendBuffer_, current_);
+        length = buildRequestLevels(sendBuffer_, target);
         break;
     case PollRequest::Routing:
-        length = buildRequestRouting(sendBuffer_, current_);
+        length = buildRequestRouting(sendBuffer_, target);
         break;
     case PollRequest::Gains:
-        length = buildRequestGains(sendBuffer_, current_);
+        length = buildRequestGains(sendBuffer_, target);
         break;
-    }
-    if (step.clearShadow) {
-        clearShadow(shadow_);
     }
     if (length <= 0) {
         return;
@@ -300,7 +324,7 @@ void Session::runPollStep(const PollStep& step) {
     const int result = sendNow({sendBuffer_.data(), static_cast<std::size_t>(length)});
     if (result == FrameLink::kSendPending) {
         pendingSends_.push_back(PendingSend::Poll);
-    } else if (result != 0) {
+    } else if (result != 0 && result != kUnitGone) {
         linkFailed();
     }
 }
@@ -328,7 +352,7 @@ void Session::supervisionTick() {
         // Units silent for a while may have been restarted or changed by another
         // hand, and polling does not read routing and gains by itself: every unit
         // is found and read again, and the one shown is shown again.
-        unitBeforeLoss_ = current_.uid;
+        unitBeforeLoss_ = currentUid_;
         restartDiscovery();
     }
     if (!replySeen_) {
@@ -344,11 +368,12 @@ void Session::supervisionTick() {
     emit statusAlarmChanged(false);
     emit statusTextChanged(2, kConnected);
     if (!firmwareChecked_ && state_.displayFwWarning) {
+        const DeviceRecord& unit = current();
         const auto warning = firmwareWarning(
-            current_.model, static_cast<std::int8_t>(current_.at(param::firmwareMajor)),
-            static_cast<std::int8_t>(current_.at(param::firmwareMinor)));
+            unit.model, static_cast<std::int8_t>(unit.at(param::firmwareMajor)),
+            static_cast<std::int8_t>(unit.at(param::firmwareMinor)));
         if (warning) {
-            journal_.record(JournalKind::FirmwareWarning, current_.uid,
+            journal_.record(JournalKind::FirmwareWarning, unit.uid,
                             QString::fromStdString(*warning));
             stopTimers();
             state_.displayFwWarning =
@@ -373,27 +398,63 @@ void Session::frameReceived(std::span<const std::uint8_t> frame) {
         heldFrames_.emplace_back(frame.begin(), frame.end());
         return;
     }
-    const FrameOutcome outcome = handleFrame(frame, current_, shadow_, discovered_);
+    if (frame.size() > kCommandOffset && frame[kCommandOffset] == cmd::discover) {
+        // Only an answer to our own discovery, through the daemon it came from:
+        // another program's discovery (or the same answer twice) neither moves a
+        // unit to another daemon nor takes the user's unit away.
+        if (!poll_.discovering()) {
+            return;
+        }
+        if (state_.networkMode && links_->overrideLink() == nullptr) {
+            standIn_.searchDaemonIndex = links_->selectedDaemon();
+        }
+        for (const DeviceUid& uid : unitListIds(frame)) {
+            notFoundAgain_.erase(uid);
+        }
+        if (handleFrame(frame, standIn_, standInShadow_, discovered_).notify) {
+            dataArrived(change::unitList, DeviceUid::broadcast());
+        }
+        return;
+    }
+    // A reply goes into the record of the unit that sent it, whoever is shown.
+    DeviceUid from;
+    if (frame.size() > kCommandOffset) {
+        std::copy_n(frame.begin() + 1, from.bytes.size(), from.bytes.begin());
+    }
+    DeviceRecord* unit = discovered_.find(from);
+    if (unit == nullptr) {
+        return; // a unit we have not found (or no longer know)
+    }
+    const FrameOutcome outcome = handleFrame(frame, *unit, shadowOf(from), discovered_);
     if (outcome.notify) {
-        dataArrived(outcome.changeCode);
+        dataArrived(outcome.changeCode, from);
     }
     if (outcome.modelChanged) {
-        modelChanged();
+        modelChanged(from);
     }
 }
 
-void Session::dataArrived(int changeCode) {
+void Session::dataArrived(int changeCode, const DeviceUid& from) {
     replySeen_ = true;
+    if (regainUnconfirmed_) {
+        unitAnswersAgain();
+    }
     const bool endOfGathering = poll_.dataArrived(changeCode, discovered_.count());
+    // Only the unit shown moves the views; the others fill their own records.
+    const bool shown = from == currentUid_;
     switch (changeCode) {
     case change::parameters:
-        current_.awaitingData = 0;
-        emit parametersChanged();
-        emit matrixModeChanged(current_.flag(UnitFlag::MatrixMode));
-        emit remoteOverMadiChanged(remoteOverMadiDisabled());
+        if (DeviceRecord* unit = discovered_.find(from)) {
+            unit->awaitingData = 0;
+        }
+        if (shown) {
+            emit parametersChanged();
+            emit matrixModeChanged(current().flag(UnitFlag::MatrixMode));
+            emit remoteOverMadiChanged(remoteOverMadiDisabled());
+        }
         break;
     case change::routing:
-        if (!matrixEdit_) {
+        if (shown && !matrixEdit_) {
             emit routingChanged();
         }
         break;
@@ -401,17 +462,17 @@ void Session::dataArrived(int changeCode) {
         if (endOfGathering) {
             finishGathering();
         }
-        emit gainsChanged();
+        if (shown) {
+            emit gainsChanged();
+        }
         break;
     case change::levels:
-        emit levelsChanged();
+        if (shown) {
+            emit levelsChanged();
+        }
         break;
     case change::unitList:
-        // Only an answer to our own discovery: another program's discovery (or the
-        // same answer arriving twice) must not take the user's unit away.
-        if (poll_.discovering()) {
-            discoveryAnswered();
-        }
+        discoveryAnswered();
         break;
     default:
         break;
@@ -422,8 +483,14 @@ void Session::dataArrived(int changeCode) {
 // The first unit becomes current again once every discovered unit was read.
 void Session::finishGathering() {
     journalGathered();
-    selectOnlineUnit(1);
-    clearShadow(shadow_);
+    if (gatherUid_) {
+        readUnits_.insert(*gatherUid_);
+    }
+    gatherUid_.reset();
+    followUnitsDaemon(current());
+    if (discovered_.find(currentUid_) != nullptr) {
+        clearShadow(shadowOf(currentUid_)); // its windows appear with the next reply
+    }
     unitsGathered_ = true;
     returnToUnitBeforeLoss();
     emit gatheringChanged();
@@ -441,33 +508,57 @@ void Session::releaseHeldFrames() {
     }
 }
 
-void Session::modelChanged() {
+void Session::modelChanged(const DeviceUid& from) {
     // The windows of a unit appear once every discovered unit has been read.
-    if (state_.isConnected && poll_.gatheringIndex() <= discovered_.count()) {
+    if (from != currentUid_ ||
+        (state_.isConnected && poll_.gatheringIndex() <= discovered_.count())) {
         return;
     }
     state_.bulkTransfer = true;
-    emit unitIdentified(current_.model);
+    emit unitIdentified(current().model);
     poll_.askRoutingNext();
     state_.bulkTransfer = false;
 }
 
 void Session::discoveryAnswered() {
+    const bool sweeping = state_.networkMode && poll_.pendingMark() == 7;
+    if (!sweeping) {
+        dropUnitsNotFound();
+    }
     fillUnitSelector();
     journalUnitsFound();
-    DeviceUid first;
-    if (deviceList_.onlineId(1, first) != 0) {
+    if (!onlineUnit(1)) {
         stopTimers();
         interaction_.inform("Error", "Unable to retrieve device index", MessageIcon::Error);
         disconnect();
         return;
     }
-    discovered_.select(first, current_);
-    loadCurrentLabels();
     poll_.discoveryAnswered(state_.networkMode);
     emit gatheringChanged();
 }
 
+// A sweep over several daemons has asked every one: units that did not answer
+// it are gone, and the unit shown is shown again (or the first one).
+void Session::sweepFinished() {
+    dropUnitsNotFound();
+    fillUnitSelector();
+}
+
+// Units known before a restarted discovery that did not answer it are gone.
+void Session::dropUnitsNotFound() {
+    for (const DeviceUid& uid : notFoundAgain_) {
+        discovered_.remove(uid);
+        shadows_.erase(uid);
+        readUnits_.erase(uid);
+        if (KnownDevice* entry = deviceList_.find(uid)) {
+            entry->presence = presence::offline;
+        }
+    }
+    notFoundAgain_.clear();
+}
+
+// The selector lists the online units; the unit shown stays shown when it is
+// among them, otherwise the first one becomes current.
 void Session::fillUnitSelector() {
     selectorItems_.clear();
     int position = 0;
@@ -479,36 +570,104 @@ void Session::fillUnitSelector() {
             entry->presence = presence::online;
         }
     }
+    int selected = 0;
     for (const KnownDevice& entry : deviceList_) {
         if (entry.presence == presence::online) {
+            if (entry.uid == currentUid_) {
+                selected = static_cast<int>(selectorItems_.size());
+            }
             selectorItems_ << fromWindows1252(entry.typeName) + " - " +
                                   fromWindows1252(entry.userName);
         }
     }
-    selectedUnitIndex_ = 0;
-    emit unitListChanged(selectorItems_, 0);
+    selectedUnitIndex_ = selected;
+    if (const auto unit = onlineUnit(selected + 1)) {
+        setCurrentUnit(*unit);
+    }
+    emit unitListChanged(selectorItems_, selected);
 }
 
-bool Session::selectOnlineUnit(int n) {
-    DeviceUid uid{}; // no such entry: an id that matches no unit
-    deviceList_.onlineId(n, uid);
-    if (discovered_.select(uid, current_) != 0) {
+std::optional<DeviceUid> Session::onlineUnit(int n) const {
+    DeviceUid uid;
+    if (deviceList_.onlineId(n, uid) != 0 || discovered_.find(uid) == nullptr) {
+        return std::nullopt;
+    }
+    return uid;
+}
+
+// The one step that changes the unit shown. The views follow the signal and the
+// data signals after it; a dialog bound to the unit left closes.
+bool Session::setCurrentUnit(const DeviceUid& uid) {
+    if (uid == currentUid_) {
         return false;
     }
-    followUnitsDaemon();
+    currentUid_ = uid;
+    if (discovered_.find(uid) != nullptr) {
+        loadCurrentLabels();
+    }
+    replySeen_ = false;
+    emit currentUnitChanged(uid);
+    emit parametersChanged();
+    emit routingChanged();
+    emit gainsChanged();
+    emit levelsChanged();
     return true;
 }
 
-void Session::followUnitsDaemon() {
+const DeviceRecord& Session::current() const {
+    const DeviceRecord* unit = discovered_.find(currentUid_);
+    return unit != nullptr ? *unit : standIn_;
+}
+
+DeviceRecord& Session::currentRecord() {
+    DeviceRecord* unit = discovered_.find(currentUid_);
+    return unit != nullptr ? *unit : standIn_;
+}
+
+// The unit the poll timer asks: the one being gathered, else the one shown.
+DeviceRecord& Session::pollTarget() {
+    const int mark = poll_.pendingMark();
+    if (gatherUid_ && mark >= 8 && mark <= 10) {
+        if (DeviceRecord* unit = discovered_.find(*gatherUid_)) {
+            return *unit;
+        }
+    }
+    return currentRecord();
+}
+
+// Offline (and while no link is open) the stand-in is what the windows edit;
+// while connected only a discovered unit is, so nothing is ever broadcast.
+DeviceRecord* Session::editableUnit(const DeviceUid& uid) {
+    if (DeviceRecord* unit = discovered_.find(uid)) {
+        return unit;
+    }
+    return !state_.isConnected && uid == standIn_.uid ? &standIn_ : nullptr;
+}
+
+bool Session::unitReady(const DeviceUid& uid) const {
+    if (!state_.isConnected) {
+        return uid == standIn_.uid;
+    }
+    return readUnits_.count(uid) != 0;
+}
+
+void Session::refuseEdit(const DeviceUid& uid) {
+    emit statusTextChanged(0, QStringLiteral("The unit %1 is no longer found: the change was "
+                                             "not sent.")
+                                  .arg(QString::fromStdString(unitIdText(uid))));
+}
+
+void Session::followUnitsDaemon(const DeviceRecord& unit) {
     // Units found through different daemons are reached only through their own.
-    if (state_.networkMode && links_->selectedDaemon() != current_.daemonIndex) {
-        links_->selectDaemon(current_.daemonIndex);
+    if (state_.networkMode && discovered_.find(unit.uid) != nullptr &&
+        links_->selectedDaemon() != unit.daemonIndex) {
+        links_->selectDaemon(unit.daemonIndex);
     }
 }
 
 void Session::selectUnit(int selectorIndex) {
     showUnit(selectorIndex);
-    if (capabilities(current_.model).micInputs) {
+    if (capabilities(current().model).micInputs) {
         poll_.askGainsNext();
     } else {
         poll_.askParametersNext();
@@ -516,9 +675,8 @@ void Session::selectUnit(int selectorIndex) {
 }
 
 void Session::showUnit(int selectorIndex) {
-    DeviceUid uid;
-    if (deviceList_.onlineId(selectorIndex + 1, uid) != 0 ||
-        discovered_.select(uid, current_) != 0) {
+    const auto uid = onlineUnit(selectorIndex + 1);
+    if (!uid) {
         // The selector must never name another unit than the one edited: the
         // units are searched for again and the selector refilled.
         restartDiscovery();
@@ -526,33 +684,53 @@ void Session::showUnit(int selectorIndex) {
         return;
     }
     selectedUnitIndex_ = selectorIndex;
-    loadCurrentLabels();
-    followUnitsDaemon();
-    if (state_.viewMode == ViewMode::Gain && !capabilities(current_.model).micInputs) {
+    if (!setCurrentUnit(*uid)) {
+        loadCurrentLabels();
+    }
+    // While gathering, the poll timer picks the daemon of the unit it reads.
+    if (!gatherUid_) {
+        followUnitsDaemon(current());
+    }
+    if (state_.viewMode == ViewMode::Gain && !capabilities(current().model).micInputs) {
         state_.viewMode = ViewMode::Device;
         emit viewModeChanged(state_.viewMode);
     }
     replySeen_ = false;
     emit unitListChanged(selectorItems_, selectedUnitIndex_);
-    emit parametersChanged();
-    emit routingChanged();
-    emit gainsChanged();
 }
 
+// The units are found and read again while the one shown stays shown: records
+// of units that answer are kept and read again, those that do not are dropped.
 void Session::restartDiscovery() {
     unitsDiscovered_ = false;
     unitsGathered_ = false;
-    discovered_.clear();
-    deviceList_.markAllOffline();
-    fillUnitSelector();
+    gatherUid_.reset();
+    readUnits_.clear();
+    notFoundAgain_.clear();
+    for (const DeviceRecord& node : discovered_) {
+        notFoundAgain_.insert(node.uid);
+    }
     poll_.beginDiscovery(state_.networkMode && links_->daemonCount() > 1);
     emit gatheringChanged();
+}
+
+// A daemon that appears while connected (another computer's, or one that came
+// back) has its units found; the unit shown stays.
+void Session::daemonAnnounced() {
+    if (!state_.isConnected) {
+        discovered_.clear();
+        return;
+    }
+    if (unitsDiscovered_) {
+        unitBeforeLoss_ = currentUid_;
+        restartDiscovery();
+    }
 }
 
 // ---- labels --------------------------------------------------------------------------------
 
 void Session::loadCurrentLabels() {
-    applyLabels(current_, paths_.dataFolder, interaction_);
+    applyLabels(currentRecord(), paths_.dataFolder, interaction_);
     emit labelsChanged();
 }
 
@@ -571,7 +749,7 @@ void Session::useLinkOverride(FrameLink* link) {
 // ---- start-up and shut-down ------------------------------------------------------------------
 
 void Session::start(const PersistedSettings& s) {
-    initialiseApplication(current_, deviceList_, paths_.dataFolder);
+    initialiseApplication(standIn_, deviceList_, paths_.dataFolder);
     state_.lastSnapshotFileName = s.lastSnapshotFileName;
     state_.lastSnapshotFileDirectory = s.lastSnapshotFileDirectory;
     state_.displayFwWarning = s.DisplayFwWarning != 0;
@@ -580,7 +758,7 @@ void Session::start(const PersistedSettings& s) {
     state_.gainReferenceLevel = s.GainReferenceLevel;
     state_.matrixDraggingMode = s.MatrixDraggingMode != 0;
     state_.reconnectAutomatically = s.ReconnectAutomatically != 0;
-    current_.at(param::wckTermChoice) = s.Term;
+    standIn_.at(param::wckTermChoice) = s.Term;
     SerialLink& serial = links_->serial();
     serial.setBaudRate(s.lastRate);
     serial.setRememberedPortPath(s.lastPort);
@@ -605,7 +783,7 @@ PersistedSettings Session::persistedSettings() const {
     s.lastMidiOut = links_->midi().state().outputDevice;
     s.MidiMode = state_.midiMode ? 1 : 0;
     s.NetworkMode = state_.networkMode ? 1 : 0;
-    s.Term = current_.at(param::wckTermChoice);
+    s.Term = current().at(param::wckTermChoice);
     s.DisplayFwWarning = state_.displayFwWarning ? 1 : 0;
     s.lastEmergencyChannel = state_.lastEmergencyChannel;
     s.GainDisplayOptions = state_.gainDisplayOptions;
@@ -616,8 +794,8 @@ PersistedSettings Session::persistedSettings() const {
 }
 
 void Session::shutDown() {
-    // Nothing may reach a unit once the front end is gone.
-    if (state_.isConnected) {
+    // Nothing may reach a unit once the front end is gone, retries included.
+    if (state_.isConnected || reconnecting_) {
         disconnect();
     }
     links_->close();
@@ -646,16 +824,27 @@ void Session::updateTitleMarker() {
 }
 
 bool Session::remoteOverMadiDisabled() const {
-    return current_.flag(UnitFlag::RemoteOverMadiDisabled);
+    return current().flag(UnitFlag::RemoteOverMadiDisabled);
 }
 
-// A typed edit changed the current unit: every view showing that part refreshes.
-void Session::unitEdited(const UnitEdit& edit) {
-    journalEdit(edit);
+// A typed edit changed a unit: its frames are queued; the journal says whether
+// they left once they have, and the views refresh when the unit is the one shown.
+void Session::unitEdited(const DeviceUid& unit, const UnitEdit& edit, int failuresBefore) {
+    if (state_.isConnected && !state_.offline() && edit.part() != UnitPart::Labels) {
+        const QString what = describeEdit(edit, *discovered_.find(unit));
+        sendSequence({}, [this, unit, what, failuresBefore](int result) {
+            journalEdit(unit, what, result == 0 && sendQueue_.failureCount() == failuresBefore);
+        });
+    }
+    if (unit != currentUid_) {
+        return;
+    }
+    emit edited(edit);
+    const DeviceRecord& shown = current();
     const bool everything = edit.kind == UnitEdit::Kind::FactoryDefaults;
     if (everything || edit.part() == UnitPart::Parameters) {
         emit parametersChanged();
-        emit matrixModeChanged(current_.flag(UnitFlag::MatrixMode));
+        emit matrixModeChanged(shown.flag(UnitFlag::MatrixMode));
         emit remoteOverMadiChanged(remoteOverMadiDisabled());
     }
     if (everything || edit.part() == UnitPart::Routing) {

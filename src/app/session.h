@@ -18,6 +18,8 @@
 #include <QTimer>
 
 #include <deque>
+#include <map>
+#include <set>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -86,6 +88,8 @@ public:
     static constexpr int kResumeMs = 250;
     static constexpr int kResumeAfterWarningMs = 10;
     static constexpr int kReconnectMs = 2000;
+    // The send result of a frame addressed to a unit that is no longer found.
+    static constexpr int kUnitGone = -3;
 
     Session(Interaction& interaction, SessionPaths paths, QObject* parent = nullptr);
     ~Session() override;
@@ -107,8 +111,11 @@ public:
     void selectUnit(int selectorIndex);
     void restartDiscovery();
 
-    // Every edit of the current unit goes through here.
-    UnitEditor& editor() { return editor_; }
+    // Every edit goes through an editor addressed to one unit: the current one,
+    // or the unit a view or dialog was opened for. An edit for a unit that is gone
+    // is refused, never redirected.
+    UnitEditor editor() { return UnitEditor(*this, currentUid_); }
+    UnitEditor editor(const DeviceUid& unit) { return UnitEditor(*this, unit); }
 
     // Single edits pause polling; it resumes 250 ms after the last one.
     void pausePolling();
@@ -117,8 +124,18 @@ public:
 
     AppState& state() { return state_; }
     const AppState& state() const { return state_; }
-    // The unit being controlled, read-only: edits go through editor().
-    const DeviceRecord& current() const { return current_; }
+    // The unit the views show, by id: it changes only in setCurrentUnit(), which
+    // announces currentUnitChanged. Broadcast while no unit is shown.
+    const DeviceUid& currentUnit() const { return currentUid_; }
+    // Its record, read-only (edits go through editor()): the unit's own record
+    // while it is discovered, else the stand-in kept for offline work and for
+    // what was shown when the link closed.
+    const DeviceRecord& current() const;
+    // A discovered unit's own record; nullptr for a unit not found.
+    const DeviceRecord* unit(const DeviceUid& uid) const { return discovered_.find(uid); }
+    // The unit's data has been read whole since the link opened (or, offline,
+    // the stand-in is edited): dialogs that edit a unit are offered only then.
+    bool unitReady(const DeviceUid& uid) const;
     DiscoveredList& discovered() { return discovered_; }
     const DiscoveredList& discovered() const { return discovered_; }
     DeviceList& deviceList() { return deviceList_; }
@@ -158,15 +175,17 @@ public:
 
     // Labels of the current unit.
     void loadCurrentLabels();
-    // Command 183: the current unit's labels stored and handed to every window.
+    // Command 183: the current unit's labels stored and handed to every window;
+    // a dialog bound to a unit stores that unit's (nothing once it is gone).
     void storeAndApplyLabels();
+    void storeAndApplyLabels(const DeviceUid& uid);
 
     // The device manager closed with OK: marked units go, the list is sorted, the
     // selector is refilled and its unit selected (command 401).
     void deviceManagerAccepted();
 
     // The current unit's settings as they stand, as the settings sequence.
-    void sendAllSettings();
+    void sendAllSettings() { sendAllSettings(currentRecord()); }
 
     // Emulated units in-process stand in for every link (no socket is opened);
     // `link` replaces them with any other link, e.g. one that records frames.
@@ -234,6 +253,11 @@ signals:
     void gainsChanged();
     void levelsChanged();
     void labelsChanged();
+    // Another unit is shown: every view and dialog that follows the current unit
+    // refreshes from it (the data signals follow), one bound to a unit closes.
+    void currentUnitChanged(const DeviceUid& uid);
+    // A typed edit of the current unit.
+    void edited(const UnitEdit& edit);
     // The current unit's model is known: show its windows.
     void unitIdentified(int model);
     void offlineModelChanged(OfflineModel model);
@@ -258,15 +282,27 @@ private:
     void closeConnection();
     void linkFailed();
     void endReconnecting();
+    void retriesSucceeded();
+    void unitAnswersAgain();
     void showReconnecting();
     void returnToUnitBeforeLoss();
     void linkOpened(int result);
-    void dataArrived(int changeCode);
-    void modelChanged();
+    void dataArrived(int changeCode, const DeviceUid& from);
+    void modelChanged(const DeviceUid& from);
     void discoveryAnswered();
     void fillUnitSelector();
-    bool selectOnlineUnit(int n);
-    void followUnitsDaemon();
+    std::optional<DeviceUid> onlineUnit(int n) const;
+    bool setCurrentUnit(const DeviceUid& uid);
+    DeviceRecord& currentRecord();
+    DeviceRecord& shadowOf(const DeviceUid& uid) { return shadows_[uid]; }
+    DeviceRecord* editableUnit(const DeviceUid& uid);
+    DeviceRecord& pollTarget();
+    void refuseEdit(const DeviceUid& uid);
+    void dropUnitsNotFound();
+    void sweepFinished();
+    void importLabels(const DeviceUid& uid);
+    void daemonAnnounced();
+    void followUnitsDaemon(const DeviceRecord& unit);
     void runPollStep(const PollStep& step);
     int sendNow(std::span<const std::uint8_t> frame);
     void linkSendFinished(int result);
@@ -274,16 +310,21 @@ private:
     void sendSequence(std::vector<SequenceStep> steps, SendQueue::Done done = {});
     void reportSendFailure(int result);
     void updateTitleMarker();
-    void routingEdit(int packedRange);
+    void routingEdit(DeviceRecord& unit, int packedRange);
     void gainEdit(int length);
     void startResumeTimer(int ms);
-    void unitEdited(const UnitEdit& edit);
+    void unitEdited(const DeviceUid& unit, const UnitEdit& edit, int failuresBefore);
     void finishGathering();
     void releaseHeldFrames();
     void showUnit(int selectorIndex);
-    void sendCalibration();
-    void sendRoutingAll();
-    void sendAllGains(int pauseMs);
+    void sendAllSettings(DeviceRecord& unit);
+    void sendCalibration(const DeviceRecord& unit);
+    void sendRoutingAll(const DeviceRecord& unit);
+    void sendAllGains(const DeviceRecord& unit, int pauseMs);
+    // After what a load queued: journal the load once its frames left, or as cut
+    // short (and tell the user) when the link failed first.
+    void journalLoadWhenSent(JournalKind kind, const QString& path, const QString& what,
+                             int failuresBefore);
     bool readPreset(const QString& path, std::vector<std::uint8_t>& data);
     bool writePreset(const QString& path, std::uint8_t fileType,
                      std::span<const std::uint8_t> data);
@@ -295,19 +336,31 @@ private:
     // Journal entries of the flows above (session_journal.cpp).
     void journalLinkOpened(int result);
     void journalLinkLost();
+    void journalLinkRegained();
     void journalUnitsFound();
     void journalGathered();
     void journalResponse(bool answering);
-    void journalEdit(const UnitEdit& edit);
+    void journalEdit(const DeviceUid& unit, const QString& what, bool sent);
     void journalFile(JournalKind kind, const QString& path, const QString& what = {});
 
     QuestionGuard interaction_;
     SessionPaths paths_;
     Journal journal_{paths_.dataFolder};
     AppState state_;
-    DeviceRecord current_;
-    DeviceRecord shadow_;
+    DeviceUid currentUid_ = DeviceUid::broadcast();
+    // What current() shows when no discovered unit is current: the offline unit,
+    // the last unit shown once the link closed, the search while connecting.
+    DeviceRecord standIn_;
+    // Each unit's record lives in its node, its copy for change detection here.
     DiscoveredList discovered_;
+    std::map<DeviceUid, DeviceRecord> shadows_;
+    DeviceRecord standInShadow_;
+    // The unit gathering reads now; polling asks the current one.
+    std::optional<DeviceUid> gatherUid_;
+    // Units whose whole data was read since the link opened.
+    std::set<DeviceUid> readUnits_;
+    // Units known before a restarted discovery that have not answered it yet.
+    std::set<DeviceUid> notFoundAgain_;
     DeviceList deviceList_;
     PollEngine poll_;
     std::unique_ptr<LinkSet> links_;
@@ -321,6 +374,8 @@ private:
     QTimer resumeTimer_;
     QTimer reconnectTimer_;
     bool reconnecting_ = false;
+    // Reopened after a loss, no unit has answered yet: still quiet, not regained.
+    bool regainUnconfirmed_ = false;
     std::optional<DeviceUid> unitBeforeLoss_; // current when the link was lost
     FrameBuffer sendBuffer_{};
     QStringList selectorItems_;
@@ -328,11 +383,11 @@ private:
     bool replySeen_ = false;
     bool firmwareChecked_ = false;
     bool matrixEdit_ = false;
-    UnitEditor editor_{*this};
     bool unitsDiscovered_ = false;
     bool unitsGathered_ = false;
     std::vector<std::vector<std::uint8_t>> heldFrames_; // arrived while a question was open
-    QString loadAllFile_;                               // kept between the three reads of Load All
+    QString loadAllFile_; // kept between the three reads of Load All
+    QString loadedFile_;  // the file the last single load read
     QString projectWritePath_; // where Save (not Save As) writes the project
     int trippedChannel_ = -1;
     std::vector<DeviceUid> journaledUnits_; // found since the link opened

@@ -3,6 +3,7 @@
 #include "app/link_set.h"
 #include "app/session.h"
 #include "links/serial_link.h"
+#include "protocol/frame.h"
 #include "protocol/handle_frame.h"
 #include "protocol/level_conversion.h"
 
@@ -74,15 +75,13 @@ bool Session::command(int id, int param) {
         state_.lastEmergencyChannel = param;
         return true;
     case cid::exportLabels:
-        storeCustomLabels(current_, interaction_);
+        storeCustomLabels(current(), interaction_);
         return true;
     case cid::importLabels:
-        if (readCustomLabels(current_, paths_.dataFolder, interaction_) == LabelFlow::Done) {
-            emit labelsChanged();
-        }
+        importLabels(currentUid_);
         return true;
     case cid::disableRemoteOverMadi:
-        editor_.toggleFlag(UnitFlag::RemoteOverMadiDisabled);
+        editor().toggleFlag(UnitFlag::RemoteOverMadiDisabled);
         return true;
     case cid::enableMidi:
         selectLink(!state_.midiMode, false);
@@ -131,7 +130,7 @@ bool Session::command(int id, int param) {
         }
         return true;
     case cid::factoryDefaults:
-        editor_.resetToFactoryDefaults();
+        editor().resetToFactoryDefaults();
         return true;
     case cid::offlineBase:
     case cid::offlinePx:
@@ -171,7 +170,7 @@ void Session::sendOne(int length) {
     sendSequence(std::move(step));
 }
 
-void Session::routingEdit(int packedRange) {
+void Session::routingEdit(DeviceRecord& unit, int packedRange) {
     state_.bulkTransfer = true;
     matrixEdit_ = true;
     state_.matrixSaved = false;
@@ -182,12 +181,14 @@ void Session::routingEdit(int packedRange) {
         matrixEdit_ = false;
     }
     if ((packedRange & 0xFF00) >= 0xC000) {
-        sendRoutingAll();
+        sendRoutingAll(unit);
     } else {
-        sendOne(buildSetRoutingRange(sendBuffer_, current_, packedRange));
+        sendOne(buildSetRoutingRange(sendBuffer_, unit, packedRange));
     }
     state_.bulkTransfer = false;
-    poll_.askRoutingNext();
+    if (unit.uid == currentUid_) {
+        poll_.askRoutingNext();
+    }
 }
 
 void Session::gainEdit(int length) {
@@ -199,11 +200,24 @@ void Session::gainEdit(int length) {
 
 // ---- sequences -------------------------------------------------------------------------------
 
+// A frame addressed to a unit goes out through the daemon that unit was found
+// behind; one for a unit no longer found goes nowhere (kUnitGone).
 int Session::sendNow(std::span<const std::uint8_t> frame) {
     if (!state_.isConnected) {
         return 0;
     }
-    return links_->send(frame);
+    DeviceUid to = DeviceUid::broadcast();
+    if (frame.size() > kCommandOffset) {
+        std::copy_n(frame.begin() + 1, to.bytes.size(), to.bytes.begin());
+    }
+    if (to == DeviceUid::broadcast()) {
+        return links_->send(frame);
+    }
+    const DeviceRecord* unit = discovered_.find(to);
+    if (unit == nullptr) {
+        return kUnitGone;
+    }
+    return links_->sendThrough(state_.networkMode ? unit->daemonIndex : -1, frame);
 }
 
 void Session::sendSequence(std::vector<SequenceStep> steps, SendQueue::Done done) {
@@ -211,39 +225,41 @@ void Session::sendSequence(std::vector<SequenceStep> steps, SendQueue::Done done
 }
 
 void Session::reportSendFailure(int result) {
-    links_->reportError(result);
+    if (result != kUnitGone) {
+        links_->reportError(result);
+    }
 }
 
-void Session::sendAllSettings() {
+void Session::sendAllSettings(DeviceRecord& unit) {
     state_.settingsSaved = false;
-    sendSequence(sendAllSettingsSequence(current_), [this](int result) {
-        if (result == 0) {
-            clearShadow(shadow_);
+    sendSequence(sendAllSettingsSequence(unit), [this, uid = unit.uid](int result) {
+        if (result == 0 && discovered_.find(uid) != nullptr) {
+            clearShadow(shadowOf(uid));
         }
     });
 }
 
-void Session::sendCalibration() {
+void Session::sendCalibration(const DeviceRecord& unit) {
     if (!state_.isConnected) {
         return;
     }
     state_.settingsSaved = false;
-    sendSequence(calibrationSequence(current_));
+    sendSequence(calibrationSequence(unit));
 }
 
-void Session::sendRoutingAll() {
-    const int length = buildSetRoutingAll(sendBuffer_, current_);
+void Session::sendRoutingAll(const DeviceRecord& unit) {
+    const int length = buildSetRoutingAll(sendBuffer_, unit);
     sendOne(length);
 }
 
-void Session::sendAllGains(int pauseMs) {
+void Session::sendAllGains(const DeviceRecord& unit, int pauseMs) {
     std::vector<SequenceStep> steps;
     auto add = [&](int length) {
         steps.push_back({{sendBuffer_.begin(), sendBuffer_.begin() + length}, pauseMs});
     };
-    add(buildSetInputGains(sendBuffer_, current_));
-    add(buildSetInputSwitches(sendBuffer_, current_));
-    add(buildSetChannelGains(sendBuffer_, current_));
+    add(buildSetInputGains(sendBuffer_, unit));
+    add(buildSetInputSwitches(sendBuffer_, unit));
+    add(buildSetChannelGains(sendBuffer_, unit));
     sendSequence(std::move(steps));
 }
 
@@ -255,25 +271,27 @@ void Session::setOfflineModel(OfflineModel model) {
     if (unit == nullptr) {
         return;
     }
-    current_.model = unit->code;
-    current_.at(param::firmwareMajor) = unit->fwMajor;
-    current_.at(param::firmwareMinor) = unit->fwMinor;
+    // Offline work happens on the stand-in; it is shown while no link is open.
+    DeviceRecord& r = currentRecord();
+    r.model = unit->code;
+    r.at(param::firmwareMajor) = unit->fwMajor;
+    r.at(param::firmwareMinor) = unit->fwMinor;
     state_.offlineModel = model;
     if (model == OfflineModel::None) {
-        current_.awaitingData = 1;
+        r.awaitingData = 1;
         emit offlineModelChanged(model);
         return;
     }
-    current_.awaitingData = 0;
+    r.awaitingData = 0;
     if (model == OfflineModel::Lc) {
-        current_.levelCodes.fill(0);
-        std::transform(current_.levelCodes.begin(), current_.levelCodes.end(),
-                       current_.levelDb.begin(), levelDbFromCode);
+        r.levelCodes.fill(0);
+        std::transform(r.levelCodes.begin(), r.levelCodes.end(), r.levelDb.begin(),
+                       levelDbFromCode);
         emit levelsChanged();
     }
     state_.viewMode = ViewMode::Device;
     emit offlineModelChanged(model);
-    emit unitIdentified(current_.model);
+    emit unitIdentified(r.model);
     emit viewModeChanged(state_.viewMode);
     emit parametersChanged();
     emit routingChanged();

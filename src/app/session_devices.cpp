@@ -11,8 +11,9 @@ void Session::deviceManagerAccepted() {
     DeviceManager::accept(deviceList_);
     // The unit that was current stays selected, wherever it moved and whatever it
     // is called now; by item text a renamed or moved unit would lose its place.
-    const std::optional<DeviceUid> shown =
-        selectorItems_.isEmpty() ? std::nullopt : std::optional(current_.uid);
+    // Gathering reads units into their own records, so this holds while units
+    // are still being read too.
+    const bool shown = !selectorItems_.isEmpty();
     selectorItems_.clear();
     int index = 0;
     int selected = std::min(selectedUnitIndex_, std::max(0, deviceList_.onlineCount() - 1));
@@ -20,7 +21,7 @@ void Session::deviceManagerAccepted() {
         if (entry.presence != presence::online) {
             continue;
         }
-        if (shown && entry.uid == *shown) {
+        if (shown && entry.uid == currentUid_) {
             selected = index;
         }
         selectorItems_ << fromWindows1252(entry.typeName) + " - " + fromWindows1252(entry.userName);
@@ -29,16 +30,40 @@ void Session::deviceManagerAccepted() {
     selectedUnitIndex_ = selected;
     emit unitListChanged(selectorItems_, selectedUnitIndex_);
     // Command 401: the selected unit becomes current. Without units online there is
-    // nothing to select, and selecting nothing would start a new search; while units
-    // are still being read, gathering owns the current unit.
-    if (state_.isConnected && !gathering() && !selectorItems_.isEmpty()) {
+    // nothing to select, and selecting nothing would start a new search.
+    if (!state_.isConnected || selectorItems_.isEmpty()) {
+        return;
+    }
+    if (gathering()) {
+        showUnit(selectedUnitIndex_); // gathering goes on with its own requests
+    } else {
         command(command_id::deviceCombo, selectedUnitIndex_);
     }
 }
 
-void Session::storeAndApplyLabels() {
-    storeLabels(current_, paths_.dataFolder);
-    emit labelsChanged();
+void Session::storeAndApplyLabels() { storeAndApplyLabels(currentUid_); }
+
+void Session::storeAndApplyLabels(const DeviceUid& uid) {
+    const DeviceRecord* unit = editableUnit(uid);
+    if (unit == nullptr) {
+        return; // gone: its store keeps what was stored with each edit
+    }
+    storeLabels(*unit, paths_.dataFolder);
+    if (uid == currentUid_) {
+        emit labelsChanged();
+    }
+}
+
+void Session::importLabels(const DeviceUid& uid) {
+    DeviceRecord* unit = editableUnit(uid);
+    if (unit == nullptr) {
+        refuseEdit(uid);
+        return;
+    }
+    if (readCustomLabels(*unit, paths_.dataFolder, interaction_) == LabelFlow::Done &&
+        uid == currentUid_) {
+        emit labelsChanged();
+    }
 }
 
 } // namespace varento

@@ -11,6 +11,8 @@
 
 #include <QFileInfo>
 
+#include <utility>
+
 namespace varento {
 
 namespace {
@@ -91,7 +93,7 @@ bool Session::savePreset() {
     if (!path) {
         return false;
     }
-    const PresetBlock block = buildPresetBlock(current_);
+    const PresetBlock block = buildPresetBlock(current());
     if (!writePreset(*path, kPresetFileType, block)) {
         interaction_.inform("File I/O Error", kWriteFailed, MessageIcon::Error);
         return false;
@@ -111,8 +113,8 @@ bool Session::chooseAndReadPreset(PresetKind kind) {
     if (!readPreset(*path, data)) {
         return false;
     }
-    applyPresetBlock(data, kind, current_);
-    journalFile(JournalKind::PresetLoaded, *path, presetKindName(kind));
+    applyPresetBlock(data, kind, currentRecord());
+    loadedFile_ = *path;
     return true;
 }
 
@@ -129,7 +131,7 @@ bool Session::readPresetForLoadAll(PresetKind kind) {
         loadAllFile_.clear();
         return false;
     }
-    applyPresetBlock(data, kind, current_);
+    applyPresetBlock(data, kind, currentRecord());
     return true;
 }
 
@@ -142,7 +144,7 @@ bool Session::storeRoutingPreset() {
     // The data folder is made on its first write.
     std::error_code ignored;
     std::filesystem::create_directories(toPath(path).parent_path(), ignored);
-    if (!writePreset(path, kPresetFileType, buildPresetBlock(current_))) {
+    if (!writePreset(path, kPresetFileType, buildPresetBlock(current()))) {
         interaction_.inform("File I/O Error", kWriteFailed, MessageIcon::Error);
         interaction_.inform("File I/O Error", path, MessageIcon::Error);
         emit routingPresetStoreFailed();
@@ -154,6 +156,7 @@ bool Session::storeRoutingPreset() {
 }
 
 bool Session::loadRoutingPreset() {
+    const int failures = sendQueue_.failureCount();
     if (state_.isConnected) {
         if (interaction_.message("Load Preset", "Do you want to load this routing preset?",
                                  MessageIcon::Question, MessageButtons::YesNo) != Answer::Yes) {
@@ -170,12 +173,12 @@ bool Session::loadRoutingPreset() {
         }
         return false;
     }
-    applyPresetBlock(data, PresetKind::Matrix, current_);
-    journalFile(JournalKind::PresetLoaded, path, "routing preset");
+    applyPresetBlock(data, PresetKind::Matrix, currentRecord());
     if (state_.isConnected) {
-        sendRoutingAll();
+        sendRoutingAll(currentRecord());
         restartTimers();
     }
+    journalLoadWhenSent(JournalKind::PresetLoaded, path, "routing preset", failures);
     emit routingLoaded();
     emit routingChanged();
     state_.matrixSaved = true;
@@ -190,21 +193,26 @@ bool Session::confirmLoad(const char* title, const char* text) {
 }
 
 void Session::loadSettings() {
-    const std::uint8_t io = current_.at(param::ioOptions);
+    const int failures = sendQueue_.failureCount();
+    const std::uint8_t io = current().at(param::ioOptions);
     if (!confirmLoad("Load Settings", "Loading settings will overwrite all settings inside the "
                                       "device. Do you want to continue?")) {
         return;
     }
     state_.bulkTransfer = true;
-    chooseAndReadPreset(PresetKind::Settings);
-    keepUsbEmbedderBit(current_, io);
+    const bool read = chooseAndReadPreset(PresetKind::Settings);
+    keepUsbEmbedderBit(currentRecord(), io);
     sendAllSettings();
+    if (read) {
+        journalLoadWhenSent(JournalKind::PresetLoaded, loadedFile_, presetKindName(PresetKind::Settings), failures);
+    }
     emit parametersChanged();
     state_.bulkTransfer = false;
     state_.settingsSaved = true;
 }
 
 void Session::loadMatrix() {
+    const int failures = sendQueue_.failureCount();
     if (!confirmLoad(
             "Load Matrix",
             "This will overwrite the matrix inside the device. Do you want to continue?")) {
@@ -213,10 +221,13 @@ void Session::loadMatrix() {
     if (state_.isConnected) {
         stopTimers();
     }
-    chooseAndReadPreset(PresetKind::Matrix);
+    const bool read = chooseAndReadPreset(PresetKind::Matrix);
     if (state_.isConnected) {
-        sendRoutingAll();
+        sendRoutingAll(currentRecord());
         restartTimers();
+    }
+    if (read) {
+        journalLoadWhenSent(JournalKind::PresetLoaded, loadedFile_, presetKindName(PresetKind::Matrix), failures);
     }
     emit routingLoaded();
     emit routingChanged();
@@ -224,6 +235,7 @@ void Session::loadMatrix() {
 }
 
 void Session::loadGainSettings() {
+    const int failures = sendQueue_.failureCount();
     if (!confirmLoad("Load Gains", "Loading the file will overwrite the gain settings inside the "
                                    "device. Do you want to continue?")) {
         return;
@@ -231,17 +243,21 @@ void Session::loadGainSettings() {
     if (state_.isConnected) {
         stopTimers();
     }
-    chooseAndReadPreset(PresetKind::Gains);
+    const bool read = chooseAndReadPreset(PresetKind::Gains);
     if (state_.isConnected) {
-        sendAllGains(kSequencePauseMs);
+        sendAllGains(currentRecord(), kSequencePauseMs);
         restartTimers();
+    }
+    if (read) {
+        journalLoadWhenSent(JournalKind::PresetLoaded, loadedFile_, presetKindName(PresetKind::Gains), failures);
     }
     emit gainsChanged();
     state_.gainsSaved = true;
 }
 
 void Session::loadAll() {
-    const std::uint8_t io = current_.at(param::ioOptions);
+    const int failures = sendQueue_.failureCount();
+    const std::uint8_t io = current().at(param::ioOptions);
     if (!confirmLoad("Load all settings", "Loading a preset file will overwrite all settings "
                                           "inside the device. Do you want to continue?")) {
         return;
@@ -255,7 +271,7 @@ void Session::loadAll() {
     if (!readPresetForLoadAll(PresetKind::Settings)) {
         return abort();
     }
-    keepUsbEmbedderBit(current_, io);
+    keepUsbEmbedderBit(currentRecord(), io);
     sendAllSettings();
     emit parametersChanged();
     if (!readPresetForLoadAll(PresetKind::Matrix)) {
@@ -266,13 +282,13 @@ void Session::loadAll() {
     if (!readPresetForLoadAll(PresetKind::Gains)) {
         return abort();
     }
-    journalFile(JournalKind::PresetLoaded, loadAllFile_, "all");
-    loadAllFile_.clear();
+    const QString file = std::exchange(loadAllFile_, QString());
     if (state_.isConnected) {
-        sendRoutingAll();
-        sendAllGains(0);
+        sendRoutingAll(currentRecord());
+        sendAllGains(currentRecord(), 0);
         restartTimers();
     }
+    journalLoadWhenSent(JournalKind::PresetLoaded, file, "all", failures);
     emit gainsChanged();
     state_.bulkTransfer = false;
     state_.settingsSaved = state_.matrixSaved = state_.gainsSaved = true;
@@ -308,21 +324,19 @@ void Session::writeProject(bool saveAs) {
     if (discovered_.empty()) {
         return;
     }
+    // Each unit's own record, as read: nothing is selected on the way.
     std::vector<std::pair<DeviceUid, PresetBlock>> units;
     for (int k = 1; k <= discovered_.count(); ++k) {
-        DeviceUid uid;
-        if (deviceList_.onlineId(k, uid) != 0) {
+        const auto uid = onlineUnit(k);
+        if (!uid) {
             interaction_.inform("Project Save Error",
                                 QString(kDatasetMissing) + " Saving Project aborted.",
                                 MessageIcon::Error);
-            selectOnlineUnit(selectedUnitIndex_ + 1);
             return;
         }
-        discovered_.select(uid, current_);
-        units.emplace_back(current_.uid, buildPresetBlock(current_));
+        units.emplace_back(*uid, buildPresetBlock(*discovered_.find(*uid)));
     }
     const bool written = writePreset(path, kProjectFileType, encodeProjectData(units));
-    const bool reselected = selectOnlineUnit(selectedUnitIndex_ + 1);
     if (!written) {
         // Nothing was saved: the project, its path and the unsaved marks stay.
         interaction_.inform("Project Save Error", kProjectWriteFailed, MessageIcon::Error);
@@ -333,9 +347,6 @@ void Session::writeProject(bool saveAs) {
     state_.lastSnapshotFileDirectory = path;
     emit projectChanged(state_.lastSnapshotFileName, state_.lastSnapshotFileDirectory, false);
     journalFile(JournalKind::ProjectSaved, path, QString("%1 units").arg(units.size()));
-    if (!reselected) {
-        interaction_.inform("Project Save Error", kDatasetMissing, MessageIcon::Error);
-    }
     state_.settingsSaved = state_.matrixSaved = state_.gainsSaved = true;
     emit titleChanged(windowTitle());
 }
@@ -376,6 +387,7 @@ std::optional<DeviceUid> Session::projectTarget(const DeviceUid& uid) {
 }
 
 void Session::loadProject(bool gainsOnly) {
+    const int failures = sendQueue_.failureCount();
     FileDialogOptions options = projectDialog();
     options.directory = QFileInfo(state_.lastSnapshotFileDirectory).absolutePath();
     options.fileName = state_.lastSnapshotFileName;
@@ -405,40 +417,30 @@ void Session::loadProject(bool gainsOnly) {
     for (const ProjectDataset& dataset : project.datasets) {
         const auto target = projectTarget(dataset.uid);
         // A dataset is never applied to a unit other than the one chosen for it.
-        if (!target || discovered_.select(*target, current_) != 0) {
+        DeviceRecord* unit = target ? discovered_.find(*target) : nullptr;
+        if (unit == nullptr) {
             continue;
         }
         ++applied;
         state_.bulkTransfer = true;
-        applyProjectDataset(dataset.block, gainsOnly, current_);
-        if (!gainsOnly && !state_.isConnected) {
-            emit parametersChanged();
-        }
+        applyProjectDataset(dataset.block, gainsOnly, *unit);
         if (state_.isConnected) {
             if (!gainsOnly) {
-                sendAllSettings();
-                sendRoutingAll();
+                sendAllSettings(*unit);
+                sendRoutingAll(*unit);
             }
-            sendAllGains(0);
+            sendAllGains(*unit, 0);
         }
     }
     emit projectChanged(state_.lastSnapshotFileName, state_.lastSnapshotFileDirectory, false);
     emit titleChanged(windowTitle());
-    journalFile(JournalKind::ProjectLoaded, *path,
-                QString("%1 of %2 units%3")
-                    .arg(applied)
-                    .arg(project.datasets.size())
-                    .arg(gainsOnly ? ", gains only" : ""));
-    const bool shownAgain = selectOnlineUnit(selectedUnitIndex_ + 1);
-    // Announced once the shown unit is current again, so what follows a load
-    // (a tripped spare microphone) acts on that unit.
+    journalLoadWhenSent(JournalKind::ProjectLoaded, *path,
+                        QString("%1 of %2 units%3")
+                            .arg(applied)
+                            .arg(project.datasets.size())
+                            .arg(gainsOnly ? ", gains only" : ""), failures);
     if (!gainsOnly) {
         emit routingLoaded();
-    }
-    if (!shownAgain) {
-        interaction_.inform("Project Load Error", kDatasetMissing, MessageIcon::Error);
-        state_.bulkTransfer = false;
-        return;
     }
     if (!gainsOnly) {
         emit routingChanged();
@@ -447,6 +449,34 @@ void Session::loadProject(bool gainsOnly) {
     emit parametersChanged();
     state_.bulkTransfer = false;
     state_.settingsSaved = state_.matrixSaved = state_.gainsSaved = true;
+}
+
+// The load's frames are queued behind everything before them: its journal line
+// waits for them, and a link that fails first makes it a cut-short load, which
+// the user is told about once the failure has been handled.
+void Session::journalLoadWhenSent(JournalKind kind, const QString& path, const QString& what,
+                                  int failuresBefore) {
+    if (!state_.isConnected && sendQueue_.failureCount() == failuresBefore) {
+        journalFile(kind, path, what);
+        return;
+    }
+    sendSequence({}, [this, kind, path, what, failuresBefore](int result) {
+        if (result == 0 && sendQueue_.failureCount() == failuresBefore) {
+            journalFile(kind, path, what);
+            return;
+        }
+        journalFile(JournalKind::LoadCutShort, path, what);
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                interaction_.inform("Load Error",
+                                    "The load did not finish: the link failed before every "
+                                    "frame had reached the unit. Load the file again once the "
+                                    "unit answers.",
+                                    MessageIcon::Warning);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 } // namespace varento

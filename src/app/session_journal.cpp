@@ -46,7 +46,13 @@ void Session::journalLinkOpened(int result) {
     }
     journaledUnits_.clear();
     noResponseShown_ = false;
-    journal_.record(reconnecting_ ? JournalKind::LinkRegained : JournalKind::LinkOpened, link);
+    if (!reconnecting_) {
+        journal_.record(JournalKind::LinkOpened, link);
+    } // a regained link is recorded when a unit answers through it
+}
+
+void Session::journalLinkRegained() {
+    journal_.record(JournalKind::LinkRegained, linkName(*links_, state_));
 }
 
 void Session::journalLinkLost() {
@@ -69,8 +75,8 @@ void Session::journalUnitsFound() {
 }
 
 void Session::journalGathered() {
-    if (current_.uid != DeviceUid::broadcast()) {
-        journal_.record(JournalKind::UnitGathered, current_.uid, unitName(current_));
+    if (const DeviceRecord* unit = gatherUid_ ? discovered_.find(*gatherUid_) : nullptr) {
+        journal_.record(JournalKind::UnitGathered, unit->uid, unitName(*unit));
     }
 }
 
@@ -80,23 +86,22 @@ void Session::journalResponse(bool answering) {
         return;
     }
     noResponseShown_ = !answering;
-    journal_.record(answering ? JournalKind::Answering : JournalKind::NoResponse, current_.uid,
+    journal_.record(answering ? JournalKind::Answering : JournalKind::NoResponse, currentUid_,
                     answering ? "answering again" : "No Response!");
 }
 
 // Edits made offline or to labels stay in this program; only what goes to a unit
 // is an event of the show.
-void Session::journalEdit(const UnitEdit& edit) {
-    if (!state_.isConnected || state_.offline() || edit.part() == UnitPart::Labels) {
-        return;
-    }
-    journal_.record(JournalKind::Edit, current_.uid, describeEdit(edit, current_));
+// Recorded once its frames have left: an edit dropped by a failed send or a lost
+// link reads as not sent.
+void Session::journalEdit(const DeviceUid& unit, const QString& what, bool sent) {
+    journal_.record(sent ? JournalKind::Edit : JournalKind::EditNotSent, unit, what);
 }
 
 void Session::journalFile(JournalKind kind, const QString& path, const QString& what) {
     const bool project = kind == JournalKind::ProjectLoaded || kind == JournalKind::ProjectSaved;
     const std::optional<DeviceUid> unit =
-        project ? std::nullopt : std::optional<DeviceUid>(current_.uid);
+        project ? std::nullopt : std::optional<DeviceUid>(currentUid_);
     journal_.record(kind, unit, what.isEmpty() ? path : what + ": " + path);
 }
 

@@ -23,12 +23,17 @@ void Session::setReconnectAutomatically(bool on) {
 // A failure of the link itself (not the user's Disconnect): the link's message has
 // been shown; the connection ends as it always did, then the retries begin.
 void Session::linkFailed() {
-    journalLinkLost();
+    // A link reopened that failed again before any unit answered was one more
+    // failed try, not a second loss.
+    if (!regainUnconfirmed_) {
+        journalLinkLost();
+    }
+    regainUnconfirmed_ = false;
     // The unit to come back to; a loss during a reconnect's gathering keeps the
     // one from before.
     std::optional<DeviceUid> unit = unitBeforeLoss_;
-    if (unitsGathered_ && current_.uid != DeviceUid::broadcast()) {
-        unit = current_.uid;
+    if (unitsGathered_ && currentUid_ != DeviceUid::broadcast()) {
+        unit = currentUid_;
     }
     if (!state_.reconnectAutomatically) {
         disconnect();
@@ -60,6 +65,7 @@ void Session::reconnectTick() {
 }
 
 void Session::endReconnecting() {
+    regainUnconfirmed_ = false;
     if (!reconnecting_) {
         return;
     }
@@ -67,6 +73,24 @@ void Session::endReconnecting() {
     reconnectTimer_.stop();
     links_->setQuiet(false);
     emit reconnectingChanged(false);
+}
+
+// The link opened again: the retries end, but the links stay quiet (and the
+// link counts as regained) only once a unit answers through it.
+void Session::retriesSucceeded() {
+    if (!reconnecting_) {
+        return;
+    }
+    reconnecting_ = false;
+    reconnectTimer_.stop();
+    regainUnconfirmed_ = true;
+    emit reconnectingChanged(false);
+}
+
+void Session::unitAnswersAgain() {
+    regainUnconfirmed_ = false;
+    links_->setQuiet(false);
+    journalLinkRegained();
 }
 
 // Gathering after a reconnect ends on the first unit; the one that was current
@@ -79,9 +103,8 @@ void Session::returnToUnitBeforeLoss() {
     DeviceUid uid;
     for (int index = 0; deviceList_.onlineId(index + 1, uid) == 0; ++index) {
         if (uid == *unit) {
-            if (index != selectedUnitIndex_) {
+            if (uid != currentUid_ || index != selectedUnitIndex_) {
                 selectUnit(index);
-                emit unitListChanged(selectorItems_, index);
             }
             return;
         }

@@ -8,10 +8,11 @@
 namespace varento {
 
 bool Session::spareSwitch(SpareStep step, int channel, int spare) {
-    if (!isSpareChannel(channel) || !isSpareChannel(spare) || !hasMicInputs(current_.model)) {
+    const DeviceRecord& unit = current();
+    if (!isSpareChannel(channel) || !isSpareChannel(spare) || !hasMicInputs(unit.model)) {
         return false;
     }
-    RoutingTable table = RoutingTable::of(current_);
+    RoutingTable table = RoutingTable::of(unit);
     int highest = -1;
     if (step == SpareStep::Trip) {
         trippedChannel_ = channel;
@@ -21,20 +22,21 @@ bool Session::spareSwitch(SpareStep step, int channel, int spare) {
         highest = moveRoutes(table, analogSource(spare), analogSource(channel));
     }
     // Always one frame from output 0, also when nothing was fed by the channel.
-    editor_.setRoutingRange(0, std::max(highest, 0), table);
+    editor().setRoutingRange(0, std::max(highest, 0), table);
     emit trippedChannelChanged(trippedChannel_);
     return true;
 }
 
 void Session::drTriggerReapply() {
-    if (trippedChannel_ < 0 || !hasMicInputs(current_.model)) {
+    const DeviceRecord& unit = current();
+    if (trippedChannel_ < 0 || !hasMicInputs(unit.model)) {
         return;
     }
-    RoutingTable table = RoutingTable::of(current_);
+    RoutingTable table = RoutingTable::of(unit);
     const int spare = spareChannelOf(state_.lastEmergencyChannel);
     const int highest = moveRoutes(table, analogSource(trippedChannel_), analogSource(spare));
     if (highest >= 0) {
-        editor_.setRoutingRange(0, highest, table);
+        editor().setRoutingRange(0, highest, table);
     }
 }
 

@@ -43,46 +43,66 @@ UnitPart UnitEdit::part() const {
     }
 }
 
-UnitEditor::UnitEditor(Session& session) : session_(session) {}
+UnitEditor::UnitEditor(Session& session, const DeviceUid& unit)
+    : session_(session), unit_(unit) {}
 
-void UnitEditor::finish(const UnitEdit& edit) {
-    emit edited(edit);
+DeviceRecord* UnitEditor::target() {
+    DeviceRecord* r = session_.editableUnit(unit_);
+    if (r == nullptr) {
+        session_.refuseEdit(unit_);
+        return nullptr;
+    }
+    failuresBefore_ = session_.sendQueue_.failureCount();
+    return r;
+}
+
+bool UnitEditor::finish(const UnitEdit& edit) {
+    session_.unitEdited(unit_, edit, failuresBefore_);
     session_.updateTitleMarker();
+    return true;
 }
 
 // ---- parameters ---------------------------------------------------------------------------
 
-void UnitEditor::sendParameterNow(int number) {
-    session_.sendOne(buildSetParam(session_.sendBuffer_, session_.current_, number));
+void UnitEditor::sendParameterNow(const DeviceRecord& r, int number) {
+    session_.sendOne(buildSetParam(session_.sendBuffer_, r, number));
 }
 
-void UnitEditor::setParameter(int number, std::uint8_t value) {
-    DeviceRecord& r = session_.current_;
-    r.at(number) = value;
+bool UnitEditor::setParameter(int number, std::uint8_t value) {
+    DeviceRecord* r = target();
+    if (r == nullptr) {
+        return false;
+    }
+    r->at(number) = value;
     // The set-parameters frame carries the LED dim from the edit copies.
     if (number == param::ledDim1) {
-        r.ledDimEdit1 = value;
+        r->ledDimEdit1 = value;
     } else if (number == param::ledDim2) {
-        r.ledDimEdit2 = value;
+        r->ledDimEdit2 = value;
     }
     session_.pausePolling();
-    sendParameterNow(number);
+    sendParameterNow(*r, number);
     session_.state_.bulkTransfer = false;
     session_.state_.settingsSaved = false;
-    finish({UnitEdit::Kind::Parameter, number});
+    return finish({UnitEdit::Kind::Parameter, number});
 }
 
-void UnitEditor::toggleFlag(UnitFlag flag) {
-    setFlag(flag, !session_.current_.flag(flag));
+bool UnitEditor::toggleFlag(UnitFlag flag) {
+    const DeviceRecord* r = session_.editableUnit(unit_);
+    return setFlag(flag, r == nullptr || !r->flag(flag));
 }
 
-void UnitEditor::setFlag(UnitFlag flag, bool on) {
-    session_.current_.setFlag(flag, on);
+bool UnitEditor::setFlag(UnitFlag flag, bool on) {
+    DeviceRecord* r = target();
+    if (r == nullptr) {
+        return false;
+    }
+    r->setFlag(flag, on);
     AppState& state = session_.state_;
     if (flag == UnitFlag::ExtendedRouting) {
-        sendParameterNow(param::routingB); // the matrix sends its mode with it
+        sendParameterNow(*r, param::routingB); // the matrix sends its mode with it
     }
-    sendParameterNow(flagBit(flag).parameter);
+    sendParameterNow(*r, flagBit(flag).parameter);
     switch (flag) {
     case UnitFlag::MatrixMode:
     case UnitFlag::ExtendedRouting:
@@ -98,73 +118,101 @@ void UnitEditor::setFlag(UnitFlag flag, bool on) {
         state.gainsSaved = false;
         break;
     }
-    finish({UnitEdit::Kind::Flag, static_cast<int>(flag)});
+    return finish({UnitEdit::Kind::Flag, static_cast<int>(flag)});
 }
 
 // ---- routing ------------------------------------------------------------------------------
 
-void UnitEditor::setRoutingRange(int lowest, int highest, const RoutingTable& table) {
-    DeviceRecord& r = session_.current_;
+bool UnitEditor::setRoutingRange(int lowest, int highest, const RoutingTable& table) {
+    DeviceRecord* r = target();
+    if (r == nullptr) {
+        return false;
+    }
     const bool whole = lowest >= kWireRouteSlots;
     const int first = whole ? 0 : std::clamp(lowest, 0, kRouteSlots - 1);
     const int last = whole ? kRouteSlots - 1 : std::clamp(highest, first, kRouteSlots - 1);
     for (int slot = first; slot <= last; ++slot) {
         const auto s = static_cast<std::size_t>(slot);
-        r.routeSource[s] = table.sources[s];
-        r.routeFlags[s] = table.flags[s];
+        r->routeSource[s] = table.sources[s];
+        r->routeFlags[s] = table.flags[s];
     }
-    session_.routingEdit(packRoutingRange(lowest, highest));
-    finish({UnitEdit::Kind::RoutingRange, first, last});
+    session_.routingEdit(*r, packRoutingRange(lowest, highest));
+    return finish({UnitEdit::Kind::RoutingRange, first, last});
 }
 
-void UnitEditor::setRoute(int output, std::uint8_t source) {
-    RoutingTable table = RoutingTable::of(session_.current_);
+bool UnitEditor::setRoute(int output, std::uint8_t source) {
+    if (output < 0 || output >= kRouteSlots) {
+        return false;
+    }
+    const DeviceRecord* r = target();
+    if (r == nullptr) {
+        return false;
+    }
+    RoutingTable table = RoutingTable::of(*r);
     table.sources[static_cast<std::size_t>(output)] = source;
-    setRoutingRange(output, output, table);
+    return setRoutingRange(output, output, table);
 }
 
-void UnitEditor::setRoutingTable(const RoutingTable& table) {
-    DeviceRecord& r = session_.current_;
-    r.routeSource = table.sources;
-    r.routeFlags = table.flags;
-    session_.sendRoutingAll();
+bool UnitEditor::setRoutingTable(const RoutingTable& table) {
+    DeviceRecord* r = target();
+    if (r == nullptr) {
+        return false;
+    }
+    r->routeSource = table.sources;
+    r->routeFlags = table.flags;
+    session_.sendRoutingAll(*r);
     session_.state_.matrixSaved = false;
-    finish({UnitEdit::Kind::RoutingTable});
+    return finish({UnitEdit::Kind::RoutingTable});
 }
 
 // ---- gains --------------------------------------------------------------------------------
 
-void UnitEditor::setInputGain(int input, std::uint8_t value) {
-    session_.current_.inputGain[static_cast<std::size_t>(input)] = value;
-    session_.gainEdit(buildSetInputGain(session_.sendBuffer_, session_.current_, input));
-    finish({UnitEdit::Kind::InputGain, input});
+bool UnitEditor::setInputGain(int input, std::uint8_t value) {
+    DeviceRecord* r = target();
+    if (r == nullptr) {
+        return false;
+    }
+    r->inputGain[static_cast<std::size_t>(input)] = value;
+    session_.gainEdit(buildSetInputGain(session_.sendBuffer_, *r, input));
+    return finish({UnitEdit::Kind::InputGain, input});
 }
 
-void UnitEditor::setInputSwitch(int input, std::uint8_t value) {
-    session_.current_.inputSwitch[static_cast<std::size_t>(input)] = value;
-    session_.gainEdit(buildSetInputSwitch(session_.sendBuffer_, session_.current_, input));
-    finish({UnitEdit::Kind::InputSwitch, input});
+bool UnitEditor::setInputSwitch(int input, std::uint8_t value) {
+    DeviceRecord* r = target();
+    if (r == nullptr) {
+        return false;
+    }
+    r->inputSwitch[static_cast<std::size_t>(input)] = value;
+    session_.gainEdit(buildSetInputSwitch(session_.sendBuffer_, *r, input));
+    return finish({UnitEdit::Kind::InputSwitch, input});
 }
 
-void UnitEditor::setGpoBits(std::uint8_t value) {
-    session_.current_.at(param::srcEnable) = value;
-    session_.gainEdit(buildSetParam(session_.sendBuffer_, session_.current_, param::srcEnable));
-    finish({UnitEdit::Kind::GpoBits});
+bool UnitEditor::setGpoBits(std::uint8_t value) {
+    DeviceRecord* r = target();
+    if (r == nullptr) {
+        return false;
+    }
+    r->at(param::srcEnable) = value;
+    session_.gainEdit(buildSetParam(session_.sendBuffer_, *r, param::srcEnable));
+    return finish({UnitEdit::Kind::GpoBits});
 }
 
-void UnitEditor::sendInputGroup(int first, int count, int pauseMs,
+void UnitEditor::sendInputGroup(const DeviceRecord& r, int first, int count, int pauseMs,
                                 int (*build)(FrameBuffer&, const DeviceRecord&, int)) {
     std::vector<SequenceStep> steps;
     FrameBuffer& buffer = session_.sendBuffer_;
     for (int input = first; input < first + count; ++input) {
-        const int length = build(buffer, session_.current_, input);
+        const int length = build(buffer, r, input);
         steps.push_back({{buffer.begin(), buffer.begin() + length}, pauseMs});
     }
     session_.pausePolling();
     // Each frame counts as an edit: polling resumes 250 ms after the last one.
-    session_.sendSequence(std::move(steps), [this](int) {
-        session_.pausePolling();
-        session_.state_.bulkTransfer = false;
+    Session* session = &session_; // the editor itself is gone by then
+    session_.sendSequence(std::move(steps), [session](int result) {
+        if (result == 0) {
+            session->pausePolling();
+        }
+        session->state_.bulkTransfer = false;
     });
     session_.state_.bulkTransfer = false;
     session_.state_.gainsSaved = false;
@@ -181,81 +229,110 @@ std::pair<int, int> inputRange(int first, int count) {
 
 } // namespace
 
-void UnitEditor::setInputGainGroup(int first, int count, std::uint8_t value, int pauseMs) {
+bool UnitEditor::setInputGainGroup(int first, int count, std::uint8_t value, int pauseMs) {
     std::tie(first, count) = inputRange(first, count);
     if (count == 0) {
-        return;
+        return false;
     }
-    auto& gains = session_.current_.inputGain;
-    std::fill_n(gains.begin() + first, count, value);
-    sendInputGroup(first, count, pauseMs, buildSetInputGain);
-    finish({UnitEdit::Kind::InputGainGroup, first, first + count - 1});
+    DeviceRecord* r = target();
+    if (r == nullptr) {
+        return false;
+    }
+    std::fill_n(r->inputGain.begin() + first, count, value);
+    sendInputGroup(*r, first, count, pauseMs, buildSetInputGain);
+    return finish({UnitEdit::Kind::InputGainGroup, first, first + count - 1});
 }
 
-void UnitEditor::setInputSwitchGroup(int first, int count, std::uint8_t bits, bool on,
+bool UnitEditor::setInputSwitchGroup(int first, int count, std::uint8_t bits, bool on,
                                      int pauseMs) {
     std::tie(first, count) = inputRange(first, count);
     if (count == 0) {
-        return;
+        return false;
     }
-    auto& switches = session_.current_.inputSwitch;
+    DeviceRecord* r = target();
+    if (r == nullptr) {
+        return false;
+    }
     for (int input = first; input < first + count; ++input) {
-        auto& byte = switches[static_cast<std::size_t>(input)];
+        auto& byte = r->inputSwitch[static_cast<std::size_t>(input)];
         byte = static_cast<std::uint8_t>(on ? byte | bits : byte & ~bits);
     }
-    sendInputGroup(first, count, pauseMs, buildSetInputSwitch);
-    finish({UnitEdit::Kind::InputSwitchGroup, first, first + count - 1});
+    sendInputGroup(*r, first, count, pauseMs, buildSetInputSwitch);
+    return finish({UnitEdit::Kind::InputSwitchGroup, first, first + count - 1});
 }
 
-void UnitEditor::setInputGains(std::span<const std::uint8_t, kInputCount> values) {
-    std::copy(values.begin(), values.end(), session_.current_.inputGain.begin());
-    session_.gainEdit(buildSetInputGains(session_.sendBuffer_, session_.current_));
-    finish({UnitEdit::Kind::InputGains});
+bool UnitEditor::setInputGains(std::span<const std::uint8_t, kInputCount> values) {
+    DeviceRecord* r = target();
+    if (r == nullptr) {
+        return false;
+    }
+    std::copy(values.begin(), values.end(), r->inputGain.begin());
+    session_.gainEdit(buildSetInputGains(session_.sendBuffer_, *r));
+    return finish({UnitEdit::Kind::InputGains});
 }
 
-void UnitEditor::setChannelGain(int channel, std::uint8_t value) {
-    session_.current_.channelGain[static_cast<std::size_t>(channel)] = value;
-    session_.gainEdit(buildSetChannelGain(session_.sendBuffer_, session_.current_, channel));
-    finish({UnitEdit::Kind::ChannelGain, channel});
+bool UnitEditor::setChannelGain(int channel, std::uint8_t value) {
+    DeviceRecord* r = target();
+    if (r == nullptr) {
+        return false;
+    }
+    r->channelGain[static_cast<std::size_t>(channel)] = value;
+    session_.gainEdit(buildSetChannelGain(session_.sendBuffer_, *r, channel));
+    return finish({UnitEdit::Kind::ChannelGain, channel});
 }
 
-void UnitEditor::setChannelGains(std::span<const std::uint8_t, kChannelGainCount> values) {
-    std::copy(values.begin(), values.end(), session_.current_.channelGain.begin());
-    session_.gainEdit(buildSetChannelGains(session_.sendBuffer_, session_.current_));
-    finish({UnitEdit::Kind::ChannelGains});
+bool UnitEditor::setChannelGains(std::span<const std::uint8_t, kChannelGainCount> values) {
+    DeviceRecord* r = target();
+    if (r == nullptr) {
+        return false;
+    }
+    std::copy(values.begin(), values.end(), r->channelGain.begin());
+    session_.gainEdit(buildSetChannelGains(session_.sendBuffer_, *r));
+    return finish({UnitEdit::Kind::ChannelGains});
 }
 
-void UnitEditor::setBusLevels(std::uint8_t first, std::uint8_t second) {
-    DeviceRecord& r = session_.current_;
-    r.ledDimEdit1 = first;
-    r.ledDimEdit2 = second;
+bool UnitEditor::setBusLevels(std::uint8_t first, std::uint8_t second) {
+    DeviceRecord* r = target();
+    if (r == nullptr) {
+        return false;
+    }
+    r->ledDimEdit1 = first;
+    r->ledDimEdit2 = second;
     session_.pausePolling();
-    session_.sendOne(buildSetLedDimEdit(session_.sendBuffer_, r));
+    session_.sendOne(buildSetLedDimEdit(session_.sendBuffer_, *r));
     session_.state_.bulkTransfer = false;
-    finish({UnitEdit::Kind::BusLevels});
+    return finish({UnitEdit::Kind::BusLevels});
 }
 
 // ---- labels -------------------------------------------------------------------------------
 
-void UnitEditor::setLabel(int index, const QString& text) {
+bool UnitEditor::setLabel(int index, const QString& text) {
     if (index < 0 || index >= kLabelCount) {
-        return;
+        return false;
     }
-    setLabelText(session_.current_.labels[static_cast<std::size_t>(index)], text);
-    storeLabels(session_.current_, session_.paths_.dataFolder);
-    finish({UnitEdit::Kind::ChannelLabel, index});
+    DeviceRecord* r = target();
+    if (r == nullptr) {
+        return false;
+    }
+    setLabelText(r->labels[static_cast<std::size_t>(index)], text);
+    storeLabels(*r, session_.paths_.dataFolder);
+    return finish({UnitEdit::Kind::ChannelLabel, index});
 }
 
-void UnitEditor::setLabels(int first, const QStringList& texts) {
+bool UnitEditor::setLabels(int first, const QStringList& texts) {
     const int last = std::min(first + static_cast<int>(texts.size()), kLabelCount) - 1;
     if (first < 0 || last < first) {
-        return;
+        return false;
+    }
+    DeviceRecord* r = target();
+    if (r == nullptr) {
+        return false;
     }
     for (int i = first; i <= last; ++i) {
-        setLabelText(session_.current_.labels[static_cast<std::size_t>(i)], texts[i - first]);
+        setLabelText(r->labels[static_cast<std::size_t>(i)], texts[i - first]);
     }
-    storeLabels(session_.current_, session_.paths_.dataFolder);
-    finish({UnitEdit::Kind::ChannelLabels, first, last});
+    storeLabels(*r, session_.paths_.dataFolder);
+    return finish({UnitEdit::Kind::ChannelLabels, first, last});
 }
 
 // ---- dialogs ------------------------------------------------------------------------------
@@ -270,55 +347,73 @@ void copySettings(const DeviceRecord& from, DeviceRecord& to) {
 
 } // namespace
 
-void UnitEditor::applySettings(const DeviceRecord& from, bool send) {
-    copySettings(from, session_.current_);
-    if (send) {
-        session_.sendAllSettings();
+bool UnitEditor::applySettings(const DeviceRecord& from, bool send) {
+    DeviceRecord* r = target();
+    if (r == nullptr) {
+        return false;
     }
-    finish({UnitEdit::Kind::Settings});
+    copySettings(from, *r);
+    if (send) {
+        session_.sendAllSettings(*r);
+    }
+    return finish({UnitEdit::Kind::Settings});
 }
 
-void UnitEditor::identify(const DeviceRecord& from) {
-    copySettings(from, session_.current_);
-    session_.sendSequence(identifySequence(session_.current_));
-    finish({UnitEdit::Kind::Settings});
+bool UnitEditor::identify(const DeviceRecord& from) {
+    DeviceRecord* r = target();
+    if (r == nullptr) {
+        return false;
+    }
+    copySettings(from, *r);
+    session_.sendSequence(identifySequence(*r));
+    return finish({UnitEdit::Kind::Settings});
 }
 
-void UnitEditor::applyCalibration(const DeviceRecord& from) {
-    DeviceRecord& r = session_.current_;
-    r.calibration1 = from.calibration1;
-    r.calibration2 = from.calibration2;
-    r.at(param::calibrationOptions) = from.at(param::calibrationOptions);
-    session_.sendCalibration();
-    finish({UnitEdit::Kind::Calibration});
+bool UnitEditor::applyCalibration(const DeviceRecord& from) {
+    DeviceRecord* r = target();
+    if (r == nullptr) {
+        return false;
+    }
+    r->calibration1 = from.calibration1;
+    r->calibration2 = from.calibration2;
+    r->at(param::calibrationOptions) = from.at(param::calibrationOptions);
+    session_.sendCalibration(*r);
+    return finish({UnitEdit::Kind::Calibration});
 }
 
 // ---- factory defaults ---------------------------------------------------------------------
 
-void UnitEditor::resetToFactoryDefaults() {
+bool UnitEditor::resetToFactoryDefaults() {
     if (!session_.state_.isConnected) {
-        return;
+        return false;
     }
-    DeviceRecord& r = session_.current_;
+    DeviceRecord* r = target();
+    if (r == nullptr) {
+        return false;
+    }
     session_.stopTimers();
     session_.sendQueue_.enqueuePause(kFactoryResetLeadMs);
-    varento::resetToFactoryDefaults(r);
-    session_.sendAllSettings();
-    session_.sendRoutingAll();
+    varento::resetToFactoryDefaults(*r);
+    session_.sendAllSettings(*r);
+    session_.sendRoutingAll(*r);
     session_.state_.matrixSaved = false;
     std::vector<SequenceStep> steps;
     FrameBuffer& buffer = session_.sendBuffer_;
     for (int input = 0; input < kInputCount; ++input) {
-        int length = buildSetInputGain(buffer, r, input);
+        int length = buildSetInputGain(buffer, *r, input);
         steps.push_back({{buffer.begin(), buffer.begin() + length}, kSequencePauseMs});
-        length = buildSetInputSwitch(buffer, r, input);
+        length = buildSetInputSwitch(buffer, *r, input);
         steps.push_back({{buffer.begin(), buffer.begin() + length}, kSequencePauseMs});
     }
     // Polling comes back 250 ms after the last gain frame, as after any gain edit.
-    session_.sendSequence(std::move(steps), [this](int) {
-        session_.gainEdit(buildSetParam(session_.sendBuffer_, session_.current_, param::srcEnable));
+    Session* session = &session_; // the editor itself is gone by then
+    session_.sendSequence(std::move(steps), [session, unit = unit_](int result) {
+        const DeviceRecord* now = session->editableUnit(unit);
+        if (result == 0 && now != nullptr) {
+            session->gainEdit(buildSetParam(session->sendBuffer_, *now, param::srcEnable));
+        }
     });
-    finish({UnitEdit::Kind::FactoryDefaults});
+    return finish({UnitEdit::Kind::FactoryDefaults});
 }
 
 } // namespace varento

@@ -9,6 +9,7 @@ void PollEngine::beginDiscovery(bool severalDaemons) {
     levelCounter_ = 0;
     gatheringIndex_ = 0;
     endPending_ = false;
+    sweepNext_ = 0;
 }
 
 PollStep PollEngine::tick(const PollContext& context) {
@@ -92,24 +93,22 @@ PollStep PollEngine::tick(const PollContext& context) {
     return step;
 }
 
+// Every sweep asks every daemon from the first one, whichever is selected when
+// it begins: one send and five waiting ticks each.
 PollStep PollEngine::sweep(const PollContext& context) {
     PollStep step;
     // Keeps the gathering text hidden while daemons are still being asked.
     gatheringIndex_ = context.discoveredCount;
-    const int last = context.daemonCount - 1;
-    int daemon = context.selectedDaemon;
-    bool finished = daemon >= last;
-    if (pendingMark_ == 7 && !finished) {
-        ++daemon; // the previous tick asked this daemon: on to the next
-    }
-    if (!finished) {
+    if (sweepNext_ < context.daemonCount) {
         pendingMark_ = 7;
-        step.searchDaemon = daemon;
-        step.selectDaemon = daemon;
+        step.searchDaemon = sweepNext_;
+        step.selectDaemon = sweepNext_;
         step.request = PollRequest::Discover;
+        ++sweepNext_;
         return step;
     }
     pendingMark_ = 0;
+    sweepNext_ = 0;
     if (context.discoveredCount == 0) {
         step.resetSelectedDaemon = true;
         return step;

@@ -58,11 +58,13 @@ public:
     // Begins discovery after a link was opened (a sweep when several daemons answer).
     void beginDiscovery(bool severalDaemons);
 
-    // Named turns of the conversation, for the session and its front ends.
-    void askRoutingNext() { phase_ = PollPhase::Routing; }
-    void askParametersNext() { phase_ = PollPhase::Parameters; }
-    void askGainsNext() { phase_ = PollPhase::Gains; }
-    void askLevelsNext() { phase_ = PollPhase::Levels; }
+    // Named turns of the steady conversation, for the session and its front
+    // ends. Discovery and gathering are not cut short by them: a unit that is
+    // not read to its end would never be.
+    void askRoutingNext() { askNext(PollPhase::Routing); }
+    void askParametersNext() { askNext(PollPhase::Parameters); }
+    void askGainsNext() { askNext(PollPhase::Gains); }
+    void askLevelsNext() { askNext(PollPhase::Levels); }
 
     PollStep tick(const PollContext& context);
 
@@ -86,6 +88,11 @@ public:
 
 private:
     PollStep sweep(const PollContext& context);
+    void askNext(PollPhase phase) {
+        if (phase_ < PollPhase::Discover) {
+            phase_ = phase;
+        }
+    }
 
     PollPhase phase_ = PollPhase::Idle;
     int pendingMark_ = 0;
@@ -93,6 +100,7 @@ private:
     int levelCounter_ = 0;
     int gatheringIndex_ = 0;
     bool endPending_ = false; // the last unit's gains were asked; gathering not ended yet
+    int sweepNext_ = 0;       // position of the daemon the sweep asks next
 };
 
 } // namespace varento

@@ -12,6 +12,7 @@
 #include "ui/dialogs/calibration_dialog.h"
 #include "ui/dialogs/device_manager_dialog.h"
 #include "ui/dialogs/journal_window.h"
+#include "ui/dialogs/edit_label_dialog.h"
 #include "ui/dialogs/labels_dialog.h"
 #include "ui/dialogs/midi_io_dialog.h"
 #include "ui/dialogs/serial_port_dialog.h"
@@ -353,6 +354,8 @@ void MainWindow::connectSession() {
         }
     });
     connect(s, &Session::statusTextChanged, this, &MainWindow::setStatusText);
+    // An "Edit Label" belongs to the unit it was opened for.
+    connect(s, &Session::currentUnitChanged, this, [] { EditLabelDialog::closeAll(); });
     connect(s, &Session::statusAlarmChanged, this, &MainWindow::setAlarm);
     connect(s, &Session::unitListChanged, this, &MainWindow::onUnitListChanged);
     connect(s, &Session::gatheringChanged, this,
@@ -786,9 +789,9 @@ void MainWindow::calibrate() {
     auto* dialog = new CalibrationDialog(*working, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &CalibrationDialog::applyRequested, this,
-            [this, working] { session_.editor().applyCalibration(*working); });
+            [this, working] { session_.editor(working->uid).applyCalibration(*working); });
     connect(dialog, &QDialog::finished, this, [this, working](int) {
-        session_.editor().applyCalibration(*working);
+        session_.editor(working->uid).applyCalibration(*working);
         if (session_.state().isConnected) {
             session_.restartTimers();
         }
@@ -807,10 +810,18 @@ void MainWindow::openDeviceManager() {
 }
 
 void MainWindow::editLabels() {
+    const DeviceUid unit = session_.currentUnit();
+    if (!session_.unitReady(unit)) {
+        // Its labels would be stored over what has not been read yet.
+        setStatusText(0, QStringLiteral("The unit's data is still being read: labels can be "
+                                        "edited in a moment."));
+        return;
+    }
     session_.loadCurrentLabels();
     auto* dialog = new LabelsDialog(session_, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, &QDialog::finished, &session_, [this](int) { session_.storeAndApplyLabels(); });
+    connect(dialog, &QDialog::finished, &session_,
+            [this, unit](int) { session_.storeAndApplyLabels(unit); });
     dialog->open();
 }
 

@@ -281,6 +281,12 @@ int MidiLink::open() {
     if (state_.linkOpen) {
         return 0;
     }
+    if (sender_->busy()) {
+        // A send that has not come back holds the output: an open link would
+        // refuse every frame, so it does not open until the output is free.
+        showError(QStringLiteral("MIDI-Output Error"), kStillBusy);
+        return -1;
+    }
     if (!state_.inputOpen) {
         if (openInput() != 0) {
             return -1;

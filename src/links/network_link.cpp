@@ -252,10 +252,9 @@ bool NetworkLink::isOpen() const {
     return control_ != nullptr;
 }
 
-int NetworkLink::send(std::span<const std::uint8_t> frame) {
-    QUdpSocket* socket = table_.isLive(selected_)
-                             ? dataSockets_[static_cast<std::size_t>(selected_)].get()
-                             : nullptr;
+int NetworkLink::sendTo(int index, std::span<const std::uint8_t> frame) {
+    QUdpSocket* socket =
+        table_.isLive(index) ? dataSockets_[static_cast<std::size_t>(index)].get() : nullptr;
     if (socket == nullptr || frame.size() >= static_cast<std::size_t>(kMaxDatagramSize)) {
         return -1;
     }
@@ -264,7 +263,7 @@ int NetworkLink::send(std::span<const std::uint8_t> frame) {
     datagram.append('O');
     datagram.append(reinterpret_cast<const char*>(frame.data()),
                     static_cast<qsizetype>(frame.size()));
-    const auto port = static_cast<quint16>(table_.portAt(selected_));
+    const auto port = static_cast<quint16>(table_.portAt(index));
     return socket->writeDatagram(datagram, groupAddress(), port) == datagram.size() ? 0 : -1;
 }
 
@@ -378,9 +377,13 @@ void NetworkLink::announce(quint16 port, int interfaceIndex) {
         table_.occupy(index, port);
         sendThrough(index, interfaceIndex);
     }
-    // A new or returning daemon, or any once the one in use withdrew, starts over at the first
-    // daemon: the lowest live entry, since entry 0 may have been freed by a withdrawal.
-    selected_ = table_.liveIndices().front();
+    // The daemon in use stays selected when another one appears (a second
+    // computer's): its units are found by the session without moving the unit
+    // shown. Without one in use the link starts over at the first daemon: the
+    // lowest live entry, since entry 0 may have been freed by a withdrawal.
+    if (!active_ || !table_.isLive(selected_)) {
+        selected_ = table_.liveIndices().front();
+    }
     emit daemonAnnounced(index);
 }
 

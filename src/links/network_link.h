@@ -42,7 +42,10 @@ public:
     // Disconnect: acts only while open; ends with the status "Not connected".
     void close();
     // "O" + frame to the selected daemon's data port; 0, or -1 with nothing shown.
-    int send(std::span<const std::uint8_t> frame) override;
+    int send(std::span<const std::uint8_t> frame) override { return sendTo(selected_, frame); }
+    // The same to the data port of the daemon at `index` (a unit behind another
+    // daemon than the selected one); -1 for an index that is not a live daemon.
+    int sendTo(int index, std::span<const std::uint8_t> frame);
     // The control socket is open (searching or connected to a daemon).
     bool isOpen() const override;
     // Received frames are being delivered (a daemon was found and selected).

@@ -17,6 +17,7 @@ struct DeviceUid {
     }
 
     friend bool operator==(const DeviceUid&, const DeviceUid&) = default;
+    friend auto operator<=>(const DeviceUid&, const DeviceUid&) = default;
 };
 
 } // namespace varento

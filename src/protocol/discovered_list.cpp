@@ -25,6 +25,10 @@ void DiscoveredList::removeByDaemon(std::int32_t daemonIndex) {
     nodes_.remove_if([daemonIndex](const DeviceRecord& r) { return r.daemonIndex == daemonIndex; });
 }
 
+void DiscoveredList::remove(const DeviceUid& uid) {
+    nodes_.remove_if([&uid](const DeviceRecord& r) { return r.uid == uid; });
+}
+
 int DiscoveredList::select(const DeviceUid& uid, DeviceRecord& current) {
     if (nodes_.empty()) {
         return -1;

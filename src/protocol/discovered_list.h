@@ -16,6 +16,7 @@ public:
     void addOrUpdate(const DeviceUid& uid, std::uint8_t model, std::uint8_t firmwareMajor,
                      std::uint8_t firmwareMinor, std::int32_t daemonIndex);
     void removeByDaemon(std::int32_t daemonIndex);
+    void remove(const DeviceUid& uid);
     void clear() { nodes_.clear(); }
     int count() const { return static_cast<int>(nodes_.size()); }
     bool empty() const { return nodes_.empty(); }

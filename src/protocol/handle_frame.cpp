@@ -21,19 +21,28 @@ bool uidMatches(Bytes f, const DeviceRecord& record) {
     return std::equal(record.uid.bytes.begin(), record.uid.bytes.end(), f.begin() + 1);
 }
 
-FrameOutcome handleUnitList(Bytes f, DeviceRecord& record, DiscoveredList& discovered) {
-    if (f.size() <= kPayloadOffset) {
-        return notified(change::none);
-    }
+std::vector<DeviceUid> unitEntries(Bytes f) {
+    std::vector<DeviceUid> uids;
     for (std::size_t off = kPayloadOffset; off < f.size(); off += kUnitListEntrySize) {
         if (f[off] == kFrameEnd || off + kUnitListEntrySize > f.size()) {
             break;
         }
-        DeviceUid uid;
+        DeviceUid& uid = uids.emplace_back();
         std::copy_n(f.begin() + static_cast<std::ptrdiff_t>(off), uid.bytes.size(),
                     uid.bytes.begin());
+    }
+    return uids;
+}
+
+FrameOutcome handleUnitList(Bytes f, DeviceRecord& record, DiscoveredList& discovered) {
+    if (f.size() <= kPayloadOffset) {
+        return notified(change::none);
+    }
+    std::size_t off = kPayloadOffset;
+    for (const DeviceUid& uid : unitEntries(f)) {
         discovered.addOrUpdate(uid, f[off + 16], f[off + 17], f[off + 18],
                                record.searchDaemonIndex);
+        off += kUnitListEntrySize;
     }
     return notified(change::unitList);
 }
@@ -173,6 +182,14 @@ FrameOutcome handleGains(Bytes f, DeviceRecord& record, DeviceRecord& shadow) {
 }
 
 } // namespace
+
+std::vector<DeviceUid> unitListIds(Bytes frame) {
+    if (frame.size() <= kPayloadOffset || frame[0] != kFrameStart ||
+        frame[kCommandOffset] != cmd::discover) {
+        return {};
+    }
+    return unitEntries(frame);
+}
 
 FrameOutcome handleFrame(Bytes f, DeviceRecord& record, DeviceRecord& shadow,
                          DiscoveredList& discovered) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace varento {
 
@@ -35,6 +36,10 @@ struct FrameOutcome {
     bool notify = false;
     bool modelChanged = false;
 };
+
+// The unit ids of a unit-list (discovery answer) frame, in order; nothing for
+// any other frame.
+std::vector<DeviceUid> unitListIds(std::span<const std::uint8_t> frame);
 
 // Applies one received frame to `record` (and unit lists to `discovered`),
 // detecting changes against `shadow`. Never reads past `frame`.

@@ -142,6 +142,8 @@ TEST_F(SessionJournal, FirmwareWarningAndFilesNameTheirUnitOrNone) {
     session->saveProject(true);
     ui.files.push_back(dir.filePath("show.vrj"));
     session->loadProject(false);
+    // A load is recorded once its frames have left.
+    ASSERT_EVENTUALLY(!ofKind(JournalKind::ProjectLoaded).empty(), 3000);
     for (const JournalKind kind : {JournalKind::ProjectSaved, JournalKind::ProjectLoaded}) {
         const auto lines = ofKind(kind);
         ASSERT_EQ(lines.size(), 1u) << journalKindWord(kind);

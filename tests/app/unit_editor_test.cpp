@@ -107,12 +107,13 @@ TEST_F(UnitEditorTest, EachEditChangesAnnouncesMarksAndSends) {
         SCOPED_TRACE(c.name);
         session->state().settingsSaved = session->state().matrixSaved =
             session->state().gainsSaved = true;
-        QSignalSpy edits(&session->editor(), &UnitEditor::edited);
+        QSignalSpy edits(session.get(), &Session::edited);
         QSignalSpy parameters(session.get(), &Session::parametersChanged);
         QSignalSpy routing(session.get(), &Session::routingChanged);
         QSignalSpy gainsSpy(session.get(), &Session::gainsChanged);
         const std::size_t before = recorder->sent.size();
-        c.edit(session->editor(), session->current());
+        UnitEditor editor = session->editor();
+        c.edit(editor, session->current());
         EXPECT_TRUE(c.changed(session->current()));
         ASSERT_EQ(edits.count(), 1);
         const auto edit = edits.at(0).at(0).value<UnitEdit>();

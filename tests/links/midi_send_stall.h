@@ -6,6 +6,7 @@
 #include "app/session.h"
 #include "links/midi_link.h"
 #include "links/scripted_midi_backend.h"
+#include "support/frames.h"
 #include "support/scripted_interaction.h"
 
 #include <QElapsedTimer>
@@ -45,6 +46,8 @@ inline MidiSendStall measureMidiSendStall() {
     if (!session.state().isConnected) {
         return figure;
     }
+    // One unit answers the discovery: edits go to it (none is ever broadcast).
+    session.frameReceived(unitListFrame({{uidOf(3), 12}}));
 
     QEventLoop loop;
     QElapsedTimer clock;
@@ -69,7 +72,7 @@ inline MidiSendStall measureMidiSendStall() {
     QTimer::singleShot(50, [&] {
         sending = true;
         clock.start();
-        UnitEditor& editor = session.editor();
+        UnitEditor editor = session.editor();
         editor.setRoutingTable(RoutingTable::of(session.current()));
         for (int i = 0; i < kStallGainFrames; ++i) {
             editor.setChannelGain(i % 16, static_cast<std::uint8_t>(i));

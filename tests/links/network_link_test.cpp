@@ -300,8 +300,8 @@ TEST_F(NetworkLinkTest, MalformedControlDatagramsChangeNothing) {
     EXPECT_EQ(announced.at(0).at(0).toInt(), 2);
     EXPECT_TRUE(withdrawn.isEmpty());
     EXPECT_EQ(link.daemons().count(), 3);
-    // A new daemon starts over at the first one.
-    EXPECT_EQ(link.selectedDaemon(), 0);
+    // A new daemon (a second computer's) leaves the daemon in use selected.
+    EXPECT_EQ(link.selectedDaemon(), 1);
     EXPECT_TRUE(ui.messages.empty());
 
     // A repeat while the daemon in use lives changes nothing; the withdrawal of

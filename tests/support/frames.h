@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <utility>
 #include <vector>
 
 #include "protocol/device_uid.h"
@@ -34,6 +35,17 @@ inline Bytes frameOf(const DeviceUid& uid, int command,
 
 inline Bytes header(const DeviceUid& uid, int command) {
     return frameOf(uid, command, {}, false);
+}
+
+// A discovery answer listing units with their model, firmware 4.1.
+inline Bytes unitListFrame(std::initializer_list<std::pair<DeviceUid, int>> units) {
+    Bytes f = header(DeviceUid::broadcast(), 0x0E);
+    for (const auto& [uid, model] : units) {
+        f.insert(f.end(), uid.bytes.begin(), uid.bytes.end());
+        f.insert(f.end(), {static_cast<std::uint8_t>(model), 4, 1});
+    }
+    f.push_back(0xF7);
+    return f;
 }
 
 } // namespace varento::testing

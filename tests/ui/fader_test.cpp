@@ -170,7 +170,7 @@ TEST_F(FaderTest, InactiveFaderDrawsNoKnobAndIgnoresInput) {
     EXPECT_EQ(commits.size(), 0);
 }
 
-TEST_F(FaderTest, RightClickOnTheLabelEditsItAndCancelStillNotifies) {
+TEST_F(FaderTest, RightClickOnTheLabelEditsItAndCancelStoresNothing) {
     Fader* fader = Fader::create(&parent, Kind::Gain, 0, 0, QStringLiteral("Overhead"));
     FaderModel& model = fader->model();
     QSignalSpy changed(&model, &FaderModel::labelChanged);
@@ -178,7 +178,8 @@ TEST_F(FaderTest, RightClickOnTheLabelEditsItAndCancelStillNotifies) {
     whenModal([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
     mouse(fader, QEvent::MouseButtonPress, 10, Qt::RightButton);
     EXPECT_EQ(model.label(), "Overhead");
-    EXPECT_EQ(changed.size(), 1);
+    // Nothing is stored: the unit shown may not be the one it was opened for.
+    EXPECT_EQ(changed.size(), 0);
 
     whenModal([](QWidget* dialog) {
         dialog->findChild<QLineEdit*>()->setText(QStringLiteral("Snare Top Mic 12345"));
@@ -186,11 +187,11 @@ TEST_F(FaderTest, RightClickOnTheLabelEditsItAndCancelStillNotifies) {
     });
     mouse(fader, QEvent::MouseButtonPress, 20, Qt::RightButton);
     EXPECT_EQ(model.label(), "Snare Top Mic 12");
-    EXPECT_EQ(changed.size(), 2);
+    EXPECT_EQ(changed.size(), 1);
 
     // Below the label box a right click opens nothing.
     mouse(fader, QEvent::MouseButtonPress, 60, Qt::RightButton);
-    EXPECT_EQ(changed.size(), 2);
+    EXPECT_EQ(changed.size(), 1);
 }
 
 TEST(FaderArt, KnobAndTracksAreDrawnForEveryRatio) {

@@ -41,7 +41,7 @@ protected:
             session->editor().setInputSwitch(c, 0);
         }
         makeModel();
-        QObject::connect(&session->editor(), &UnitEditor::edited,
+        QObject::connect(session.get(), &Session::edited,
                          [this](const UnitEdit& edit) { edits.push_back(edit); });
     }
 

@@ -242,7 +242,7 @@ TEST_F(MatrixModelTest, SwitchesFollowTheUnitAndEditThroughTheEditor) {
     offline(13, 4, 0);
     EXPECT_EQ(matrix->matrixMode(), (CheckBoxState{true, true, true}));
     EXPECT_EQ(matrix->extendedRouting(), (CheckBoxState{false, true, true}));
-    QSignalSpy edits(&session->editor(), &UnitEditor::edited);
+    QSignalSpy edits(session.get(), &Session::edited);
     matrix->setExtendedRouting(true);
     EXPECT_TRUE(session->current().flag(UnitFlag::ExtendedRouting));
     // The edit lays the row out again: MADI2 appears.
@@ -270,7 +270,7 @@ TEST_F(MatrixModelTest, BusLevelSelectorsRebuildBothBytes) {
     EXPECT_EQ(matrix->busLevel(2), -1);
     EXPECT_EQ(matrix->busLevelTexts().front(), "0dB");
     EXPECT_EQ(matrix->busLevelTexts().back(), "-42dB");
-    QSignalSpy edits(&session->editor(), &UnitEditor::edited);
+    QSignalSpy edits(session.get(), &Session::edited);
     matrix->setBusLevel(3, 7);
     EXPECT_EQ(unit().ledDimEdit1, 0x21);
     EXPECT_EQ(unit().ledDimEdit2, 0x7F);
@@ -388,7 +388,7 @@ TEST_F(MatrixModelTest, SumBankIgnoresStartsBeyondTheBusesAndClampsTheRelease) {
     offline(12);
     matrix->command(mc::outputSum);
     const RoutingTable before = RoutingTable::of(session->current());
-    QSignalSpy edits(&session->editor(), &UnitEditor::edited);
+    QSignalSpy edits(session.get(), &Session::edited);
     matrix->press({5, 0});
     EXPECT_FALSE(matrix->release({2, 0}, LineDirection::Left));
     EXPECT_EQ(RoutingTable::of(session->current()), before);

@@ -89,7 +89,7 @@ protected:
         bridge->relayout();
         bridge->applyLabels();
         bridge->refresh();
-        QObject::connect(&session->editor(), &UnitEditor::edited,
+        QObject::connect(session.get(), &Session::edited,
                          [this](const UnitEdit& edit) { edits.push_back(edit); });
     }
 

@@ -241,8 +241,9 @@ TEST_F(RemotePanelTest, UsbEmbedderChangeRestartsDiscovery) {
     ASSERT_GT(session->discovered().count(), 0);
     p.command(remote_command::openSettings);
     EXPECT_EQ(ui.messages.back().title, "USB Embedder Warning");
-    EXPECT_EQ(session->discovered().count(), 0);
+    // The units are searched for again; the one shown keeps its record meanwhile.
     EXPECT_EQ(session->pollEngine().phase(), PollPhase::Discover);
+    EXPECT_NE(session->unit(session->currentUnit()), nullptr);
 }
 
 TEST_F(RemotePanelTest, UnchangedUsbEmbedderKeepsTheUnitList) {

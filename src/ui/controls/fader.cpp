@@ -138,8 +138,10 @@ void Fader::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         model_.leftPress(y, event->modifiers());
     } else if (event->button() == Qt::RightButton && model_.rightPress(y)) {
-        model_.labelEdited(
-            EditLabelDialog::edit(model_.label(), FaderModel::kLabelLimit + 1, this));
+        if (const auto text =
+                EditLabelDialog::edit(model_.label(), FaderModel::kLabelLimit + 1, this)) {
+            model_.labelEdited(*text);
+        }
     }
     reschedule();
 }

@@ -35,7 +35,9 @@ DeviceManagerDialog::DeviceManagerDialog(DeviceList& list, Interaction& interact
 }
 
 void DeviceManagerDialog::rename(int row) {
-    model_.rename(row, EditLabelDialog::edit(model_.name(row), DeviceManager::kNameLimit, this));
+    if (const auto name = EditLabelDialog::edit(model_.name(row), DeviceManager::kNameLimit, this)) {
+        model_.rename(row, *name);
+    }
 }
 
 void DeviceManagerDialog::moveRow(int from, int target) {

@@ -1,5 +1,6 @@
 #include "ui/dialogs/edit_label_dialog.h"
 
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -32,10 +33,20 @@ QString EditLabelDialog::label() const {
     return QDialog::result() == QDialog::Accepted ? taken(field_->text(), limit_) : original_;
 }
 
-QString EditLabelDialog::edit(const QString& text, int limit, QWidget* parent) {
+std::optional<QString> EditLabelDialog::edit(const QString& text, int limit, QWidget* parent) {
     EditLabelDialog dialog(text, limit, parent);
-    dialog.exec();
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
     return dialog.label();
+}
+
+void EditLabelDialog::closeAll() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<EditLabelDialog*>(window)) {
+            dialog->reject();
+        }
+    }
 }
 
 } // namespace varento

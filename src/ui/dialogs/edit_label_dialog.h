@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QString>
 
+#include <optional>
+
 class QLineEdit;
 
 namespace varento {
@@ -18,8 +20,13 @@ public:
     // The text as the dialog closed: what OK took back, or the unchanged text.
     QString label() const;
 
-    // Runs the dialog modally over `parent`; the text to store afterwards.
-    static QString edit(const QString& text, int limit, QWidget* parent);
+    // Runs the dialog modally over `parent`: the text OK took back, nothing for
+    // Cancel or for a dialog closed under the user (closeAll).
+    static std::optional<QString> edit(const QString& text, int limit, QWidget* parent);
+
+    // Closes every open "Edit Label" without storing: the unit it was opened for
+    // is no longer the one shown.
+    static void closeAll();
 
     // What OK takes back from the field.
     static QString taken(const QString& typed, int limit) { return typed.left(limit - 1); }

@@ -1,5 +1,7 @@
 #include "ui/dialogs/labels_dialog.h"
 
+#include "app/session.h"
+
 #include "ui/dialogs/edit_label_dialog.h"
 #include "ui/dialogs/report_list.h"
 
@@ -17,6 +19,8 @@ LabelsDialog::LabelsDialog(Session& session, QWidget* parent)
       list_(new ReportList(this)) {
     setObjectName(QStringLiteral("204"));
     setWindowTitle(QStringLiteral("Labels"));
+    // Bound to its unit: another unit shown closes it, storing nothing more.
+    connect(&session, &Session::currentUnitChanged, this, &QDialog::reject);
     filterField_->setObjectName(QStringLiteral("filter"));
     filterField_->setPlaceholderText(QStringLiteral("Filter (label or I/O type, e.g. MADI 2)"));
     filterField_->setClearButtonEnabled(true);
@@ -42,9 +46,9 @@ LabelsDialog::LabelsDialog(Session& session, QWidget* parent)
 void LabelsDialog::edit(int shownRow) {
     const int row = shown_.labelRow(shownRow);
     const QString before = model_.label(row);
-    const QString after = EditLabelDialog::edit(before, LabelsModel::kEditLimit, this);
-    if (after != before) {
-        model_.setLabel(row, after);
+    const auto after = EditLabelDialog::edit(before, LabelsModel::kEditLimit, this);
+    if (after && *after != before) {
+        model_.setLabel(row, *after);
     }
 }
 

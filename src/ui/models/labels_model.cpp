@@ -35,7 +35,7 @@ std::optional<QStringList> labelLines(QString text) {
 } // namespace
 
 LabelsModel::LabelsModel(Session& session, QObject* parent)
-    : QAbstractTableModel(parent), session_(session) {
+    : QAbstractTableModel(parent), session_(session), unit_(session.currentUnit()) {
     connect(&session_, &Session::labelsChanged, this,
             [this] { emit dataChanged(index(0, Label), index(kLabelCount - 1, Label)); });
 }
@@ -75,11 +75,15 @@ QString LabelsModel::label(int row) const {
     if (row < 0 || row >= kLabelCount) {
         return {};
     }
-    return labelText(session_.current().labels[static_cast<std::size_t>(row)]);
+    const DeviceRecord* unit = session_.unit(unit_);
+    if (unit == nullptr) {
+        unit = &session_.current(); // offline: the unit worked on
+    }
+    return labelText(unit->labels[static_cast<std::size_t>(row)]);
 }
 
 void LabelsModel::setLabel(int row, const QString& text) {
-    session_.editor().setLabel(row, text);
+    session_.editor(unit_).setLabel(row, text);
 }
 
 bool LabelsModel::paste(int row, const QString& text) {
@@ -92,7 +96,7 @@ bool LabelsModel::paste(int row, const QString& text) {
                                       MessageIcon::Error);
         return false;
     }
-    session_.editor().setLabels(row, *lines);
+    session_.editor(unit_).setLabels(row, *lines);
     return true;
 }
 

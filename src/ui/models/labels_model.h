@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/device_uid.h"
+
 #include <QAbstractTableModel>
 #include <QSortFilterProxyModel>
 #include <QString>
@@ -8,9 +10,10 @@ namespace varento {
 
 class Session;
 
-// The "Labels" list: one row per label of the current unit ("No.", "Label",
-// "I/O Type"). Edits go through the unit editor, so each is stored and handed to
-// every window at once; the list follows the session's labels.
+// The "Labels" list: one row per label of the unit that was current when it
+// was made ("No.", "Label", "I/O Type"), and of that unit only. Edits go through
+// the unit editor, so each is stored and handed to every window at once; the
+// list follows the session's labels.
 class LabelsModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -26,6 +29,7 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    const DeviceUid& unit() const { return unit_; }
     QString label(int row) const;
     void setLabel(int row, const QString& text);
 
@@ -37,6 +41,7 @@ public:
 
 private:
     Session& session_;
+    DeviceUid unit_;
 };
 
 // Narrows the rows to those whose number, label or I/O type contains the text,

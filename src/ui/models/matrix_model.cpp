@@ -148,7 +148,7 @@ MatrixModel::MatrixModel(Session& session, QObject* parent)
         presetStored_ = false;
         emit layoutChanged();
     });
-    connect(&session_.editor(), &UnitEditor::edited, this, &MatrixModel::unitEdited);
+    connect(&session_, &Session::edited, this, &MatrixModel::unitEdited);
     owner_ = currentOwner();
     grid_.load(RoutingTable::of(session_.current()));
     layOut();

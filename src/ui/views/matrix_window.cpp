@@ -308,7 +308,9 @@ void MatrixWindow::editLabelAt(QPoint at) {
     if (index < 0) {
         return; // a header outside the rows or columns of the banks
     }
-    model_.editLabel(index, EditLabelDialog::edit(model_.labelText(index), 17, this));
+    if (const auto text = EditLabelDialog::edit(model_.labelText(index), 17, this)) {
+        model_.editLabel(index, *text);
+    }
 }
 
 QString MatrixWindow::hoverText(GridCell cell) const {

@@ -428,7 +428,7 @@ int Runner::gain() {
     const auto [table, channel] = gainIndexName(line_.index);
     const auto slot = static_cast<std::size_t>(channel - 1);
     const std::uint8_t* field = nullptr;
-    UnitEditor& editor = session_.editor();
+    UnitEditor editor = session_.editor();
     if (line_.index < kInputSwitchBase) {
         field = &current.inputGain[slot];
         editor.setInputGain(channel - 1, value);
