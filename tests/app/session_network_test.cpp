@@ -2,6 +2,8 @@
 // daemons, inside the private network namespace.
 #include "app/link_set.h"
 #include "app/session.h"
+#include "files/preset_file.h"
+#include "files/project_file.h"
 #include "links/network_link.h"
 #include "support/emulator_process.h"
 #include "support/netns.h"
@@ -166,4 +168,106 @@ TEST_F(SessionNetwork, AnotherComputersQueriesLeaveTheChosenUnitAlone) {
     for (const auto& call : alarm) {
         EXPECT_FALSE(call.at(0).toBool());
     }
+}
+
+// A second engineer runs a discovery through both daemons: the answers reach us,
+// but every unit stays behind the daemon we found it through and keeps answering.
+TEST_F(SessionNetwork, AnotherClientsDiscoveryMovesNoUnitToAnotherDaemon) {
+    session->connectOrDisconnect();
+    ASSERT_EVENTUALLY(session->unitsGathered(), 15000);
+    const int lc = selectorIndexOf(*session, QStringLiteral("VARENTO.LC"));
+    ASSERT_GE(lc, 0);
+    session->command(command_id::deviceCombo, lc);
+    ASSERT_EQ(session->links().selectedDaemon(), 1);
+
+    QUdpSocket other;
+    ASSERT_TRUE(other.bind(QHostAddress::AnyIPv4, 0,
+                           QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint));
+    FrameBuffer discover{};
+    const int length = buildDiscover(discover);
+    QByteArray datagram("O");
+    datagram.append(reinterpret_cast<const char*>(discover.data()), length);
+    for (int round = 0; round < 3; ++round) {
+        for (const quint16 port : {quint16{17401}, quint16{17402}}) {
+            other.writeDatagram(datagram, QHostAddress(QStringLiteral("224.7.7.7")), port);
+        }
+        QTest::qWait(300);
+    }
+    for (const emu::UnitConfig& config : kUnits) {
+        const DeviceRecord* unit = session->unit(config.uid);
+        ASSERT_NE(unit, nullptr);
+        EXPECT_EQ(unit->daemonIndex, config.daemon.value_or(0));
+    }
+    EXPECT_EQ(session->currentUnit(), kUnits[2].uid);
+    ASSERT_TRUE(session->editor().setInputGain(3, 44));
+    ASSERT_EVENTUALLY(session->current().inputGain[3] == 44, 4000); // reported by the unit
+    session->supervisionTick();
+    session->supervisionTick();
+    EXPECT_EQ(session->current().uid, kUnits[2].uid);
+}
+
+// A second laptop's daemon answers a query while we are connected: its unit is
+// found and read, the unit shown stays shown and polled through its own daemon,
+// and a project then holds every unit.
+TEST_F(SessionNetwork, ADaemonThatAppearsWhileConnectedHasItsUnitsFound) {
+    session->connectOrDisconnect();
+    ASSERT_EVENTUALLY(session->unitsGathered(), 15000);
+    const int lc = selectorIndexOf(*session, QStringLiteral("VARENTO.LC"));
+    session->command(command_id::deviceCombo, lc);
+    QSignalSpy switched(session.get(), &Session::currentUnitChanged);
+
+    const emu::UnitConfig laptopUnit{13, *emu::parseUid("0405060708090001020A0B0C0D0E0F03"), 6,
+                                     6, 0};
+    EmulatorProcess laptop;
+    ASSERT_TRUE(laptop.start({"network", "--data-port", "17501", "--unit",
+                              QString::fromStdString(emu::unitConfigText(laptopUnit))}))
+        << laptop.problem();
+    QUdpSocket other;
+    ASSERT_TRUE(other.bind(QHostAddress::AnyIPv4, 0,
+                           QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint));
+    other.writeDatagram(QByteArray("QQ"), QHostAddress(QStringLiteral("224.7.7.7")), 7777);
+    ASSERT_EVENTUALLY(session->links().daemonCount() == 3, 5000);
+    ASSERT_EVENTUALLY(session->unitsGathered() && session->discovered().count() == 4, 20000);
+    EXPECT_TRUE(switched.isEmpty());
+    EXPECT_EQ(session->currentUnit(), kUnits[2].uid);
+    EXPECT_EQ(session->links().selectedDaemon(), session->current().daemonIndex);
+    QSignalSpy levels(session.get(), &Session::levelsChanged);
+    EXPECT_TRUE(levels.wait(3000));
+    EXPECT_NE(session->unit(laptopUnit.uid), nullptr);
+
+    ui.files.push_back(dir.filePath("show.vrj"));
+    session->saveProject(true);
+    const PresetFileContent file = readPresetFile(dir.filePath("show.vrj").toStdString());
+    ASSERT_EQ(file.error, PresetReadError::None);
+    EXPECT_EQ(decodeProjectData(file.data).datasets.size(), 4u);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+// Three daemons, the unit shown behind the second one: searching again finds
+// the units behind every daemon, the first one included.
+TEST_F(SessionNetwork, ARestartedSweepAsksEveryDaemon) {
+    emulator.stop();
+    QStringList args{"network", "--daemons", "3", "--data-port", "17401"};
+    const emu::UnitConfig units[] = {
+        {12, kUnits[0].uid, 6, 6, 0}, {14, kUnits[1].uid, 6, 6, 1}, {11, kUnits[2].uid, 6, 6, 2}};
+    for (const emu::UnitConfig& unit : units) {
+        args << "--unit" << QString::fromStdString(emu::unitConfigText(unit));
+    }
+    EmulatorProcess three;
+    ASSERT_TRUE(three.start(args)) << three.problem();
+    session->connectOrDisconnect();
+    ASSERT_EVENTUALLY(session->unitsGathered() && session->discovered().count() == 3, 20000);
+    // The unit behind the middle daemon is shown.
+    for (int i = 0; i < 3; ++i) {
+        DeviceUid uid;
+        if (session->deviceList().onlineId(i + 1, uid) == 0 && uid == kUnits[1].uid) {
+            session->command(command_id::deviceCombo, i);
+        }
+    }
+    ASSERT_EQ(session->links().selectedDaemon(), 1);
+    session->restartDiscovery();
+    ASSERT_EVENTUALLY(session->unitsGathered(), 20000);
+    EXPECT_EQ(session->discovered().count(), 3);
+    EXPECT_EQ(session->unitSelectorItems().size(), 3);
+    EXPECT_EQ(session->currentUnit(), kUnits[1].uid);
 }

@@ -238,6 +238,23 @@ TEST_F(MidiLinkTest, DisconnectClosesAnOutputWithASendInsideWhenTheSendComesBack
     EXPECT_EQ(backend->outputOpens, 2);
 }
 
+TEST_F(MidiLinkTest, ConnectFailsWhileASendStillHoldsTheOutput) {
+    ASSERT_EQ(link->open(), 0);
+    backend->holdSends(true);
+    ASSERT_EQ(link->post(frameOf(uidOf(1), 0x10)), MidiLink::kSendPending);
+    backend->waitForSendInside();
+    link->close();
+    // Open now, every frame would be refused as "not open": it does not open.
+    EXPECT_EQ(link->open(), -1);
+    EXPECT_FALSE(link->state().linkOpen);
+    ASSERT_FALSE(ui.messages.empty());
+    EXPECT_EQ(ui.messages.back().title, "MIDI-Output Error");
+    backend->holdSends(false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !link->state().outputOpen; }, 3000));
+    ASSERT_EQ(link->open(), 0);
+    EXPECT_EQ(link->send(frameOf(uidOf(1), 0x10)), 0);
+}
+
 TEST_F(MidiLinkTest, PostedFramesReportInOrderWithTheSendsResultsAndMessages) {
     ASSERT_EQ(link->open(), 0);
     QSignalSpy finished(link.get(), &MidiLink::sendFinished);
