@@ -136,7 +136,7 @@ public:
     // The unit's data has been read whole since the link opened (or, offline,
     // the stand-in is edited): dialogs that edit a unit are offered only then.
     bool unitReady(const DeviceUid& uid) const;
-    DiscoveredList& discovered() { return discovered_; }
+    // The units found, each with its own record; read-only like current().
     const DiscoveredList& discovered() const { return discovered_; }
     DeviceList& deviceList() { return deviceList_; }
     const DeviceList& deviceList() const { return deviceList_; }

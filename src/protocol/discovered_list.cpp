@@ -29,22 +29,6 @@ void DiscoveredList::remove(const DeviceUid& uid) {
     nodes_.remove_if([&uid](const DeviceRecord& r) { return r.uid == uid; });
 }
 
-int DiscoveredList::select(const DeviceUid& uid, DeviceRecord& current) {
-    if (nodes_.empty()) {
-        return -1;
-    }
-    for (DeviceRecord& node : nodes_) {
-        if (node.uid == current.uid) {
-            node = current;
-        }
-    }
-    if (const DeviceRecord* node = find(uid)) {
-        current = *node;
-        return 0;
-    }
-    return -1;
-}
-
 DeviceRecord* DiscoveredList::find(const DeviceUid& uid) {
     for (DeviceRecord& node : nodes_) {
         if (node.uid == uid) {

@@ -7,8 +7,9 @@
 
 namespace varento {
 
-// The units found by discovery, in the order they answered. A std::list keeps
-// node addresses stable while callers hold on to a record.
+// The units found by discovery, in the order they answered, each node the unit's
+// own record. A std::list keeps node addresses stable while callers hold on to a
+// record.
 class DiscoveredList {
 public:
     // Refreshes model and daemon of a known uid; otherwise appends a new node
@@ -21,9 +22,6 @@ public:
     int count() const { return static_cast<int>(nodes_.size()); }
     bool empty() const { return nodes_.empty(); }
 
-    // Writes `current` back into its own node(s), then copies the node with `uid`
-    // into `current`. Returns 0, or -1 when the list is empty or has no such unit.
-    int select(const DeviceUid& uid, DeviceRecord& current);
 
     DeviceRecord* find(const DeviceUid& uid);
     const DeviceRecord* find(const DeviceUid& uid) const;

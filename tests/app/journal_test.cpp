@@ -182,3 +182,27 @@ TEST(JournalFailure, AJournalThatCannotBeWrittenStillAnnouncesItsEvents) {
     EXPECT_EQ(recorded.size(), 2);
     EXPECT_TRUE(journal.entries().empty());
 }
+
+// What the journal calls sent has left: an edit whose frame failed reads as not
+// sent, and a load cut short by the link is recorded as such and the user told.
+TEST_F(SessionJournal, EditsAndLoadsAreRecordedAsTheyLeft) {
+    connectToDemo();
+    session->setReconnectAutomatically(false);
+    recorder->failWith = 1;
+    session->editor().setChannelGain(2, 0xFB);
+    ASSERT_EVENTUALLY(!ofKind(JournalKind::EditNotSent).empty(), 2000);
+    EXPECT_TRUE(ofKind(JournalKind::Edit).empty());
+    recorder->failWith = 0;
+
+    ui.files.push_back(dir.filePath("gains.vpf"));
+    ASSERT_TRUE(session->savePreset());
+    ui.answers.push_back(Answer::Yes);
+    ui.files.push_back(dir.filePath("gains.vpf"));
+    session->loadGainSettings(); // three frames, 20 ms apart: the first leaves now
+    recorder->failWith = 1;
+    ASSERT_EVENTUALLY(!ofKind(JournalKind::LoadCutShort).empty(), 2000);
+    EXPECT_TRUE(ofKind(JournalKind::PresetLoaded).empty());
+    ASSERT_EVENTUALLY(std::any_of(ui.messages.begin(), ui.messages.end(),
+                                  [](const auto& m) { return m.title == "Load Error"; }),
+                      2000);
+}

@@ -162,3 +162,26 @@ TEST_F(UnitOwnership, ALinkLostDuringTheFirmwareQuestionLeavesTheTimersStopped) 
     EXPECT_FALSE(session->pollTimer().isActive());
     EXPECT_FALSE(session->supervisionTimer().isActive());
 }
+
+// A link that opens again but fails before any unit answers is one more failed
+// try: quiet, no message, and no regained / lost pair in the journal every two
+// seconds. The link counts as regained once a unit answers.
+TEST_F(UnitOwnership, ALinkIsRegainedOnlyWhenAUnitAnswers) {
+    connectToDemo({12});
+    recorder->failWith = 1;
+    ASSERT_EVENTUALLY(session->reconnecting(), 3000);
+    const std::size_t messages = ui.messages.size();
+    QTest::qWait(static_cast<int>(Session::kReconnectMs * 2.5)); // two more tries fail
+    EXPECT_EQ(ui.messages.size(), messages);
+    const auto count = [&](JournalKind kind) {
+        const auto all = session->journal().entries();
+        return std::count_if(all.begin(), all.end(),
+                             [&](const JournalEntry& e) { return e.kind == journalKindWord(kind); });
+    };
+    EXPECT_EQ(count(JournalKind::LinkLost), 1);
+    EXPECT_EQ(count(JournalKind::LinkRegained), 0);
+    recorder->failWith = 0;
+    ASSERT_EVENTUALLY(session->unitsGathered(), 10000);
+    EXPECT_EQ(count(JournalKind::LinkRegained), 1);
+    EXPECT_EQ(ui.messages.size(), messages);
+}

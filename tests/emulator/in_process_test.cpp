@@ -47,7 +47,7 @@ TEST(InProcess, DiscoverGatherPollAndEditLikeTheApplication) {
     EXPECT_EQ(app.exchange(wire, buildDiscover(b)), Codes{change::unitList});
     ASSERT_EQ(app.discovered.count(), 3);
     for (const DeviceRecord& node : app.discovered) { // gathering, as after a connect
-        ASSERT_EQ(app.discovered.select(node.uid, app.current), 0);
+        app.current = node;
         clearShadow(app.shadow);
         EXPECT_EQ(app.exchange(wire, buildRequestParams(b, app.current)),
                   Codes{change::parameters});

@@ -96,31 +96,16 @@ TEST(DiscoveredList, RemoveByDaemonAndClear) {
     EXPECT_EQ(list.count(), 0);
 }
 
-TEST(DiscoveredList, SelectWritesTheLeftUnitBack) {
+TEST(DiscoveredList, RemovingAUnitKeepsTheOthersAndTheirRecords) {
     DiscoveredList list;
     list.addOrUpdate(uidOf(1), 12, 4, 1, 0);
-    list.addOrUpdate(uidOf(2), 11, 4, 6, 0);
-    DeviceRecord current;
-    ASSERT_EQ(list.select(uidOf(1), current), 0);
-    current.inputGain[0] = 42;
-    current.awaitingData = 0;
-
-    ASSERT_EQ(list.select(uidOf(2), current), 0);
-    EXPECT_EQ(current.uid, uidOf(2));
-    EXPECT_EQ(current.model, 11);
-    EXPECT_EQ(list.find(uidOf(1))->inputGain[0], 42);
-
-    // An unknown uid leaves the current unit but still writes it back.
-    current.inputGain[0] = 17;
-    EXPECT_EQ(list.select(uidOf(9), current), -1);
-    EXPECT_EQ(current.uid, uidOf(2));
-    EXPECT_EQ(list.find(uidOf(2))->inputGain[0], 17);
-}
-
-TEST(DiscoveredList, SelectOnEmptyList) {
-    DiscoveredList list;
-    DeviceRecord current;
-    current.model = 5;
-    EXPECT_EQ(list.select(uidOf(1), current), -1);
-    EXPECT_EQ(current.model, 5);
+    list.addOrUpdate(uidOf(2), 11, 4, 6, 1);
+    DeviceRecord* kept = list.find(uidOf(2));
+    kept->inputGain[0] = 42;
+    list.remove(uidOf(1));
+    list.remove(uidOf(9)); // unknown: nothing happens
+    ASSERT_EQ(list.count(), 1);
+    EXPECT_EQ(list.find(uidOf(1)), nullptr);
+    EXPECT_EQ(list.find(uidOf(2)), kept); // records stay where views hold them
+    EXPECT_EQ(kept->inputGain[0], 42);
 }

@@ -89,3 +89,23 @@ TEST_F(LabelsList, PasteWithACharacterALabelFileRejectsChangesNothing) {
         EXPECT_EQ(model->label(1), QString::fromStdString(defaultLabelText(1)));
     }
 }
+
+// The list belongs to the unit it was made for: another unit shown meanwhile
+// neither shows in it nor takes its edits.
+TEST_F(LabelsList, StaysWithItsUnitWhenAnotherIsShown) {
+    connectToDemo({12, 14});
+    const DeviceUid first = session->currentUnit();
+    LabelsModel list(*session);
+    session->command(command_id::deviceCombo, 1);
+    const DeviceUid second = session->currentUnit();
+    ASSERT_NE(second, first);
+    const QString secondsOwn = labelText(session->current().labels[5]);
+
+    list.setLabel(5, "Kick");
+    EXPECT_EQ(list.label(5), "Kick");
+    EXPECT_EQ(labelText(session->unit(first)->labels[5]), "Kick");
+    EXPECT_EQ(labelText(session->current().labels[5]), secondsOwn);
+    LabelTable table{};
+    readLabelFile(labelStorePath(dir.path().toStdString(), second), table);
+    EXPECT_EQ(labelText(table[5]), secondsOwn);
+}

@@ -10,12 +10,16 @@
 #include "support/scripted_interaction.h"
 #include "support/session_access.h"
 #include "ui/controls/my_button.h"
+#include "support/modal.h"
+#include "ui/dialogs/edit_label_dialog.h"
+#include "ui/dialogs/labels_dialog.h"
 #include "ui/dialogs/serial_port_dialog.h"
 #include "ui/views/gain_window.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -528,4 +532,31 @@ TEST_F(MainWindowTest, FailedConnectKeepsOfflineModeAndItsView) {
     EXPECT_EQ(r.window.topButton(cid::connect)->state(), MyButton::Off);
     EXPECT_EQ(item(103)->text(), "Connect \t Ctrl+C");
     EXPECT_TRUE(item(40043)->isEnabled());
+}
+
+// Label dialogs belong to the unit they were opened for: not offered while its
+// data is still being read, closed without storing when another unit is shown.
+TEST_F(MainWindowTest, LabelDialogsStayWithTheirUnit) {
+    ProgramRun& r = start();
+    r.window.setDemo(true);
+    r.session.useDemoUnits({12, 14});
+    r.window.command(cid::connect);
+    QTRY_VERIFY_WITH_TIMEOUT(r.session.unitsDiscovered() && r.session.gathering(), 5000);
+    r.window.command(cid::editLabels);
+    EXPECT_EQ(r.window.findChild<LabelsDialog*>(), nullptr);
+    EXPECT_TRUE(r.window.statusText(0).contains("still being read"));
+
+    QTRY_VERIFY_WITH_TIMEOUT(r.session.unitsGathered(), 10000);
+    r.window.command(cid::editLabels);
+    QPointer<LabelsDialog> labels = r.window.findChild<LabelsDialog*>();
+    ASSERT_FALSE(labels.isNull());
+    ASSERT_TRUE(labels->isVisible());
+
+    // An "Edit Label" open when another unit is shown gives nothing back.
+    whenModal([&](QWidget* dialog) {
+        dialog->findChild<QLineEdit*>()->setText(QStringLiteral("Kick"));
+        r.session.command(command_id::deviceCombo, 1);
+    });
+    EXPECT_EQ(EditLabelDialog::edit(QStringLiteral("1"), 17, &r.window), std::nullopt);
+    QTRY_VERIFY(labels.isNull() || !labels->isVisible());
 }
