@@ -67,6 +67,10 @@ Session::Session(Interaction& interaction, SessionPaths paths, QObject* parent)
     connect(links_.get(), &LinkSet::statusTextChanged, this, &Session::statusTextChanged);
     connect(links_.get(), &LinkSet::daemonAnnounced, this, &Session::daemonAnnounced);
     connect(links_.get(), &LinkSet::daemonWithdrawn, this, [this](int index) {
+        const DeviceRecord* shown = discovered_.find(currentUid_);
+        if (shown != nullptr && shown->daemonIndex == index) {
+            standIn_ = *shown; // the views keep showing it once the link has closed
+        }
         if (index >= 0) {
             discovered_.removeByDaemon(index);
         }
@@ -272,7 +276,7 @@ void Session::runPollStep(const PollStep& step) {
     if (step.resetSelectedDaemon) {
         links_->selectDaemon(links_->daemonAtPosition(0));
     }
-    if (step.selectUnitFromSelector) {
+    if (step.sweepFoundUnits) {
         sweepFinished(); // gathering follows
     }
     if (step.gatherUnit) {

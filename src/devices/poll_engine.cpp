@@ -87,7 +87,6 @@ PollStep PollEngine::tick(const PollContext& context) {
             phase_ = PollPhase::Parameters;
             endPending_ = true;
         }
-        step.clearShadow = true;
         break;
     }
     return step;
@@ -115,7 +114,7 @@ PollStep PollEngine::sweep(const PollContext& context) {
     }
     // Every unit found by the sweep is gathered, as after a single discovery.
     gatheringIndex_ = 0;
-    step.selectUnitFromSelector = true;
+    step.sweepFoundUnits = true;
     phase_ = PollPhase::GatherParameters;
     return step;
 }

@@ -30,14 +30,13 @@ struct PollStep {
     std::optional<int> selectDaemon;
     // Sweep found nothing: the selected daemon goes back to 0 without a restart.
     bool resetSelectedDaemon = false;
-    // Sweep finished with units: select the unit chosen in the device selector.
-    bool selectUnitFromSelector = false;
-    // Gathering: select the n-th (from 1) online device list entry first.
+    // Sweep finished with units: the selector is filled, the unit shown stays.
+    bool sweepFoundUnits = false;
+    // Gathering: read the n-th (from 1) online device list entry from here on.
     std::optional<int> gatherUnit;
     // The last unit's gains were asked for and no reply ended the gathering: end
     // it now, before this tick's request.
     bool endGathering = false;
-    bool clearShadow = false;
 };
 
 // Everything outside the engine that a tick depends on.

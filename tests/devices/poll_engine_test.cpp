@@ -104,7 +104,6 @@ TEST(PollEngine, GatheringAsksEveryUnitThenPolls) {
 
     std::vector<int> gathered;
     std::string out;
-    int clears = 0;
     bool ended = false;
     for (int i = 0; i < 7; ++i) {
         const PollStep step = engine.tick(context);
@@ -113,14 +112,12 @@ TEST(PollEngine, GatheringAsksEveryUnitThenPolls) {
             gathered.push_back(*step.gatherUnit);
             EXPECT_TRUE(engine.gathering(context.discoveredCount) || *step.gatherUnit == 2);
         }
-        clears += step.clearShadow ? 1 : 0;
         const int code = step.request == PollRequest::Gains ? 4 : 1;
         ended = engine.dataArrived(code, context.discoveredCount);
         EXPECT_EQ(ended, i == 5) << "tick " << i;
     }
     EXPECT_EQ(out, "PRGPRGP");
     EXPECT_EQ(gathered, (std::vector<int>{1, 2}));
-    EXPECT_EQ(clears, 2);
     EXPECT_FALSE(engine.gathering(context.discoveredCount));
 }
 
@@ -160,7 +157,7 @@ TEST(PollEngine, SweepAsksEachDaemonOnceThenGathersEveryUnit) {
     EXPECT_EQ(run(engine, 5, false, context), ".....");
     step = engine.tick(context);
     EXPECT_EQ(step.request, PollRequest::None);
-    EXPECT_TRUE(step.selectUnitFromSelector);
+    EXPECT_TRUE(step.sweepFoundUnits);
     EXPECT_EQ(engine.phase(), PollPhase::GatherParameters);
     EXPECT_TRUE(engine.gathering(context.discoveredCount));
 
@@ -184,7 +181,7 @@ TEST(PollEngine, EmptySweepStartsAgainAtDaemonZero) {
         if (step.resetSelectedDaemon) {
             context.selectedDaemon = 0;
         }
-        EXPECT_FALSE(step.selectUnitFromSelector);
+        EXPECT_FALSE(step.sweepFoundUnits);
     }
     EXPECT_EQ(asked, (std::vector<int>{0, 1, 0, 1, 0}));
 }
