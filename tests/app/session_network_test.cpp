@@ -2,6 +2,7 @@
 // daemons, inside the private network namespace.
 #include "app/link_set.h"
 #include "app/session.h"
+#include "support/unit_selector.h"
 #include "files/preset_file.h"
 #include "files/project_file.h"
 #include "links/network_link.h"
@@ -34,16 +35,6 @@ const emu::UnitConfig kUnits[] = {
     {11, *emu::parseUid("0304050607080900010A0B0C0D0E0F02"), 6, 6, 1},
 };
 
-int selectorIndexOf(const Session& session, const QString& typeName) {
-    const QStringList items = session.unitSelectorItems();
-    for (int i = 0; i < items.size(); ++i) {
-        if (items[i].startsWith(typeName + " - ")) {
-            return i;
-        }
-    }
-    return -1;
-}
-
 class SessionNetwork : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -75,9 +66,7 @@ TEST_F(SessionNetwork, SweepsBothDaemonsAndGathersEveryUnit) {
     EXPECT_EQ(session->links().daemonCount(), 2);
     for (const emu::UnitConfig& config : kUnits) {
         const emu::EmulatedUnit reference(config, 1);
-        const DeviceRecord* node = session->current().uid == config.uid
-                                       ? &session->current()
-                                       : session->discovered().find(config.uid);
+        const DeviceRecord* node = session->unit(config.uid);
         ASSERT_NE(node, nullptr);
         EXPECT_EQ(node->model, config.model);
         EXPECT_EQ(node->daemonIndex, config.daemon.value_or(0));
@@ -89,15 +78,7 @@ TEST_F(SessionNetwork, SweepsBothDaemonsAndGathersEveryUnit) {
     }
 
     // A unit behind the other daemon: the link follows it before the next poll.
-    const int selector = [&] {
-        const QStringList items = session->unitSelectorItems();
-        for (int i = 0; i < items.size(); ++i) {
-            if (items[i].startsWith("VARENTO.LC")) {
-                return i;
-            }
-        }
-        return -1;
-    }();
+    const int selector = selectorIndexOf(*session, QStringLiteral("VARENTO.LC"));
     ASSERT_GE(selector, 0);
     session->command(command_id::deviceCombo, selector);
     EXPECT_EQ(session->current().model, 11);

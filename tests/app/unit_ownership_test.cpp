@@ -2,6 +2,7 @@
 // a lost link and a shutdown never let an edit or a view reach another unit than
 // the one shown, and nothing reaches a unit once the front end is gone.
 #include "app/session.h"
+#include "support/unit_selector.h"
 #include "protocol/frame.h"
 #include "support/demo_session.h"
 #include "support/session_access.h"
@@ -27,16 +28,6 @@ bool isEdit(const std::vector<std::uint8_t>& frame) {
     return command == cmd::setParams || command == cmd::setRouting || command == cmd::setGains;
 }
 
-int selectorIndex(const Session& session, const QString& typeName) {
-    const QStringList items = session.unitSelectorItems();
-    for (int i = 0; i < items.size(); ++i) {
-        if (items[i].startsWith(typeName + " - ")) {
-            return i;
-        }
-    }
-    return -1;
-}
-
 class UnitOwnership : public DemoSessionTest {
 protected:
     // Connects and returns as soon as the units are being read.
@@ -53,7 +44,7 @@ protected:
 
 TEST_F(UnitOwnership, ReadingTheUnitsAgainKeepsTheUnitShownAndItsEdits) {
     connectToDemo({12, 14, 11});
-    const int lc = selectorIndex(*session, "VARENTO.LC");
+    const int lc = selectorIndexOf(*session, "VARENTO.LC");
     ASSERT_GE(lc, 0);
     session->command(command_id::deviceCombo, lc);
     const DeviceUid shown = session->currentUnit();
