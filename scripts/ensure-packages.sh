@@ -24,6 +24,6 @@ TEST_PACKAGES=(clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
 # ./test --windows: the core built with MinGW-w64 and tested under Wine.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64)
 # ./package: the manual pages, the package's dependencies, the validators.
-PACKAGE_PACKAGES=(help2man dpkg-dev file desktop-file-utils appstream iproute2 util-linux)
+PACKAGE_PACKAGES=(help2man dpkg-dev file desktop-file-utils appstream lintian iproute2 util-linux)
 # scripts/soak: reads the tests' JSON reports.
 SOAK_PACKAGES=(jq)

@@ -1,4 +1,5 @@
 #include "app/session.h"
+#include "varento_version.h"
 
 #include "app/app_lifecycle.h"
 #include "app/cp1252.h"
@@ -809,7 +810,7 @@ void Session::shutDown() {
 // ---- the unsaved-changes marker ------------------------------------------------------------
 
 QString Session::windowTitle() const {
-    QString title = "VARENTO Remote 3.5";
+    QString title = "VARENTO Remote " VARENTO_TITLE_VERSION;
     if (!state_.lastSnapshotFileName.isEmpty()) {
         title += " - " + state_.lastSnapshotFileName;
         if (!state_.allSaved()) {

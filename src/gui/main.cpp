@@ -4,6 +4,7 @@
 //   varento-remote --demo[=12,14,11]    connected to emulated units in-process
 //   varento-remote --offline=MODEL      an offline model (12, 14, 11 or 19)
 //   varento-remote --screenshot FILE    with --demo or --offline: the window as a PNG
+#include "varento_version.h"
 #include "app/app_settings.h"
 #include "app/data_folder.h"
 #include "app/session.h"
@@ -43,8 +44,9 @@ struct Options {
 };
 
 const char* const kUsage =
-    "Usage: varento-remote [--demo[=MODEL,...]] [--offline=MODEL] [--view=VIEW]\n"
-    "                      [--gallery] [--screenshot FILE]\n"
+    "Usage: varento-remote [OPTION]...\n"
+    "Control VARENTO audio converter units over the network, MIDI or a serial port.\n"
+    "\n"
     "  --demo            connect to emulated units in this process (models 12, 14 and 11,\n"
     "                    or the model codes given); no socket, port or device is opened\n"
     "  --offline=MODEL   start in offline mode with model 12, 14, 11 or 19\n"
@@ -58,7 +60,8 @@ const char* const kUsage =
     "  --gallery         the faders and level meters in their states, for review\n"
     "  --screenshot FILE with --demo or --offline: save the window as a PNG once it shows\n"
     "                    the units, then exit (works without a display)\n"
-    "  --startup-probe   print the time to the first painted window, then exit\n";
+    "  --startup-probe   print the time to the first painted window, then exit\n"
+    "  --help            this text;  --version  the program's version\n";
 
 std::optional<int> parseModel(const QString& text) {
     bool ok = false;
@@ -156,11 +159,21 @@ int showGallery(const Options& options) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Answered before any window system is asked for: the manual page is made
+    // from them at build time, without a display.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::puts("varento-remote " VARENTO_VERSION);
+        return 0;
+    }
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     QElapsedTimer clock;
     clock.start();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VARENTO Remote"));
-    QApplication::setApplicationVersion(QStringLiteral("3.5.3"));
+    QApplication::setApplicationVersion(QStringLiteral(VARENTO_VERSION));
     QApplication::setWindowIcon(skin::appIcon());
     // Lets the desktop match the window with its installed entry and icon.
     QApplication::setDesktopFileName(QStringLiteral(VARENTO_APP_ID));

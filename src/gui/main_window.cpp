@@ -733,8 +733,8 @@ bool MainWindow::event(QEvent* event) {
 
 void MainWindow::about() {
     interaction_.inform(QStringLiteral("About..."),
-                        QStringLiteral("VARENTO Remote 3.5") + QStringLiteral("\nBuild : ") +
-                            QStringLiteral("3.5.3"),
+                        QString::fromLatin1(kTitle) + QStringLiteral("\nBuild : ") +
+                            QStringLiteral(VARENTO_VERSION),
                         MessageIcon::Information);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "varento_version.h"
+
 #include "gui/command_dispatcher.h"
 #include "gui/content_view.h"
 #include "gui/view_geometry.h"
@@ -28,7 +30,7 @@ struct PersistedSettings;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    static constexpr const char* kTitle = "VARENTO Remote 3.5";
+    static constexpr const char* kTitle = "VARENTO Remote " VARENTO_TITLE_VERSION;
 
     MainWindow(Session& session, AppSettings& settings, Interaction& interaction,
                std::vector<ContentViewSpec> views = contentViews(), QWidget* parent = nullptr);

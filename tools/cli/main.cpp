@@ -1,5 +1,6 @@
 // varento-cli: everything the application does to units, from a script; everything
 // on the wire or in a file, as text.
+#include "varento_version.h"
 #include "core/cli_interaction.h"
 #include "core/command_line.h"
 #include "core/interrupt_signals.h"
