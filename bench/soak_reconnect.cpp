@@ -1,5 +1,6 @@
 // A headless application session over the network link against varento-emu with
-// three units, the emulator killed and restarted every few minutes, alternately with
+// three units behind two daemons, the emulator killed and restarted every few
+// minutes, alternately with
 // SIGTERM (its daemons withdraw: the link is lost and reconnects) and SIGKILL (the
 // units fall silent, "\tNo Response!", until they answer again on the same port).
 // Counts reconnects and compares the current unit with the emulator after each.
@@ -19,6 +20,11 @@
 // (and checked), so after a restart, which starts from power-on, only a session that
 // read the unit again can agree with it. The session's copy is taken before the
 // second client asks: the unit's replies to it reach the session as well.
+//
+// Meanwhile the second client also runs a full discovery every minute
+// (`varento-cli --link network discover`), as a second engineer on the network
+// would. The run fails on any message box, any edit the unit did not take, and
+// any unit switched under the session by the other client's discoveries.
 #include "app/session.h"
 #include "core/parameters.h"
 #include "core/text_format.h"
@@ -33,6 +39,7 @@
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <csignal>
@@ -49,6 +56,7 @@ constexpr int kEmulatorDownMs = 10000; // over three supervision periods
 constexpr int kReconnectMs = 60000;    // a reconnect taking longer counts as failed
 constexpr int kRegatherMs = 20000;     // after answers resume, gathering must follow
 constexpr int kSettleMs = 3000;        // edits sent and polled back before a check
+constexpr int kDiscoveryEveryMs = 60000; // the second client's full discovery
 
 struct Options {
     double runMinutes = 30;
@@ -67,7 +75,9 @@ class Emulator {
 public:
     bool start() {
         process_.setProgram(QStringLiteral(VARENTO_EMU_PATH));
-        process_.setArguments({QStringLiteral("network")});
+        // The three default units dealt out to two daemons: 0, 1, 0.
+        process_.setArguments({QStringLiteral("network"), QStringLiteral("--daemons"),
+                               QStringLiteral("2")});
         process_.setProcessChannelMode(QProcess::MergedChannels);
         output_.clear();
         process_.start();
@@ -97,12 +107,17 @@ private:
     QByteArray output_;
 };
 
-// The unit as a second client reads it; an empty object when it could not.
-QJsonObject dumpUnit(const DeviceUid& uid, const QString& dataFolder) {
-    QProcess cli;
+// The second client: varento-cli with a data folder of its own.
+void asSecondClient(QProcess& cli, const QString& dataFolder) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("VARENTO_DATA_DIR"), dataFolder);
     cli.setProcessEnvironment(env);
+}
+
+// The unit as a second client reads it; an empty object when it could not.
+QJsonObject dumpUnit(const DeviceUid& uid, const QString& dataFolder) {
+    QProcess cli;
+    asSecondClient(cli, dataFolder);
     cli.start(QStringLiteral(VARENTO_CLI_PATH),
               {"--link", "network", "--timeout", "10", "dump", cli::uidHex(uid), "--json"});
     // The session keeps running meanwhile: its loop must not stall.
@@ -176,6 +191,12 @@ public:
         QObject::connect(&session_, &Session::statusAlarmChanged,
                          [this](bool noResponse) { silent_ = noResponse; });
         QObject::connect(&session_, &Session::gatheringFinished, [this] { ++gathered_; });
+        asSecondClient(discovery_, cliFolder_);
+        QObject::connect(&discovery_, &QProcess::finished, [this](int code) {
+            discoveries_ += code == 0 ? 1 : 0;
+        });
+        discoveryTimer_.setInterval(kDiscoveryEveryMs);
+        QObject::connect(&discoveryTimer_, &QTimer::timeout, [this] { discoverAsSecondClient(); });
     }
 
     int run();
@@ -187,6 +208,13 @@ private:
     // Kills and restarts the emulator; false when the session did not come back.
     bool restart(int cycle);
     bool check(const char* when, int cycle);
+    // A full discovery by the second client, left to run beside the session.
+    void discoverAsSecondClient() {
+        if (discovery_.state() == QProcess::NotRunning) {
+            discovery_.start(QStringLiteral(VARENTO_CLI_PATH),
+                             {"--link", "network", "--timeout", "10", "discover"});
+        }
+    }
     static void say(const QString& line) {
         std::printf("%s\n", qPrintable(line));
         std::fflush(stdout); // scripts/soak shows the progress as it comes
@@ -197,6 +225,9 @@ private:
     testing::ScriptedInteraction ui_;
     Session session_;
     Emulator emulator_;
+    QProcess discovery_;
+    QTimer discoveryTimer_;
+    int discoveries_ = 0;
     bool silent_ = false;
     int gathered_ = 0;
     int reconnects_ = 0;
@@ -237,8 +268,8 @@ void Soak::editCurrentUnit(int cycle) {
     if (!check("after the edits", cycle)) {
         ++editsLost_;
     }
-    // The second client's discovery makes the session choose the first unit again
-    // (a fault of its own, counted): the edited unit is chosen again for the kill.
+    // A unit switched under the session by the second client's discovery is a
+    // failure; the edited unit is chosen again for the kill.
     if (session_.current().uid != uid) {
         ++switchedByOtherClient_;
         session_.selectUnit(index);
@@ -313,6 +344,11 @@ int Soak::run() {
         say(QStringLiteral("soak-reconnect: the first connect failed"));
         return 1;
     }
+    // Half a minute out of step with the restarts, which fall on whole minutes.
+    QTimer::singleShot(kDiscoveryEveryMs / 2, &discoveryTimer_, [this] {
+        discoverAsSecondClient();
+        discoveryTimer_.start();
+    });
     const int cycles = std::max(1, static_cast<int>(options_.runMinutes / options_.restartMinutes));
     const qint64 periodMs = static_cast<qint64>(options_.restartMinutes * 60000);
     QElapsedTimer clock;
@@ -324,9 +360,12 @@ int Soak::run() {
             ++failures_;
         }
     }
+    discoveryTimer_.stop();
+    discovery_.waitForFinished(15000);
     const std::size_t messages = ui_.messages.size();
     say(QStringLiteral("soak-reconnect: cycles=%1 reconnects=%2 mismatches=%3 edits-lost=%4 "
-                       "not-regathered=%5 failed=%6 messages=%7 switched-by-other-client=%8")
+                       "not-regathered=%5 failed=%6 messages=%7 switched-by-other-client=%8 "
+                       "discoveries=%9")
             .arg(cycles)
             .arg(reconnects_)
             .arg(mismatches_)
@@ -334,11 +373,16 @@ int Soak::run() {
             .arg(notRegathered_)
             .arg(failures_)
             .arg(messages)
-            .arg(switchedByOtherClient_));
+            .arg(switchedByOtherClient_)
+            .arg(discoveries_));
     for (const auto& m : ui_.messages) {
         say(QStringLiteral("  message: %1: %2").arg(m.title, m.text.simplified()));
     }
-    return failures_ + mismatches_ + notRegathered_ == 0 ? 0 : 1;
+    const bool met = failures_ + mismatches_ + notRegathered_ + editsLost_ +
+                         switchedByOtherClient_ ==
+                     0 &&
+                     messages == 0;
+    return met ? 0 : 1;
 }
 
 bool parse(int argc, char** argv, Options& options) {
