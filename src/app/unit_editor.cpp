@@ -56,6 +56,16 @@ DeviceRecord* UnitEditor::target() {
     return r;
 }
 
+template <typename Change>
+bool UnitEditor::apply(const UnitEdit& edit, Change&& change) {
+    DeviceRecord* r = target();
+    if (r == nullptr) {
+        return false;
+    }
+    change(*r);
+    return finish(edit);
+}
+
 bool UnitEditor::finish(const UnitEdit& edit) {
     session_.unitEdited(unit_, edit, failuresBefore_);
     session_.updateTitleMarker();
@@ -69,22 +79,19 @@ void UnitEditor::sendParameterNow(const DeviceRecord& r, int number) {
 }
 
 bool UnitEditor::setParameter(int number, std::uint8_t value) {
-    DeviceRecord* r = target();
-    if (r == nullptr) {
-        return false;
-    }
-    r->at(number) = value;
-    // The set-parameters frame carries the LED dim from the edit copies.
-    if (number == param::ledDim1) {
-        r->ledDimEdit1 = value;
-    } else if (number == param::ledDim2) {
-        r->ledDimEdit2 = value;
-    }
-    session_.pausePolling();
-    sendParameterNow(*r, number);
-    session_.state_.bulkTransfer = false;
-    session_.state_.settingsSaved = false;
-    return finish({UnitEdit::Kind::Parameter, number});
+    return apply({UnitEdit::Kind::Parameter, number}, [&](DeviceRecord& r) {
+        r.at(number) = value;
+        // The set-parameters frame carries the LED dim from the edit copies.
+        if (number == param::ledDim1) {
+            r.ledDimEdit1 = value;
+        } else if (number == param::ledDim2) {
+            r.ledDimEdit2 = value;
+        }
+        session_.pausePolling();
+        sendParameterNow(r, number);
+        session_.state_.bulkTransfer = false;
+        session_.state_.settingsSaved = false;
+    });
 }
 
 bool UnitEditor::toggleFlag(UnitFlag flag) {
@@ -93,51 +100,45 @@ bool UnitEditor::toggleFlag(UnitFlag flag) {
 }
 
 bool UnitEditor::setFlag(UnitFlag flag, bool on) {
-    DeviceRecord* r = target();
-    if (r == nullptr) {
-        return false;
-    }
-    r->setFlag(flag, on);
-    AppState& state = session_.state_;
-    if (flag == UnitFlag::ExtendedRouting) {
-        sendParameterNow(*r, param::routingB); // the matrix sends its mode with it
-    }
-    sendParameterNow(*r, flagBit(flag).parameter);
-    switch (flag) {
-    case UnitFlag::MatrixMode:
-    case UnitFlag::ExtendedRouting:
-        state.settingsSaved = false;
-        break;
-    case UnitFlag::UpperBank:
-        state.matrixSaved = false;
-        break;
-    case UnitFlag::RemoteOverMadiDisabled:
-        break;
-    case UnitFlag::GainsEnabled:
-    case UnitFlag::OutputsMuted:
-        state.gainsSaved = false;
-        break;
-    }
-    return finish({UnitEdit::Kind::Flag, static_cast<int>(flag)});
+    return apply({UnitEdit::Kind::Flag, static_cast<int>(flag)}, [&](DeviceRecord& r) {
+        r.setFlag(flag, on);
+        AppState& state = session_.state_;
+        if (flag == UnitFlag::ExtendedRouting) {
+            sendParameterNow(r, param::routingB); // the matrix sends its mode with it
+        }
+        sendParameterNow(r, flagBit(flag).parameter);
+        switch (flag) {
+        case UnitFlag::MatrixMode:
+        case UnitFlag::ExtendedRouting:
+            state.settingsSaved = false;
+            break;
+        case UnitFlag::UpperBank:
+            state.matrixSaved = false;
+            break;
+        case UnitFlag::RemoteOverMadiDisabled:
+            break;
+        case UnitFlag::GainsEnabled:
+        case UnitFlag::OutputsMuted:
+            state.gainsSaved = false;
+            break;
+        }
+    });
 }
 
 // ---- routing ------------------------------------------------------------------------------
 
 bool UnitEditor::setRoutingRange(int lowest, int highest, const RoutingTable& table) {
-    DeviceRecord* r = target();
-    if (r == nullptr) {
-        return false;
-    }
     const bool whole = lowest >= kWireRouteSlots;
     const int first = whole ? 0 : std::clamp(lowest, 0, kRouteSlots - 1);
     const int last = whole ? kRouteSlots - 1 : std::clamp(highest, first, kRouteSlots - 1);
-    for (int slot = first; slot <= last; ++slot) {
-        const auto s = static_cast<std::size_t>(slot);
-        r->routeSource[s] = table.sources[s];
-        r->routeFlags[s] = table.flags[s];
-    }
-    session_.routingEdit(*r, packRoutingRange(lowest, highest));
-    return finish({UnitEdit::Kind::RoutingRange, first, last});
+    return apply({UnitEdit::Kind::RoutingRange, first, last}, [&](DeviceRecord& r) {
+        for (int slot = first; slot <= last; ++slot) {
+            const auto s = static_cast<std::size_t>(slot);
+            r.routeSource[s] = table.sources[s];
+            r.routeFlags[s] = table.flags[s];
+        }
+        session_.routingEdit(r, packRoutingRange(lowest, highest));
+    });
 }
 
 bool UnitEditor::setRoute(int output, std::uint8_t source) {
@@ -154,47 +155,35 @@ bool UnitEditor::setRoute(int output, std::uint8_t source) {
 }
 
 bool UnitEditor::setRoutingTable(const RoutingTable& table) {
-    DeviceRecord* r = target();
-    if (r == nullptr) {
-        return false;
-    }
-    r->routeSource = table.sources;
-    r->routeFlags = table.flags;
-    session_.sendRoutingAll(*r);
-    session_.state_.matrixSaved = false;
-    return finish({UnitEdit::Kind::RoutingTable});
+    return apply({UnitEdit::Kind::RoutingTable}, [&](DeviceRecord& r) {
+        r.routeSource = table.sources;
+        r.routeFlags = table.flags;
+        session_.sendRoutingAll(r);
+        session_.state_.matrixSaved = false;
+    });
 }
 
 // ---- gains --------------------------------------------------------------------------------
 
 bool UnitEditor::setInputGain(int input, std::uint8_t value) {
-    DeviceRecord* r = target();
-    if (r == nullptr) {
-        return false;
-    }
-    r->inputGain[static_cast<std::size_t>(input)] = value;
-    session_.gainEdit(buildSetInputGain(session_.sendBuffer_, *r, input));
-    return finish({UnitEdit::Kind::InputGain, input});
+    return apply({UnitEdit::Kind::InputGain, input}, [&](DeviceRecord& r) {
+        r.inputGain[static_cast<std::size_t>(input)] = value;
+        session_.gainEdit(buildSetInputGain(session_.sendBuffer_, r, input));
+    });
 }
 
 bool UnitEditor::setInputSwitch(int input, std::uint8_t value) {
-    DeviceRecord* r = target();
-    if (r == nullptr) {
-        return false;
-    }
-    r->inputSwitch[static_cast<std::size_t>(input)] = value;
-    session_.gainEdit(buildSetInputSwitch(session_.sendBuffer_, *r, input));
-    return finish({UnitEdit::Kind::InputSwitch, input});
+    return apply({UnitEdit::Kind::InputSwitch, input}, [&](DeviceRecord& r) {
+        r.inputSwitch[static_cast<std::size_t>(input)] = value;
+        session_.gainEdit(buildSetInputSwitch(session_.sendBuffer_, r, input));
+    });
 }
 
 bool UnitEditor::setGpoBits(std::uint8_t value) {
-    DeviceRecord* r = target();
-    if (r == nullptr) {
-        return false;
-    }
-    r->at(param::srcEnable) = value;
-    session_.gainEdit(buildSetParam(session_.sendBuffer_, *r, param::srcEnable));
-    return finish({UnitEdit::Kind::GpoBits});
+    return apply({UnitEdit::Kind::GpoBits}, [&](DeviceRecord& r) {
+        r.at(param::srcEnable) = value;
+        session_.gainEdit(buildSetParam(session_.sendBuffer_, r, param::srcEnable));
+    });
 }
 
 void UnitEditor::sendInputGroup(const DeviceRecord& r, int first, int count, int pauseMs,
@@ -234,13 +223,10 @@ bool UnitEditor::setInputGainGroup(int first, int count, std::uint8_t value, int
     if (count == 0) {
         return false;
     }
-    DeviceRecord* r = target();
-    if (r == nullptr) {
-        return false;
-    }
-    std::fill_n(r->inputGain.begin() + first, count, value);
-    sendInputGroup(*r, first, count, pauseMs, buildSetInputGain);
-    return finish({UnitEdit::Kind::InputGainGroup, first, first + count - 1});
+    return apply({UnitEdit::Kind::InputGainGroup, first, first + count - 1}, [&](DeviceRecord& r) {
+        std::fill_n(r.inputGain.begin() + first, count, value);
+        sendInputGroup(r, first, count, pauseMs, buildSetInputGain);
+    });
 }
 
 bool UnitEditor::setInputSwitchGroup(int first, int count, std::uint8_t bits, bool on,
@@ -249,59 +235,44 @@ bool UnitEditor::setInputSwitchGroup(int first, int count, std::uint8_t bits, bo
     if (count == 0) {
         return false;
     }
-    DeviceRecord* r = target();
-    if (r == nullptr) {
-        return false;
-    }
-    for (int input = first; input < first + count; ++input) {
-        auto& byte = r->inputSwitch[static_cast<std::size_t>(input)];
-        byte = static_cast<std::uint8_t>(on ? byte | bits : byte & ~bits);
-    }
-    sendInputGroup(*r, first, count, pauseMs, buildSetInputSwitch);
-    return finish({UnitEdit::Kind::InputSwitchGroup, first, first + count - 1});
+    return apply({UnitEdit::Kind::InputSwitchGroup, first, first + count - 1}, [&](DeviceRecord& r) {
+        for (int input = first; input < first + count; ++input) {
+            auto& byte = r.inputSwitch[static_cast<std::size_t>(input)];
+            byte = static_cast<std::uint8_t>(on ? byte | bits : byte & ~bits);
+        }
+        sendInputGroup(r, first, count, pauseMs, buildSetInputSwitch);
+    });
 }
 
 bool UnitEditor::setInputGains(std::span<const std::uint8_t, kInputCount> values) {
-    DeviceRecord* r = target();
-    if (r == nullptr) {
-        return false;
-    }
-    std::copy(values.begin(), values.end(), r->inputGain.begin());
-    session_.gainEdit(buildSetInputGains(session_.sendBuffer_, *r));
-    return finish({UnitEdit::Kind::InputGains});
+    return apply({UnitEdit::Kind::InputGains}, [&](DeviceRecord& r) {
+        std::copy(values.begin(), values.end(), r.inputGain.begin());
+        session_.gainEdit(buildSetInputGains(session_.sendBuffer_, r));
+    });
 }
 
 bool UnitEditor::setChannelGain(int channel, std::uint8_t value) {
-    DeviceRecord* r = target();
-    if (r == nullptr) {
-        return false;
-    }
-    r->channelGain[static_cast<std::size_t>(channel)] = value;
-    session_.gainEdit(buildSetChannelGain(session_.sendBuffer_, *r, channel));
-    return finish({UnitEdit::Kind::ChannelGain, channel});
+    return apply({UnitEdit::Kind::ChannelGain, channel}, [&](DeviceRecord& r) {
+        r.channelGain[static_cast<std::size_t>(channel)] = value;
+        session_.gainEdit(buildSetChannelGain(session_.sendBuffer_, r, channel));
+    });
 }
 
 bool UnitEditor::setChannelGains(std::span<const std::uint8_t, kChannelGainCount> values) {
-    DeviceRecord* r = target();
-    if (r == nullptr) {
-        return false;
-    }
-    std::copy(values.begin(), values.end(), r->channelGain.begin());
-    session_.gainEdit(buildSetChannelGains(session_.sendBuffer_, *r));
-    return finish({UnitEdit::Kind::ChannelGains});
+    return apply({UnitEdit::Kind::ChannelGains}, [&](DeviceRecord& r) {
+        std::copy(values.begin(), values.end(), r.channelGain.begin());
+        session_.gainEdit(buildSetChannelGains(session_.sendBuffer_, r));
+    });
 }
 
 bool UnitEditor::setBusLevels(std::uint8_t first, std::uint8_t second) {
-    DeviceRecord* r = target();
-    if (r == nullptr) {
-        return false;
-    }
-    r->ledDimEdit1 = first;
-    r->ledDimEdit2 = second;
-    session_.pausePolling();
-    session_.sendOne(buildSetLedDimEdit(session_.sendBuffer_, *r));
-    session_.state_.bulkTransfer = false;
-    return finish({UnitEdit::Kind::BusLevels});
+    return apply({UnitEdit::Kind::BusLevels}, [&](DeviceRecord& r) {
+        r.ledDimEdit1 = first;
+        r.ledDimEdit2 = second;
+        session_.pausePolling();
+        session_.sendOne(buildSetLedDimEdit(session_.sendBuffer_, r));
+        session_.state_.bulkTransfer = false;
+    });
 }
 
 // ---- labels -------------------------------------------------------------------------------
@@ -310,13 +281,10 @@ bool UnitEditor::setLabel(int index, const QString& text) {
     if (index < 0 || index >= kLabelCount) {
         return false;
     }
-    DeviceRecord* r = target();
-    if (r == nullptr) {
-        return false;
-    }
-    setLabelText(r->labels[static_cast<std::size_t>(index)], text);
-    storeLabels(*r, session_.paths_.dataFolder);
-    return finish({UnitEdit::Kind::ChannelLabel, index});
+    return apply({UnitEdit::Kind::ChannelLabel, index}, [&](DeviceRecord& r) {
+        setLabelText(r.labels[static_cast<std::size_t>(index)], text);
+        storeLabels(r, session_.paths_.dataFolder);
+    });
 }
 
 bool UnitEditor::setLabels(int first, const QStringList& texts) {
@@ -324,15 +292,12 @@ bool UnitEditor::setLabels(int first, const QStringList& texts) {
     if (first < 0 || last < first) {
         return false;
     }
-    DeviceRecord* r = target();
-    if (r == nullptr) {
-        return false;
-    }
-    for (int i = first; i <= last; ++i) {
-        setLabelText(r->labels[static_cast<std::size_t>(i)], texts[i - first]);
-    }
-    storeLabels(*r, session_.paths_.dataFolder);
-    return finish({UnitEdit::Kind::ChannelLabels, first, last});
+    return apply({UnitEdit::Kind::ChannelLabels, first, last}, [&](DeviceRecord& r) {
+        for (int i = first; i <= last; ++i) {
+            setLabelText(r.labels[static_cast<std::size_t>(i)], texts[i - first]);
+        }
+        storeLabels(r, session_.paths_.dataFolder);
+    });
 }
 
 // ---- dialogs ------------------------------------------------------------------------------
@@ -348,37 +313,28 @@ void copySettings(const DeviceRecord& from, DeviceRecord& to) {
 } // namespace
 
 bool UnitEditor::applySettings(const DeviceRecord& from, bool send) {
-    DeviceRecord* r = target();
-    if (r == nullptr) {
-        return false;
-    }
-    copySettings(from, *r);
-    if (send) {
-        session_.sendAllSettings(*r);
-    }
-    return finish({UnitEdit::Kind::Settings});
+    return apply({UnitEdit::Kind::Settings}, [&](DeviceRecord& r) {
+        copySettings(from, r);
+        if (send) {
+            session_.sendAllSettings(r);
+        }
+    });
 }
 
 bool UnitEditor::identify(const DeviceRecord& from) {
-    DeviceRecord* r = target();
-    if (r == nullptr) {
-        return false;
-    }
-    copySettings(from, *r);
-    session_.sendSequence(identifySequence(*r));
-    return finish({UnitEdit::Kind::Settings});
+    return apply({UnitEdit::Kind::Settings}, [&](DeviceRecord& r) {
+        copySettings(from, r);
+        session_.sendSequence(identifySequence(r));
+    });
 }
 
 bool UnitEditor::applyCalibration(const DeviceRecord& from) {
-    DeviceRecord* r = target();
-    if (r == nullptr) {
-        return false;
-    }
-    r->calibration1 = from.calibration1;
-    r->calibration2 = from.calibration2;
-    r->at(param::calibrationOptions) = from.at(param::calibrationOptions);
-    session_.sendCalibration(*r);
-    return finish({UnitEdit::Kind::Calibration});
+    return apply({UnitEdit::Kind::Calibration}, [&](DeviceRecord& r) {
+        r.calibration1 = from.calibration1;
+        r.calibration2 = from.calibration2;
+        r.at(param::calibrationOptions) = from.at(param::calibrationOptions);
+        session_.sendCalibration(r);
+    });
 }
 
 // ---- factory defaults ---------------------------------------------------------------------
@@ -387,33 +343,30 @@ bool UnitEditor::resetToFactoryDefaults() {
     if (!session_.state_.isConnected) {
         return false;
     }
-    DeviceRecord* r = target();
-    if (r == nullptr) {
-        return false;
-    }
-    session_.stopTimers();
-    session_.sendQueue_.enqueuePause(kFactoryResetLeadMs);
-    varento::resetToFactoryDefaults(*r);
-    session_.sendAllSettings(*r);
-    session_.sendRoutingAll(*r);
-    session_.state_.matrixSaved = false;
-    std::vector<SequenceStep> steps;
-    FrameBuffer& buffer = session_.sendBuffer_;
-    for (int input = 0; input < kInputCount; ++input) {
-        int length = buildSetInputGain(buffer, *r, input);
-        steps.push_back({{buffer.begin(), buffer.begin() + length}, kSequencePauseMs});
-        length = buildSetInputSwitch(buffer, *r, input);
-        steps.push_back({{buffer.begin(), buffer.begin() + length}, kSequencePauseMs});
-    }
-    // Polling comes back 250 ms after the last gain frame, as after any gain edit.
-    Session* session = &session_; // the editor itself is gone by then
-    session_.sendSequence(std::move(steps), [session, unit = unit_](int result) {
-        const DeviceRecord* now = session->editableUnit(unit);
-        if (result == 0 && now != nullptr) {
-            session->gainEdit(buildSetParam(session->sendBuffer_, *now, param::srcEnable));
+    return apply({UnitEdit::Kind::FactoryDefaults}, [&](DeviceRecord& r) {
+        session_.stopTimers();
+        session_.sendQueue_.enqueuePause(kFactoryResetLeadMs);
+        varento::resetToFactoryDefaults(r);
+        session_.sendAllSettings(r);
+        session_.sendRoutingAll(r);
+        session_.state_.matrixSaved = false;
+        std::vector<SequenceStep> steps;
+        FrameBuffer& buffer = session_.sendBuffer_;
+        for (int input = 0; input < kInputCount; ++input) {
+            int length = buildSetInputGain(buffer, r, input);
+            steps.push_back({{buffer.begin(), buffer.begin() + length}, kSequencePauseMs});
+            length = buildSetInputSwitch(buffer, r, input);
+            steps.push_back({{buffer.begin(), buffer.begin() + length}, kSequencePauseMs});
         }
+        // Polling comes back 250 ms after the last gain frame, as after any gain edit.
+        Session* session = &session_; // the editor itself is gone by then
+        session_.sendSequence(std::move(steps), [session, unit = unit_](int result) {
+            const DeviceRecord* now = session->editableUnit(unit);
+            if (result == 0 && now != nullptr) {
+                session->gainEdit(buildSetParam(session->sendBuffer_, *now, param::srcEnable));
+            }
+        });
     });
-    return finish({UnitEdit::Kind::FactoryDefaults});
 }
 
 } // namespace varento
