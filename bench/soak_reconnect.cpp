@@ -116,8 +116,7 @@ public:
         return wait(
                    [this] {
                        output_ += process_.readAll();
-                       return output_.contains("ready") ||
-                              process_.state() == QProcess::NotRunning;
+                       return output_.contains("ready") || process_.state() == QProcess::NotRunning;
                    },
                    10000) &&
                process_.state() == QProcess::Running;
@@ -205,7 +204,10 @@ QStringList differences(const DeviceRecord& ours, const QJsonObject& theirs) {
         const int mask = number >= 17 ? 0x40 : 0xFF;
         const int value = parameters.value(QLatin1String(name)).toInt(-1);
         if (value < 0 || (ours.at(number) & mask) != (value & mask)) {
-            out << QStringLiteral("%1: session %2, unit %3").arg(name).arg(ours.at(number)).arg(value);
+            out << QStringLiteral("%1: session %2, unit %3")
+                       .arg(name)
+                       .arg(ours.at(number))
+                       .arg(value);
         }
     }
     compareArray("routeSource", ours.routeSource, kWireRouteSlots, theirs, out);
@@ -220,18 +222,17 @@ class Soak {
 public:
     Soak(const Options& options, const QString& folder)
         : options_(options), cliFolder_(folder + "/cli"),
-          session_(ui_, SessionPaths{(folder + "/app").toStdString(),
-                                     (folder + "/app").toStdString()}) {
+          session_(ui_,
+                   SessionPaths{(folder + "/app").toStdString(), (folder + "/app").toStdString()}) {
         QObject::connect(&session_, &Session::statusAlarmChanged,
                          [this](bool noResponse) { silent_ = noResponse; });
         QObject::connect(&session_, &Session::gatheringFinished, [this] { ++gathered_; });
         QObject::connect(&session_, &Session::currentUnitChanged,
                          [this](const DeviceUid& uid) { currentUnitChanged(uid); });
         asSecondClient(discovery_, folder + "/cli-discover");
-        QObject::connect(&discovery_, &QProcess::finished,
-                         [this](int code, QProcess::ExitStatus status) {
-                             discoveryFinished(code, status);
-                         });
+        QObject::connect(
+            &discovery_, &QProcess::finished,
+            [this](int code, QProcess::ExitStatus status) { discoveryFinished(code, status); });
         QObject::connect(&discoveryTimer_, &QTimer::timeout, [this] {
             discoveryTimer_.setInterval(kDiscoveryEveryMs);
             discoverAsSecondClient();
@@ -303,8 +304,7 @@ bool Soak::connectFirst() {
     session_.command(command_id::enableNetwork);
     session_.setReconnectAutomatically(true);
     session_.connectOrDisconnect();
-    if (!wait([this] { return session_.unitsGathered() && unitsOutOfPlace().isEmpty(); },
-              30000)) {
+    if (!wait([this] { return session_.unitsGathered() && unitsOutOfPlace().isEmpty(); }, 30000)) {
         const QStringList amiss = unitsOutOfPlace();
         say(QStringLiteral("the first connect: %1")
                 .arg(amiss.isEmpty() ? QStringLiteral("the units were not gathered")
@@ -361,9 +361,8 @@ void Soak::currentUnitChanged(const DeviceUid& uid) {
     say(QStringLiteral("%1 s: the unit shown switched to %2 from %3 (the second client %4)")
             .arg(clock_.elapsed() / 1000)
             .arg(unitName(uid), unitName(*chosen_),
-                 discovery_.state() != QProcess::NotRunning
-                     ? QStringLiteral("discovering")
-                     : QStringLiteral("not discovering")));
+                 discovery_.state() != QProcess::NotRunning ? QStringLiteral("discovering")
+                                                            : QStringLiteral("not discovering")));
 }
 
 void Soak::discoverAsSecondClient() {
@@ -420,13 +419,15 @@ void Soak::editNextUnit(int cycle) {
                 taken;
     }
     taken = edit.setRoute(cycle % 32, kNoSource) && taken;
-    taken = edit.setInputGain(cycle % kInputCount, static_cast<std::uint8_t>(20 + cycle % 40)) &&
-            taken;
-    taken = edit.setChannelGain(cycle % kChannelGainCount,
-                                static_cast<std::uint8_t>(1 + cycle % 20)) &&
-            taken;
+    taken =
+        edit.setInputGain(cycle % kInputCount, static_cast<std::uint8_t>(20 + cycle % 40)) && taken;
+    taken =
+        edit.setChannelGain(cycle % kChannelGainCount, static_cast<std::uint8_t>(1 + cycle % 20)) &&
+        taken;
     if (!taken) {
-        say(QStringLiteral("cycle %1: the session refused an edit of %2").arg(cycle).arg(unitName(uid)));
+        say(QStringLiteral("cycle %1: the session refused an edit of %2")
+                .arg(cycle)
+                .arg(unitName(uid)));
     }
     idle(kSettleMs);
     if (!check("after the edits", cycle) || !taken) {
@@ -559,9 +560,8 @@ int Soak::run() {
     for (const auto& m : ui_.messages) {
         say(QStringLiteral("  message: %1: %2").arg(m.title, m.text.simplified()));
     }
-    const bool met = failures_ == 0 && mismatches_ == 0 && notRegathered_ == 0 &&
-                     editsLost_ == 0 && switchedByOtherClient_ == 0 && messages == 0 &&
-                     discovered;
+    const bool met = failures_ == 0 && mismatches_ == 0 && notRegathered_ == 0 && editsLost_ == 0 &&
+                     switchedByOtherClient_ == 0 && messages == 0 && discovered;
     return met ? 0 : 1;
 }
 

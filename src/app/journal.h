@@ -22,8 +22,8 @@ enum class JournalKind {
     LinkRegained,
     UnitFound,
     UnitGathered,
-    NoResponse, // "\tNo Response!" shown
-    Answering,  // the unit answers again
+    NoResponse,  // "\tNo Response!" shown
+    Answering,   // the unit answers again
     Edit,        // one edit sent to a unit
     EditNotSent, // an edit whose frames did not all leave (the link failed)
     PresetLoaded,

@@ -370,9 +370,9 @@ void Session::supervisionTick() {
     emit statusTextChanged(2, kConnected);
     if (!firmwareChecked_ && state_.displayFwWarning) {
         const DeviceRecord& unit = current();
-        const auto warning = firmwareWarning(
-            unit.model, static_cast<std::int8_t>(unit.at(param::firmwareMajor)),
-            static_cast<std::int8_t>(unit.at(param::firmwareMinor)));
+        const auto warning =
+            firmwareWarning(unit.model, static_cast<std::int8_t>(unit.at(param::firmwareMajor)),
+                            static_cast<std::int8_t>(unit.at(param::firmwareMinor)));
         if (warning) {
             journal_.record(JournalKind::FirmwareWarning, unit.uid,
                             QString::fromStdString(*warning));

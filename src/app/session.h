@@ -18,11 +18,11 @@
 #include <QTimer>
 
 #include <deque>
-#include <map>
-#include <set>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 
 namespace varento {
 
@@ -386,8 +386,8 @@ private:
     bool unitsDiscovered_ = false;
     bool unitsGathered_ = false;
     std::vector<std::vector<std::uint8_t>> heldFrames_; // arrived while a question was open
-    QString loadAllFile_; // kept between the three reads of Load All
-    QString loadedFile_;  // the file the last single load read
+    QString loadAllFile_;                               // kept between the three reads of Load All
+    QString loadedFile_;                                // the file the last single load read
     QString projectWritePath_; // where Save (not Save As) writes the project
     int trippedChannel_ = -1;
     std::vector<DeviceUid> journaledUnits_; // found since the link opened

@@ -41,7 +41,9 @@ void Session::deviceManagerAccepted() {
     }
 }
 
-void Session::storeAndApplyLabels() { storeAndApplyLabels(currentUid_); }
+void Session::storeAndApplyLabels() {
+    storeAndApplyLabels(currentUid_);
+}
 
 void Session::storeAndApplyLabels(const DeviceUid& uid) {
     const DeviceRecord* unit = editableUnit(uid);

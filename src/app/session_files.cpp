@@ -204,7 +204,8 @@ void Session::loadSettings() {
     keepUsbEmbedderBit(currentRecord(), io);
     sendAllSettings();
     if (read) {
-        journalLoadWhenSent(JournalKind::PresetLoaded, loadedFile_, presetKindName(PresetKind::Settings), failures);
+        journalLoadWhenSent(JournalKind::PresetLoaded, loadedFile_,
+                            presetKindName(PresetKind::Settings), failures);
     }
     emit parametersChanged();
     state_.bulkTransfer = false;
@@ -227,7 +228,8 @@ void Session::loadMatrix() {
         restartTimers();
     }
     if (read) {
-        journalLoadWhenSent(JournalKind::PresetLoaded, loadedFile_, presetKindName(PresetKind::Matrix), failures);
+        journalLoadWhenSent(JournalKind::PresetLoaded, loadedFile_,
+                            presetKindName(PresetKind::Matrix), failures);
     }
     emit routingLoaded();
     emit routingChanged();
@@ -249,7 +251,8 @@ void Session::loadGainSettings() {
         restartTimers();
     }
     if (read) {
-        journalLoadWhenSent(JournalKind::PresetLoaded, loadedFile_, presetKindName(PresetKind::Gains), failures);
+        journalLoadWhenSent(JournalKind::PresetLoaded, loadedFile_,
+                            presetKindName(PresetKind::Gains), failures);
     }
     emit gainsChanged();
     state_.gainsSaved = true;
@@ -438,7 +441,8 @@ void Session::loadProject(bool gainsOnly) {
                         QString("%1 of %2 units%3")
                             .arg(applied)
                             .arg(project.datasets.size())
-                            .arg(gainsOnly ? ", gains only" : ""), failures);
+                            .arg(gainsOnly ? ", gains only" : ""),
+                        failures);
     if (!gainsOnly) {
         emit routingLoaded();
     }

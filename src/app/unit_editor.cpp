@@ -43,8 +43,7 @@ UnitPart UnitEdit::part() const {
     }
 }
 
-UnitEditor::UnitEditor(Session& session, const DeviceUid& unit)
-    : session_(session), unit_(unit) {}
+UnitEditor::UnitEditor(Session& session, const DeviceUid& unit) : session_(session), unit_(unit) {}
 
 DeviceRecord* UnitEditor::target() {
     DeviceRecord* r = session_.editableUnit(unit_);
@@ -56,8 +55,7 @@ DeviceRecord* UnitEditor::target() {
     return r;
 }
 
-template <typename Change>
-bool UnitEditor::apply(const UnitEdit& edit, Change&& change) {
+template <typename Change> bool UnitEditor::apply(const UnitEdit& edit, Change&& change) {
     DeviceRecord* r = target();
     if (r == nullptr) {
         return false;
@@ -235,13 +233,14 @@ bool UnitEditor::setInputSwitchGroup(int first, int count, std::uint8_t bits, bo
     if (count == 0) {
         return false;
     }
-    return apply({UnitEdit::Kind::InputSwitchGroup, first, first + count - 1}, [&](DeviceRecord& r) {
-        for (int input = first; input < first + count; ++input) {
-            auto& byte = r.inputSwitch[static_cast<std::size_t>(input)];
-            byte = static_cast<std::uint8_t>(on ? byte | bits : byte & ~bits);
-        }
-        sendInputGroup(r, first, count, pauseMs, buildSetInputSwitch);
-    });
+    return apply({UnitEdit::Kind::InputSwitchGroup, first, first + count - 1},
+                 [&](DeviceRecord& r) {
+                     for (int input = first; input < first + count; ++input) {
+                         auto& byte = r.inputSwitch[static_cast<std::size_t>(input)];
+                         byte = static_cast<std::uint8_t>(on ? byte | bits : byte & ~bits);
+                     }
+                     sendInputGroup(r, first, count, pauseMs, buildSetInputSwitch);
+                 });
 }
 
 bool UnitEditor::setInputGains(std::span<const std::uint8_t, kInputCount> values) {

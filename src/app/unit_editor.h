@@ -79,8 +79,7 @@ private:
     // The unit's record, or nullptr (refused, said) when it is gone.
     DeviceRecord* target();
     // The edit on the unit's record, then finish(); false when it is gone.
-    template <typename Change>
-    bool apply(const UnitEdit& edit, Change&& change);
+    template <typename Change> bool apply(const UnitEdit& edit, Change&& change);
     bool finish(const UnitEdit& edit);
     void sendParameterNow(const DeviceRecord& r, int number);
     void sendInputGroup(const DeviceRecord& r, int first, int count, int pauseMs,

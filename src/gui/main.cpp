@@ -4,7 +4,6 @@
 //   varento-remote --demo[=12,14,11]    connected to emulated units in-process
 //   varento-remote --offline=MODEL      an offline model (12, 14, 11 or 19)
 //   varento-remote --screenshot FILE    with --demo or --offline: the window as a PNG
-#include "varento_version.h"
 #include "app/app_settings.h"
 #include "app/data_folder.h"
 #include "app/session.h"
@@ -15,6 +14,7 @@
 #include "protocol/catalog.h"
 #include "ui/skin/skin.h"
 #include "ui/views/controls_gallery.h"
+#include "varento_version.h"
 
 #include <QApplication>
 #include <QDir>

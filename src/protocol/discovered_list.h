@@ -22,7 +22,6 @@ public:
     int count() const { return static_cast<int>(nodes_.size()); }
     bool empty() const { return nodes_.empty(); }
 
-
     DeviceRecord* find(const DeviceUid& uid);
     const DeviceRecord* find(const DeviceUid& uid) const;
     const DeviceRecord* at(int position) const;

@@ -11,7 +11,9 @@ namespace {
 
 using Bytes = std::span<const std::uint8_t>;
 
-FrameOutcome rejected(int result) { return {result, change::none, false, false}; }
+FrameOutcome rejected(int result) {
+    return {result, change::none, false, false};
+}
 
 FrameOutcome notified(int changeCode, bool modelChanged = false) {
     return {frame_result::accepted, changeCode, true, modelChanged};

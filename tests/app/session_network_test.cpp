@@ -2,13 +2,13 @@
 // daemons, inside the private network namespace.
 #include "app/link_set.h"
 #include "app/session.h"
-#include "support/unit_selector.h"
 #include "files/preset_file.h"
 #include "files/project_file.h"
 #include "links/network_link.h"
 #include "support/emulator_process.h"
 #include "support/netns.h"
 #include "support/scripted_interaction.h"
+#include "support/unit_selector.h"
 #include "support/wait.h"
 #include "unit/emulated_unit.h"
 #include "unit/unit_config.h"
@@ -197,8 +197,8 @@ TEST_F(SessionNetwork, ADaemonThatAppearsWhileConnectedHasItsUnitsFound) {
     session->command(command_id::deviceCombo, lc);
     QSignalSpy switched(session.get(), &Session::currentUnitChanged);
 
-    const emu::UnitConfig laptopUnit{13, *emu::parseUid("0405060708090001020A0B0C0D0E0F03"), 6,
-                                     6, 0};
+    const emu::UnitConfig laptopUnit{13, *emu::parseUid("0405060708090001020A0B0C0D0E0F03"), 6, 6,
+                                     0};
     EmulatorProcess laptop;
     ASSERT_TRUE(laptop.start({"network", "--data-port", "17501", "--unit",
                               QString::fromStdString(emu::unitConfigText(laptopUnit))}))

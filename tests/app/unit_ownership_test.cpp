@@ -2,10 +2,10 @@
 // a lost link and a shutdown never let an edit or a view reach another unit than
 // the one shown, and nothing reaches a unit once the front end is gone.
 #include "app/session.h"
-#include "support/unit_selector.h"
 #include "protocol/frame.h"
 #include "support/demo_session.h"
 #include "support/session_access.h"
+#include "support/unit_selector.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -166,8 +166,9 @@ TEST_F(UnitOwnership, ALinkIsRegainedOnlyWhenAUnitAnswers) {
     EXPECT_EQ(ui.messages.size(), messages);
     const auto count = [&](JournalKind kind) {
         const auto all = session->journal().entries();
-        return std::count_if(all.begin(), all.end(),
-                             [&](const JournalEntry& e) { return e.kind == journalKindWord(kind); });
+        return std::count_if(all.begin(), all.end(), [&](const JournalEntry& e) {
+            return e.kind == journalKindWord(kind);
+        });
     };
     EXPECT_EQ(count(JournalKind::LinkLost), 1);
     EXPECT_EQ(count(JournalKind::LinkRegained), 0);

@@ -1,6 +1,5 @@
 // varento-cli: everything the application does to units, from a script; everything
 // on the wire or in a file, as text.
-#include "varento_version.h"
 #include "core/cli_interaction.h"
 #include "core/command_line.h"
 #include "core/interrupt_signals.h"
@@ -8,6 +7,7 @@
 #include "core/link_setup.h"
 #include "core/offline_commands.h"
 #include "core/runner.h"
+#include "varento_version.h"
 
 #include "app/data_folder.h"
 #include "app/session.h"

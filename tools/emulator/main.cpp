@@ -1,10 +1,10 @@
 // varento-emu: plays the units' side of the VARENTO protocol on the network
 // (as Ravnet daemons), on a serial line or on a virtual MIDI port.
-#include "varento_version.h"
 #include "transports/midi_line.h"
 #include "transports/network_daemons.h"
 #include "transports/serial_line.h"
 #include "transports/unix_signals.h"
+#include "varento_version.h"
 
 #include "unit/options.h"
 

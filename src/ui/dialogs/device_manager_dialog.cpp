@@ -35,7 +35,8 @@ DeviceManagerDialog::DeviceManagerDialog(DeviceList& list, Interaction& interact
 }
 
 void DeviceManagerDialog::rename(int row) {
-    if (const auto name = EditLabelDialog::edit(model_.name(row), DeviceManager::kNameLimit, this)) {
+    if (const auto name =
+            EditLabelDialog::edit(model_.name(row), DeviceManager::kNameLimit, this)) {
         model_.rename(row, *name);
     }
 }

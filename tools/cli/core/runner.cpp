@@ -740,9 +740,9 @@ int Runner::monitor() {
     }
     // Without a number of seconds, until Ctrl+C; without --reconnect, also until the
     // link fails.
-    const bool lost = waitUntil(
-        [this] { return !session_.state().isConnected && !session_.reconnecting(); },
-        line_.seconds ? static_cast<int>(*line_.seconds * 1000) : -1);
+    const bool lost =
+        waitUntil([this] { return !session_.state().isConnected && !session_.reconnecting(); },
+                  line_.seconds ? static_cast<int>(*line_.seconds * 1000) : -1);
     if (lost) {
         return fail(exit_status::noAnswer, "The link failed.");
     }
