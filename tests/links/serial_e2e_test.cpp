@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
 using namespace varento;
 using namespace varento::testing;
 
@@ -49,6 +53,23 @@ TEST_F(SerialE2e, DiscoveryAndParametersOverThePort) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
+// What the terminal settings of the port are now; a failure prints them, since
+// bytes the line discipline eats (a signal character with ISIG set) look like
+// bytes the assembler lost.
+std::string terminalFlagsOf(const QString& path) {
+    const int fd = ::open(path.toLocal8Bit().constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    termios mode{};
+    const bool read = fd >= 0 && ::tcgetattr(fd, &mode) == 0;
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return read ? QStringLiteral("iflag=%1 lflag=%2")
+                      .arg(mode.c_iflag, 0, 16)
+                      .arg(mode.c_lflag, 0, 16)
+                      .toStdString()
+                : std::string("unreadable");
+}
+
 TEST_F(SerialE2e, RepliesWrittenByteByByteWithPausesArriveWhole) {
     // 60 ms between bytes: longer than a read turn, so every byte is its own read.
     connectTo({"--byte-gap", "60"});
@@ -56,8 +77,13 @@ TEST_F(SerialE2e, RepliesWrittenByteByByteWithPausesArriveWhole) {
     FrameBuffer buffer{};
     const auto list = talk.ask(buffer, buildDiscover(buffer), cmd::discover, 15000);
     ASSERT_TRUE(list.has_value());
-    EXPECT_EQ(list->size(), 18 + 2 * kUnitListEntrySize + 1);
-    EXPECT_EQ(talk.received.size(), 1);
+    std::string seen;
+    for (const QByteArray& f : talk.received) {
+        seen += f.toHex(' ').toStdString() + "\n";
+    }
+    EXPECT_EQ(list->size(), 18 + 2 * kUnitListEntrySize + 1)
+        << seen << terminalFlagsOf(emulator.ptyPath());
+    EXPECT_EQ(talk.received.size(), 1) << seen;
 }
 
 } // namespace
