@@ -63,7 +63,7 @@ AppSettings::~AppSettings() = default;
 PersistedSettings AppSettings::load() const {
     const QSettings& s = *settings_;
     PersistedSettings p;
-    // No key at all: the first-start values, with emergency channel 0. The
+    // No key at all: the first-start values, with no spare input chosen. The
     // meterbridge's place is written on its own and does not count.
     const QStringList keys = s.allKeys();
     const bool none = std::all_of(keys.begin(), keys.end(), [](const QString& key) {
@@ -82,7 +82,7 @@ PersistedSettings AppSettings::load() const {
     p.NetworkMode = readDword(s, "NetworkMode", 0);
     p.Term = readByte(s, "Term", 0);
     p.DisplayFwWarning = readDword(s, "DisplayFwWarning", 1);
-    p.lastEmergencyChannel = readDword(s, "lastEmergencyChannel", 31);
+    p.lastEmergencyChannel = readDword(s, "lastEmergencyChannel", -1);
     p.GainDisplayOptions = readDword(s, "GainDisplayOptions", 0);
     p.GainReferenceLevel = readDword(s, "GainReferenceLevel", 0);
     p.MatrixDraggingMode = readDword(s, "MatrixDraggingMode", 1);

@@ -33,7 +33,7 @@ struct PersistedSettings {
     std::int32_t matrixViewWidth = 830;
     std::int32_t matrixViewHeight = 1000;
     std::int32_t DisplayFwWarning = 1;
-    std::int32_t lastEmergencyChannel = 0; // 31 once any setting exists
+    std::int32_t lastEmergencyChannel = -1; // no spare until the user picks one
     std::int32_t GainDisplayOptions = 0;
     std::int32_t GainReferenceLevel = 0;
     std::int32_t MatrixDraggingMode = 1;
@@ -56,7 +56,7 @@ public:
 
     // Without any stored value the first-start values apply; otherwise each value
     // that is missing or unreadable (wrong type or size, text too long) takes its own
-    // default, which differs only for lastEmergencyChannel (31).
+    // first-start value.
     PersistedSettings load() const;
 
     // Writes every value in the order of values(). A failed write shows the system's

@@ -21,13 +21,13 @@ struct AppState {
     bool matrixSaved = true;
     bool gainsSaved = true;
     bool displayFwWarning = true;
-    int lastEmergencyChannel = 0;
+    int lastEmergencyChannel = -1; // the spare input; none chosen yet
     int gainDisplayOptions = 0;
     int gainReferenceLevel = 0;
     bool matrixDraggingMode = true;
     bool reconnectAutomatically = true; // after a link failure, not after the user's Disconnect
-    QString lastSnapshotFileName;      // file name of the last project
-    QString lastSnapshotFileDirectory; // its full path
+    QString lastSnapshotFileName;       // file name of the last project
+    QString lastSnapshotFileDirectory;  // its full path
     QString programFolder;
 
     bool offline() const { return offlineModel != OfflineModel::None; }

@@ -40,6 +40,16 @@ const char* journalKindWord(JournalKind kind) {
         return "project-saved";
     case JournalKind::FirmwareWarning:
         return "firmware-warning";
+    case JournalKind::SwitchOver:
+        return "switch-over";
+    case JournalKind::SwitchBack:
+        return "switch-back";
+    case JournalKind::SwitchConfirmed:
+        return "switch-confirmed";
+    case JournalKind::SwitchFailed:
+        return "switch-failed";
+    case JournalKind::SwitchCleared:
+        return "switch-cleared";
     }
     return "event";
 }

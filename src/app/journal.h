@@ -32,6 +32,11 @@ enum class JournalKind {
     ProjectSaved,
     LoadCutShort, // a preset or project load whose frames did not all leave
     FirmwareWarning,
+    SwitchOver,      // a spare-microphone switch-over sent (or kept by a load)
+    SwitchBack,      // its way back sent
+    SwitchConfirmed, // the unit's routing read back proves the step
+    SwitchFailed,    // the unit did not confirm it
+    SwitchCleared,   // a switch-over the unit's routing no longer holds
 };
 
 // The word that stands for the kind in journal.log ("link-opened", ...).

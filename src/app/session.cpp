@@ -54,7 +54,9 @@ Session::Session(Interaction& interaction, SessionPaths paths, QObject* parent)
             supervisionTimer_.start();
         }
     });
-    connect(this, &Session::routingLoaded, this, &Session::drTriggerReapply);
+    spares_ = std::make_unique<SpareSwitcher>(*this);
+    connect(spares_.get(), &SpareSwitcher::said, this,
+            [this](const DeviceUid&, const QString& text) { emit statusTextChanged(0, text); });
     connect(links_.get(), &LinkSet::sendFinished, this, &Session::linkSendFinished);
     connect(links_.get(), &LinkSet::frameReceived, this, [this](const QByteArray& frame) {
         frameReceived({reinterpret_cast<const std::uint8_t*>(frame.constData()),
@@ -432,6 +434,9 @@ void Session::frameReceived(std::span<const std::uint8_t> frame) {
     }
     if (outcome.modelChanged) {
         modelChanged(from);
+    }
+    if (outcome.result == frame_result::accepted && frame[kCommandOffset] == cmd::routingReply) {
+        spares_->routingRead(from);
     }
 }
 

@@ -6,7 +6,7 @@
 #include "app/journal.h"
 #include "app/question_guard.h"
 #include "app/send_queue.h"
-#include "app/spare_switch.h"
+#include "app/spare_switcher.h"
 #include "app/unit_editor.h"
 #include "devices/device_list.h"
 #include "devices/poll_engine.h"
@@ -222,15 +222,13 @@ public:
 
     QString windowTitle() const;
 
-    // Spare-microphone switch-over on the current unit (the trigger window, its
-    // menu item and the command line): step 2 or 3 of the switch, channel and spare
-    // 0..31, sent as one routing range. False, with nothing changed, for a unit
-    // without microphone inputs or a channel out of range.
-    bool spareSwitch(SpareStep step, int channel, int spare);
-    // The channel switched over, -1 for none; kept for the whole run.
-    int trippedChannel() const { return trippedChannel_; }
-    // After a load replaced the routing: a tripped channel stays on its spare.
-    void drTriggerReapply();
+    // The spare-microphone switch-over of every unit (the trigger window, the
+    // command line).
+    SpareSwitcher& spareSwitcher() { return *spares_; }
+    const SpareSwitcher& spareSwitcher() const { return *spares_; }
+    // Queues one routing request to a discovered unit; `done` learns whether it
+    // left. False, with nothing queued, while the unit or the link is not there.
+    bool requestRouting(const DeviceUid& uid, SendQueue::Done done);
 
 signals:
     void connectedChanged(bool connected);
@@ -268,7 +266,6 @@ signals:
     void titleChanged(const QString& title);
     // The project's name and path for the gain window; `modified` lights its Save.
     void projectChanged(const QString& name, const QString& path, bool modified);
-    void trippedChannelChanged(int channel);
     // Storing the routing preset failed: the matrix window releases its button.
     void routingPresetStoreFailed();
     // Commands the front end carries out (relayout, dialogs).
@@ -320,6 +317,8 @@ private:
     void sendAllSettings(DeviceRecord& unit);
     void sendCalibration(const DeviceRecord& unit);
     void sendRoutingAll(const DeviceRecord& unit);
+    // A loaded table goes out; a switch-over it `kept` (keepOnSpare) is read back.
+    void sendLoadedRouting(DeviceRecord& unit, bool kept);
     void sendAllGains(const DeviceRecord& unit, int pauseMs);
     // After what a load queued: journal the load once its frames left, or as cut
     // short (and tell the user) when the link failed first.
@@ -389,7 +388,7 @@ private:
     QString loadAllFile_;                               // kept between the three reads of Load All
     QString loadedFile_;                                // the file the last single load read
     QString projectWritePath_; // where Save (not Save As) writes the project
-    int trippedChannel_ = -1;
+    std::unique_ptr<SpareSwitcher> spares_;
     std::vector<DeviceUid> journaledUnits_; // found since the link opened
     bool noResponseShown_ = false;
 };

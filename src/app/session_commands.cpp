@@ -252,6 +252,25 @@ void Session::sendRoutingAll(const DeviceRecord& unit) {
     sendOne(length);
 }
 
+bool Session::requestRouting(const DeviceUid& uid, SendQueue::Done done) {
+    const DeviceRecord* unit = discovered_.find(uid);
+    if (unit == nullptr || !state_.isConnected) {
+        return false;
+    }
+    const int length = buildRequestRouting(sendBuffer_, *unit);
+    std::vector<SequenceStep> step(1);
+    step[0].frame.assign(sendBuffer_.begin(), sendBuffer_.begin() + length);
+    sendSequence(std::move(step), std::move(done));
+    return true;
+}
+
+void Session::sendLoadedRouting(DeviceRecord& unit, bool kept) {
+    sendRoutingAll(unit);
+    if (kept) {
+        spares_->confirmLoaded(unit.uid);
+    }
+}
+
 void Session::sendAllGains(const DeviceRecord& unit, int pauseMs) {
     std::vector<SequenceStep> steps;
     auto add = [&](int length) {

@@ -174,8 +174,9 @@ bool Session::loadRoutingPreset() {
         return false;
     }
     applyPresetBlock(data, PresetKind::Matrix, currentRecord());
+    const bool kept = spares_->keepOnSpare(currentRecord());
     if (state_.isConnected) {
-        sendRoutingAll(currentRecord());
+        sendLoadedRouting(currentRecord(), kept);
         restartTimers();
     }
     journalLoadWhenSent(JournalKind::PresetLoaded, path, "routing preset", failures);
@@ -223,8 +224,9 @@ void Session::loadMatrix() {
         stopTimers();
     }
     const bool read = chooseAndReadPreset(PresetKind::Matrix);
+    const bool kept = read && spares_->keepOnSpare(currentRecord());
     if (state_.isConnected) {
-        sendRoutingAll(currentRecord());
+        sendLoadedRouting(currentRecord(), kept);
         restartTimers();
     }
     if (read) {
@@ -280,6 +282,7 @@ void Session::loadAll() {
     if (!readPresetForLoadAll(PresetKind::Matrix)) {
         return abort();
     }
+    const bool kept = spares_->keepOnSpare(currentRecord());
     emit routingLoaded();
     emit routingChanged();
     if (!readPresetForLoadAll(PresetKind::Gains)) {
@@ -287,7 +290,7 @@ void Session::loadAll() {
     }
     const QString file = std::exchange(loadAllFile_, QString());
     if (state_.isConnected) {
-        sendRoutingAll(currentRecord());
+        sendLoadedRouting(currentRecord(), kept);
         sendAllGains(currentRecord(), 0);
         restartTimers();
     }
@@ -427,10 +430,11 @@ void Session::loadProject(bool gainsOnly) {
         ++applied;
         state_.bulkTransfer = true;
         applyProjectDataset(dataset.block, gainsOnly, *unit);
+        const bool kept = !gainsOnly && spares_->keepOnSpare(*unit);
         if (state_.isConnected) {
             if (!gainsOnly) {
                 sendAllSettings(*unit);
-                sendRoutingAll(*unit);
+                sendLoadedRouting(*unit, kept);
             }
             sendAllGains(*unit, 0);
         }

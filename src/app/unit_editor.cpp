@@ -346,8 +346,10 @@ bool UnitEditor::resetToFactoryDefaults() {
         session_.stopTimers();
         session_.sendQueue_.enqueuePause(kFactoryResetLeadMs);
         varento::resetToFactoryDefaults(r);
+        // The factory routing keeps a failed microphone off the air like any load.
+        const bool kept = session_.spares_->keepOnSpare(r);
         session_.sendAllSettings(r);
-        session_.sendRoutingAll(r);
+        session_.sendLoadedRouting(r, kept);
         session_.state_.matrixSaved = false;
         std::vector<SequenceStep> steps;
         FrameBuffer& buffer = session_.sendBuffer_;

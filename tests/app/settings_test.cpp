@@ -54,7 +54,7 @@ protected:
 
 TEST_F(Settings, FirstStartWithoutAnyValue) {
     const PersistedSettings p = load();
-    EXPECT_EQ(p.lastEmergencyChannel, 0); // not the per-value default 31
+    EXPECT_EQ(p.lastEmergencyChannel, -1); // no spare input until the user picks one
     EXPECT_EQ(p.lastRate, 115200);
     EXPECT_TRUE(p.lastPort.isEmpty());
     EXPECT_EQ(p.DisplayFwWarning, 1);
@@ -77,7 +77,8 @@ TEST_F(Settings, AMissingOrUnreadableValueAloneTakesItsDefault) {
         void (*expect)(PersistedSettings&);
     };
     const Case cases[] = {
-        {"lastEmergencyChannel", {}, [](PersistedSettings& p) { p.lastEmergencyChannel = 31; }},
+        // A spare never chosen stays unchosen, also among other settings.
+        {"lastEmergencyChannel", {}, [](PersistedSettings& p) { p.lastEmergencyChannel = -1; }},
         {"DisplayFwWarning", {}, [](PersistedSettings& p) { p.DisplayFwWarning = 1; }},
         {"MatrixDraggingMode", {}, [](PersistedSettings& p) { p.MatrixDraggingMode = 1; }},
         // Settings written before the option existed: it is on.
@@ -117,12 +118,12 @@ TEST_F(Settings, WriteOrderAndTypes) {
         names << name;
         types << value.typeId();
     }
-    EXPECT_EQ(names, (QStringList{"lastSnapshotFileName", "lastSnapshotFileDirectory", "lastPort",
-                                  "lastRate", "lastMidiIn", "lastMidiOut", "MidiMode",
-                                  "NetworkMode", "Term", "Matrix DX", "Matrix DY",
-                                  "DisplayFwWarning", "lastEmergencyChannel", "GainDisplayOptions",
-                                  "GainReferenceLevel", "MatrixDraggingMode",
-                                  "ReconnectAutomatically"}));
+    EXPECT_EQ(
+        names,
+        (QStringList{"lastSnapshotFileName", "lastSnapshotFileDirectory", "lastPort", "lastRate",
+                     "lastMidiIn", "lastMidiOut", "MidiMode", "NetworkMode", "Term", "Matrix DX",
+                     "Matrix DY", "DisplayFwWarning", "lastEmergencyChannel", "GainDisplayOptions",
+                     "GainReferenceLevel", "MatrixDraggingMode", "ReconnectAutomatically"}));
     EXPECT_EQ(types.mid(0, 4), (QList<int>{QMetaType::QString, QMetaType::QString,
                                            QMetaType::QStringList, QMetaType::Int}));
     EXPECT_EQ(types[8], QMetaType::QByteArray);

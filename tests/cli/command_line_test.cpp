@@ -86,6 +86,8 @@ TEST(CommandLine, UnitCommands) {
     EXPECT_EQ(untrip.command, Command::Untrip);
     EXPECT_EQ(untrip.index, 0);
     EXPECT_EQ(untrip.spare, 31);
+    EXPECT_EQ(lineOf("untrip " + kUid + " 4").spare, std::nullopt); // the recorded spare
+    EXPECT_EQ(lineOf("trip --status " + kUid).command, Command::TripStatus);
 
     EXPECT_EQ(lineOf("monitor 1.5").seconds, 1.5);
     EXPECT_EQ(lineOf("decode F0 0E F7").hexFrames.size(), 3);
@@ -134,6 +136,8 @@ TEST(CommandLine, UsageErrors) {
         {"trip " + kUid + " 4 --spare 0", "--spare takes an analog input 1..32"},
         {"trip " + kUid + " --spare 6", "needs UID CHANNEL --spare SPARE"},
         {"dump --spare 6", "--spare goes with \"trip\" and \"untrip\""},
+        {"trip " + kUid + " 4 --spare 4", "must be another input than 4"},
+        {"dump --status", "--status goes with \"trip\""},
         {"decode", "at least one frame"},
         {"--json", "No command given"},
     };

@@ -336,8 +336,8 @@ TEST_F(RunnerTest, RouteAndGainChangeOnlyTheirEntry) {
     EXPECT_TRUE(o.out.endsWith("= -6 dB, the unit reports -6 dB\n")) << o.out.toStdString();
 }
 
-// Analog input 4 also feeds outputs 0 and 100; the spare input 6 feeds nothing.
-TEST_F(RunnerTest, TripAndUntripSendOneRoutingFrameAsTheWindowsButton) {
+// Analog input 4 also feeds outputs 0 and 100; output 37 keeps the spare input 6.
+TEST_F(RunnerTest, TripAndUntripAreProvenByTheRoutingReadBack) {
     // Routes set on the emulated unit before the command runs, as the wire sets them.
     const auto routed = [](DemoLink& demo, std::vector<std::pair<int, std::uint8_t>> routes) {
         emu::EmulatedUnit& lc = demo.rack().units()[2];
@@ -350,10 +350,24 @@ TEST_F(RunnerTest, TripAndUntripSendOneRoutingFrameAsTheWindowsButton) {
         lc.receive({buffer.data(), static_cast<std::size_t>(length)});
         return new RecordingLink(demo);
     };
-    const auto prepared = [&](DemoLink& demo) {
-        return routed(demo, {{0, 35}, {100, 35}, {37, kNoSource}});
+    const auto microphoneFour = [&](DemoLink& demo) {
+        return routed(demo, {{0, 35}, {100, 35}, {37, 37}});
     };
-    Outcome o = run("--link demo trip " + kThird + " 4 --spare 6", prepared);
+    const auto switched = [&](DemoLink& demo) {
+        return routed(demo, {{0, 37}, {35, 37}, {100, 37}, {37, 37}});
+    };
+
+    // A lost trip frame: the read-back shows the old routing, exit 1.
+    Outcome o = run("--link demo trip " + kThird + " 4 --spare 6", [&](DemoLink& demo) {
+        RecordingLink* link = microphoneFour(demo);
+        link->lose = [](std::span<const std::uint8_t> f) { return f[17] == 0x22; };
+        return link;
+    });
+    EXPECT_EQ(o.status, exit_status::noAnswer);
+    EXPECT_TRUE(o.err.contains("did not switch input 4 over to spare input 6"))
+        << o.err.toStdString();
+
+    o = run("--link demo trip " + kThird + " 4 --spare 6", microphoneFour);
     EXPECT_EQ(o.status, exit_status::ok) << o.err.toStdString();
     ASSERT_EQ(sentWith(0x22).size(), 1u);
     EXPECT_EQ(sentWith(0x22)[0].frame.size(), 19u + 4u * 101u); // outputs 0..100
@@ -361,18 +375,32 @@ TEST_F(RunnerTest, TripAndUntripSendOneRoutingFrameAsTheWindowsButton) {
         EXPECT_EQ(unit(2).state().routeSource[static_cast<std::size_t>(output)], 37) << output;
     }
     EXPECT_EQ(unit(2).state().routeSource[36], 36);
-    EXPECT_EQ(o.out, kThird + " outputs 0 35 100 moved from source 35 to source 37\n");
+    EXPECT_EQ(o.out, kThird + " Input 4 is switched over to spare input 6 (outputs 0 35 100).\n");
 
-    const auto tripped = [&](DemoLink& demo) {
-        return routed(demo, {{0, 37}, {35, 37}, {100, 37}, {37, kNoSource}});
-    };
-    o = run("--link demo untrip " + kThird + " 4 --spare 6", tripped);
+    o = run("--link demo trip --status " + kThird, switched);
+    EXPECT_EQ(o.status, exit_status::ok) << o.err.toStdString();
+    EXPECT_EQ(o.out, kThird + " input 4 is switched over to spare input 6: outputs 0 35 100\n");
+    EXPECT_TRUE(sentWith(0x22).empty());
+    o = run("--link demo --json trip --status " + kThird, switched);
+    const QJsonObject status = QJsonDocument::fromJson(o.out.toUtf8()).object();
+    EXPECT_EQ(status.value("channel").toInt(), 4);
+    EXPECT_EQ(status.value("outputs").toArray().size(), 3);
+
+    // The way back gives back the three outputs and leaves the spare's own.
+    o = run("--link demo untrip " + kThird + " 4", switched);
     EXPECT_EQ(o.status, exit_status::ok) << o.err.toStdString();
     ASSERT_EQ(sentWith(0x22).size(), 1u);
     for (const int output : {0, 35, 100}) {
         EXPECT_EQ(unit(2).state().routeSource[static_cast<std::size_t>(output)], 35) << output;
     }
-    EXPECT_EQ(unit(2).state().routeSource[37], kNoSource);
+    EXPECT_EQ(unit(2).state().routeSource[37], 37);
+
+    // Nothing recorded any more: nothing to give back, and the status says so.
+    o = run("--link demo untrip " + kThird + " 4 --spare 6", switched);
+    EXPECT_EQ(o.status, exit_status::noAnswer);
+    EXPECT_TRUE(sentWith(0x22).empty());
+    o = run("--link demo trip --status " + kThird, microphoneFour);
+    EXPECT_EQ(o.out, kThird + " nothing is switched over\n");
 }
 
 TEST_F(RunnerTest, TripNeedsAUnitWithMicrophoneInputs) {

@@ -25,7 +25,7 @@ public:
 
     int send(std::span<const std::uint8_t> frame) override {
         sent.push_back({{frame.begin(), frame.end()}, clock_.elapsed()});
-        if (failWith != 0) {
+        if (failWith != 0 && (!failOnly || failOnly(frame))) {
             return failWith;
         }
         if (lose && lose(frame)) {
@@ -45,6 +45,8 @@ public:
 
     std::vector<Sent> sent;
     int failWith = 0;
+    // With it set, only the frames it picks fail with failWith.
+    std::function<bool(std::span<const std::uint8_t>)> failOnly;
     // Frames for which this returns true never reach the units.
     std::function<bool(std::span<const std::uint8_t>)> lose;
 

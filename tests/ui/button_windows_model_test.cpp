@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -182,13 +183,25 @@ protected:
             *session, [this](int id, int param) { mainWindow.emplace_back(id, param); });
     }
 
+    // Until the unit shown has answered the step and a new press is taken.
+    void waitForTheUnit() {
+        ASSERT_EVENTUALLY(!session->spareSwitcher().busy(session->currentUnit()), 3000);
+        QTest::qWait(SpareSwitcher::kPressGuardMs);
+    }
+
+    std::size_t routingFrames() const {
+        const auto commands = recorder->commands();
+        return static_cast<std::size_t>(std::count(commands.begin(), commands.end(), 0x22));
+    }
+
     std::vector<std::pair<int, int>> mainWindow;
 };
 
 } // namespace
 
-// The list on "6", button 4 (channel 3): the routes of source 35 go to 37; the
-// lit button again brings them back. The switch outlives the window.
+// The list on "6", button 4 (channel 3): marked while the unit is asked, lit once
+// its routing shows the switch, and the lit button brings the routes back. The
+// switch outlives the window.
 TEST_F(DrTriggerTest, PressSwitchesOverAndTheLitButtonSwitchesBack) {
     connectToDemo({kLc});
     auto window = makeWindow();
@@ -198,8 +211,12 @@ TEST_F(DrTriggerTest, PressSwitchesOverAndTheLitButtonSwitchesBack) {
     EXPECT_EQ(session->state().lastEmergencyChannel, 5);
 
     window->press(3);
+    EXPECT_EQ(window->look(3), kOff);
+    EXPECT_EQ(window->mark(3), DrTriggerModel::Mark::Pending);
+    waitForTheUnit();
     EXPECT_EQ(session->current().routeSource[35], 37);
     EXPECT_EQ(window->look(3), kOn);
+    EXPECT_EQ(window->mark(3), DrTriggerModel::Mark::None);
     EXPECT_EQ(window->look(4), kOff);
     EXPECT_FALSE(window->spareSelectable());
 
@@ -208,51 +225,66 @@ TEST_F(DrTriggerTest, PressSwitchesOverAndTheLitButtonSwitchesBack) {
     EXPECT_EQ(window->look(3), kOn);
     EXPECT_EQ(window->spareChannel(), 5);
     window->press(3);
-    EXPECT_EQ(session->trippedChannel(), -1);
+    waitForTheUnit();
     EXPECT_EQ(session->current().routeSource[35], 35);
-    EXPECT_EQ(session->current().routeSource[37], 35); // every route of the spare returns
+    EXPECT_EQ(session->current().routeSource[37], 37); // the spare's own output stays
     EXPECT_EQ(window->look(3), kOff);
     EXPECT_TRUE(window->spareSelectable());
 }
 
-// While a channel is switched over, the spare cannot change: the way back takes
-// every route of the spare, and another input's routes would be taken with them.
-TEST_F(DrTriggerTest, TheSpareStaysWhileAChannelIsSwitchedOver) {
+// A double click, or a second press at once: one switch-over, no way back.
+TEST_F(DrTriggerTest, ASecondPressWithinAMomentIsNotTaken) {
+    connectToDemo({kLc});
+    session->state().lastEmergencyChannel = 5;
+    auto window = makeWindow();
+    const std::size_t before = routingFrames();
+    window->press(3);
+    ASSERT_EVENTUALLY(!session->spareSwitcher().busy(session->currentUnit()), 3000);
+    window->press(3);
+    EXPECT_EQ(window->statusText(), "A second press within 0.3 s is not taken.");
+    QTest::qWait(100);
+    EXPECT_EQ(routingFrames() - before, 1u);
+    EXPECT_EQ(window->look(3), kOn);
+}
+
+// While a channel is switched over the spare cannot change, and another channel's
+// key does nothing: the way back gives the spare's outputs to the tripped channel.
+TEST_F(DrTriggerTest, AnotherKeyOrSpareWhileAChannelIsSwitchedOverIsRefused) {
     connectToDemo({kLc});
     session->state().lastEmergencyChannel = 5;
     auto window = makeWindow();
     window->press(3);
+    waitForTheUnit();
     QSignalSpy looks(window.get(), &DrTriggerModel::looksChanged);
     window->selectSpare(9);
     EXPECT_EQ(window->spareChannel(), 5);
     EXPECT_TRUE(mainWindow.empty());
     EXPECT_EQ(looks.count(), 1); // the list goes back to "6"
-    window->press(3);
-    EXPECT_EQ(session->current().routeSource[41], 41); // input 10 kept its route
-    EXPECT_EQ(session->current().routeSource[35], 35);
-}
-
-// A different button while one is tripped: its channel takes the spare's routes
-// (the behaviour kept; whether they should return to the tripped one is open).
-TEST_F(DrTriggerTest, ADifferentButtonWhileTrippedTakesTheSparesRoutes) {
-    connectToDemo({kLc});
-    session->state().lastEmergencyChannel = 5;
-    auto window = makeWindow();
-    window->press(3);
+    const std::size_t before = routingFrames();
     window->press(10);
-    EXPECT_EQ(session->trippedChannel(), -1);
-    EXPECT_EQ(session->current().routeSource[35], 42);
-    EXPECT_EQ(window->look(3), kOff);
+    EXPECT_EQ(window->statusText(), "Input 4 is switched over to the spare: switch it back first.");
+    QTest::qWait(100);
+    EXPECT_EQ(routingFrames(), before);
+    EXPECT_EQ(window->look(3), kOn);
     EXPECT_EQ(window->look(10), kOff);
 }
 
-TEST_F(DrTriggerTest, ARememberedSpareOutOfRangeIsTheLastInput) {
+TEST_F(DrTriggerTest, NoSpareIsChosenUntilTheUserPicksOne) {
     for (const int remembered : {-1, 32, 99}) {
         session->state().lastEmergencyChannel = remembered;
-        EXPECT_EQ(makeWindow()->spareChannel(), 31) << remembered;
+        EXPECT_EQ(makeWindow()->spareChannel(), -1) << remembered;
     }
     session->state().lastEmergencyChannel = 0;
     EXPECT_EQ(makeWindow()->spareChannel(), 0);
+
+    connectToDemo({kLc});
+    session->state().lastEmergencyChannel = -1;
+    auto window = makeWindow();
+    const std::size_t before = recorder->sent.size();
+    window->press(3);
+    EXPECT_EQ(window->statusText(), "Choose the spare input first");
+    EXPECT_EQ(recorder->sent.size(), before);
+    EXPECT_EQ(window->look(3), kOff);
 }
 
 TEST_F(DrTriggerTest, ButtonsShowTheAnalogInputLabelsAndNeedMicrophones) {
@@ -260,7 +292,7 @@ TEST_F(DrTriggerTest, ButtonsShowTheAnalogInputLabelsAndNeedMicrophones) {
     auto window = makeWindow();
     EXPECT_EQ(window->look(0), 4); // no microphone inputs on the first unit
     window->press(0);
-    EXPECT_EQ(session->trippedChannel(), -1);
+    EXPECT_EQ(session->spareSwitcher().phase(session->currentUnit()), SwitchPhase::None);
     QSignalSpy labels(window.get(), &DrTriggerModel::labelsChanged);
     session->selectUnit(1);
     EXPECT_GE(labels.count(), 1);

@@ -74,6 +74,19 @@ void MyButton::paintEvent(QPaintEvent*) {
         painter.drawText(QRect(0, top, size_.width(), size_.height() - top),
                          Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, block_.text);
     }
+    if (mark_.isValid()) {
+        constexpr int kMarkWidth = 3;
+        painter.setPen(QPen(mark_, kMarkWidth));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5));
+    }
+}
+
+void MyButton::setMark(const QColor& colour) {
+    if (mark_ != colour) {
+        mark_ = colour;
+        update();
+    }
 }
 
 void MyButton::mousePressEvent(QMouseEvent* event) {

@@ -37,6 +37,9 @@ public:
     void setText(const QString& text);
     // Replaces the state-0 bitmap.
     void setBitmap(int number);
+    // A frame in `colour` around whatever state shows; an invalid colour removes it.
+    void setMark(const QColor& colour);
+    QColor mark() const { return mark_; }
     const Block& block() const { return block_; }
 
     QSize sizeHint() const override { return size_; }
@@ -62,6 +65,7 @@ private:
     Block block_;
     QSize size_;
     int state_ = Off;
+    QColor mark_;
 };
 
 } // namespace varento

@@ -10,7 +10,24 @@ DrTriggerModel::DrTriggerModel(Session& session, std::function<void(int id, int 
                                QObject* parent)
     : QObject(parent), session_(session), mainWindow_(std::move(mainWindow)),
       spareChannel_(spareChannelOf(session.state().lastEmergencyChannel)) {
-    connect(&session_, &Session::trippedChannelChanged, this, &DrTriggerModel::looksChanged);
+    SpareSwitcher& switcher = session_.spareSwitcher();
+    connect(&switcher, &SpareSwitcher::changed, this, [this](const DeviceUid& unit) {
+        if (unit == session_.currentUnit()) {
+            emit looksChanged();
+        }
+    });
+    connect(&switcher, &SpareSwitcher::said, this,
+            [this](const DeviceUid& unit, const QString& text) {
+                if (unit == session_.currentUnit()) {
+                    status_ = text;
+                    emit statusChanged(status_);
+                }
+            });
+    connect(&session_, &Session::currentUnitChanged, this, [this] {
+        status_.clear();
+        emit statusChanged(status_);
+        emit looksChanged();
+    });
     connect(&session_, &Session::labelsChanged, this, &DrTriggerModel::labelsChanged);
     connect(&session_, &Session::unitIdentified, this, &DrTriggerModel::looksChanged);
     connect(&session_, &Session::unitListChanged, this, [this] {
@@ -47,7 +64,9 @@ QStringList DrTriggerModel::spareItems() {
 }
 
 bool DrTriggerModel::spareSelectable() const {
-    return session_.trippedChannel() < 0;
+    const SpareSwitcher& switcher = session_.spareSwitcher();
+    const DeviceUid& unit = session_.currentUnit();
+    return !switcher.switchOver(unit) && !switcher.busy(unit);
 }
 
 void DrTriggerModel::selectSpare(int index) {
@@ -60,17 +79,36 @@ void DrTriggerModel::selectSpare(int index) {
 }
 
 void DrTriggerModel::press(int channel) {
-    const SpareStep step = session_.trippedChannel() < 0 ? SpareStep::Trip : SpareStep::Untrip;
-    if (!session_.spareSwitch(step, channel, spareChannel_)) {
-        emit looksChanged(); // nothing switched: the button goes back
-    }
+    session_.spareSwitcher().press(session_.currentUnit(), channel, spareChannel_);
+    emit looksChanged(); // a press that did nothing puts the button back
 }
 
 int DrTriggerModel::look(int channel) const {
     if (!usable()) {
         return 4;
     }
-    return channel == session_.trippedChannel() ? 2 : 0;
+    const SpareSwitcher& switcher = session_.spareSwitcher();
+    const DeviceUid& unit = session_.currentUnit();
+    return switcher.channel(unit) == channel && switcher.phase(unit) == SwitchPhase::Switched ? 2
+                                                                                              : 0;
+}
+
+DrTriggerModel::Mark DrTriggerModel::mark(int channel) const {
+    const SpareSwitcher& switcher = session_.spareSwitcher();
+    const DeviceUid& unit = session_.currentUnit();
+    if (!usable() || switcher.channel(unit) != channel) {
+        return Mark::None;
+    }
+    switch (switcher.phase(unit)) {
+    case SwitchPhase::Switching:
+    case SwitchPhase::Returning:
+    case SwitchPhase::Unconfirmed:
+        return Mark::Pending;
+    case SwitchPhase::Failed:
+        return Mark::Failed;
+    default:
+        return Mark::None;
+    }
 }
 
 QStringList DrTriggerModel::drTriggerLabels() const {

@@ -43,6 +43,14 @@ void paint(QPainter& p, const QRect& area, const std::vector<PanelCaption>& capt
     }
 }
 
+void paintStatus(QPainter& p, const QPoint& at, int width, const QString& text) {
+    p.setFont(captionFont());
+    p.setPen(skin::kPanelText);
+    const QString shown = p.fontMetrics().elidedText(text, Qt::ElideRight, width);
+    p.drawText(QRect(at, QSize(width, 24)), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+               shown);
+}
+
 void showLook(MyButton* button, int look) {
     const bool on = button->state() == MyButton::On || button->state() == MyButton::OnHover;
     if (look == MyButton::Inactive) {

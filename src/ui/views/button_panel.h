@@ -5,6 +5,8 @@
 #include <vector>
 
 class QPainter;
+class QPoint;
+class QString;
 class QRect;
 class QWidget;
 
@@ -21,6 +23,8 @@ MyButton* createButton(QWidget* parent, const PanelButton& button);
 // The background of `area` and the captions, moved left by `scroll`.
 void paint(QPainter& painter, const QRect& area, const std::vector<PanelCaption>& captions,
            int scroll = 0);
+// One line of text at `at` in the caption font, cut to `width`.
+void paintStatus(QPainter& painter, const QPoint& at, int width, const QString& text);
 // The button on (2) or off (0) as its owner decided, keeping the hover look; 4
 // draws it unusable.
 void showLook(MyButton* button, int look);

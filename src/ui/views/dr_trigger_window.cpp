@@ -11,6 +11,10 @@ namespace varento {
 namespace {
 
 constexpr int kListHeight = 300;
+// Below the four rows of keys.
+constexpr QPoint kStatusAt{10, 470};
+const QColor kPendingMark{255, 190, 40};
+const QColor kFailedMark{230, 60, 50};
 
 } // namespace
 
@@ -37,6 +41,7 @@ DrTriggerWindow::DrTriggerWindow(Session& session,
     connect(spareList_, &QComboBox::activated, &model_, &DrTriggerModel::selectSpare);
     connect(&model_, &DrTriggerModel::looksChanged, this, &DrTriggerWindow::syncLooks);
     connect(&model_, &DrTriggerModel::labelsChanged, this, &DrTriggerWindow::drTriggerApplyLabels);
+    connect(&model_, &DrTriggerModel::statusChanged, this, qOverload<>(&QWidget::update));
     drTriggerApplyLabels();
     syncLooks();
 }
@@ -54,7 +59,12 @@ void DrTriggerWindow::drTriggerApplyLabels() {
 
 void DrTriggerWindow::syncLooks() {
     for (int i = 0; i < kSpareChannels; ++i) {
-        button_panel::showLook(buttons_[static_cast<std::size_t>(i)], model_.look(i));
+        MyButton* button = buttons_[static_cast<std::size_t>(i)];
+        button_panel::showLook(button, model_.look(i));
+        const DrTriggerModel::Mark mark = model_.mark(i);
+        button->setMark(mark == DrTriggerModel::Mark::Pending  ? kPendingMark
+                        : mark == DrTriggerModel::Mark::Failed ? kFailedMark
+                                                               : QColor());
     }
     spareList_->setCurrentIndex(model_.spareChannel());
     spareList_->setEnabled(model_.spareSelectable());
@@ -63,6 +73,7 @@ void DrTriggerWindow::syncLooks() {
 void DrTriggerWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     button_panel::paint(painter, rect(), DrTriggerModel::captions());
+    button_panel::paintStatus(painter, kStatusAt, width() - 2 * kStatusAt.x(), model_.statusText());
 }
 
 } // namespace varento

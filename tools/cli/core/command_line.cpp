@@ -121,9 +121,15 @@ struct Parser {
             line.index = *index;
             return gainValueAt(3);
         }
+        if (name == "trip" && line.status) {
+            line.command = Command::TripStatus;
+            positional[0] = "trip --status";
+            return need(1, "UID") && uidAt(1);
+        }
         if (name == "trip" || name == "untrip") {
-            line.command = name == "trip" ? Command::Trip : Command::Untrip;
-            if (!need(2, "UID CHANNEL --spare SPARE") || !uidAt(1)) {
+            const bool trip = name == "trip";
+            line.command = trip ? Command::Trip : Command::Untrip;
+            if (!need(2, trip ? "UID CHANNEL --spare SPARE" : "UID CHANNEL") || !uidAt(1)) {
                 return false;
             }
             const auto channel = toInt(positional[2], 1, 32);
@@ -132,7 +138,12 @@ struct Parser {
                                 .arg(positional[2]));
             }
             line.index = *channel - 1;
-            return line.spare.has_value() ||
+            if (line.spare && *line.spare == line.index) {
+                return fail(
+                    QString("The spare input must be another input than %1.").arg(*channel));
+            }
+            // The way back takes the spare the switch-over recorded.
+            return !trip || line.spare.has_value() ||
                    fail(QString("\"%1\" needs --spare SPARE, the spare analog input 1..32.")
                             .arg(name));
         }
@@ -441,6 +452,8 @@ ParsedCommandLine parseCommandLine(const QStringList& args) {
             p.line.reconnect = true;
         } else if (name == "--table") {
             p.line.table = true;
+        } else if (name == "--status") {
+            p.line.status = true;
         } else if (name == "--settings" || name == "--matrix" || name == "--gains" ||
                    name == "--all") {
             const PresetPart chosen = name == "--settings" ? PresetPart::Settings
@@ -541,6 +554,9 @@ ParsedCommandLine parseCommandLine(const QStringList& args) {
     if (p.line.table && p.line.command != Command::RouteTable) {
         return {std::nullopt, "--table goes with \"route\"."};
     }
+    if (p.line.status && p.line.command != Command::TripStatus) {
+        return {std::nullopt, "--status goes with \"trip\"."};
+    }
     return {p.line, {}};
 }
 
@@ -559,12 +575,17 @@ Commands:
   gain UID INDEX VALUE            send one gain entry (wire index 0..127: 0..31 input
                                   gain 8..63, 32..63 input switch 0..3 (1 PAD, 2 P48),
                                   64..127 channel gain in dB -128..127 or its byte)
-  trip UID CHANNEL --spare SPARE  spare-microphone switch-over: every output fed by
-                                  analog input CHANNEL (1..32) takes the spare
-                                  analog input SPARE (1..32), in one routing frame
-  untrip UID CHANNEL --spare SPARE
-                                  the way back: every output fed by SPARE takes
-                                  CHANNEL again
+  trip UID CHANNEL --spare SPARE  spare-microphone switch-over: the routing is read,
+                                  every output fed by analog input CHANNEL (1..32)
+                                  takes the spare analog input SPARE (1..32) in one
+                                  routing frame, and the routing read back must
+                                  show it (else exit 1)
+  untrip UID CHANNEL [--spare SPARE]
+                                  the way back: exactly the outputs the switch-over
+                                  moved that are still on the spare take CHANNEL
+                                  again, confirmed the same way
+  trip --status UID               what is switched over on the unit, checked
+                                  against its routing
   preset save UID FILE            save one unit's settings, routing and gains (.vpf)
   preset load UID FILE [--settings|--matrix|--gains|--all]
                                   load a preset file into a unit (default --all)
@@ -595,21 +616,22 @@ Options:
                     process (default 3) and opens no socket
   --timeout SEC     how long to wait for units to answer (default 10)
   --json            one JSON document for discover, dump, devices, route --table,
-                    show and decode (monitor, journal: one JSON object per line)
+                    trip --status, show and decode (monitor, journal: one JSON object per line)
   --yes             answer yes to every question (loading into a unit, replacing
                     a file); without it questions are asked only on a terminal
   --hex             monitor: print each frame in hexadecimal under its line
   --reconnect       monitor: when the link fails, open it again every 2 seconds
                     and find the units again, until interrupted
-  --spare SPARE     trip, untrip: the spare analog input, 1..32
+  --spare SPARE     trip, untrip: the spare analog input, 1..32, not CHANNEL
+  --status          trip: print the unit's switch-over instead of switching
   --since TIME      journal: only events from TIME on, an ISO date and time in
                     local time (2026-12-08T14:00, "2026-12-08 14:00:00") or a
                     time ago (30m, 2h, 1d)
   --help, --version
 
 UIDs are 32 hexadecimal digits, two per byte, in either case.
-Exit status: 0 success, 1 a unit did not answer or was not found, 2 usage error,
-3 file error. Progress goes to standard error when it is a terminal.
+Exit status: 0 success, 1 a unit did not answer or was not found (trip, untrip:
+or its routing read back does not show the switch), 2 usage error, 3 file error. Progress goes to standard error when it is a terminal.
 The data folder (device list, label store, journal) is VARENTO_DATA_DIR when set.
 )";
 }

@@ -56,6 +56,7 @@ enum class Command {
     DevicesRemove,
     Trip,
     Untrip,
+    TripStatus,
     Journal,
 };
 
@@ -70,6 +71,7 @@ struct CommandLine {
     bool hex = false;             // monitor: the raw frame under each line
     bool reconnect = false;       // monitor: open a lost link again every two seconds
     bool table = false;           // route: print the routing instead of changing it
+    bool status = false;          // trip: print the switch-over instead of switching
     std::optional<DeviceUid> uid; // dump: none for all units
     int parameter = 0;            // set
     int value = 0;                // set, route (source), gain

@@ -100,6 +100,9 @@ int Runner::run() {
     case Command::Untrip:
         status = spareSwitch(line_.command == Command::Trip);
         break;
+    case Command::TripStatus:
+        status = tripStatus();
+        break;
     default:
         status = fail(exit_status::usage, "This command does not talk to units.");
         break;
@@ -464,55 +467,88 @@ int Runner::gain() {
     return exit_status::ok;
 }
 
-// The trigger window's press from a script: the session's switch-over on the
-// unit's gathered routing, then the routing read back as proof.
+// The trigger window's press from a script: the session's switch-over, built
+// from the routing read just before and proven by the routing read back.
 int Runner::spareSwitch(bool trip) {
     if (!connectAndDiscover() || !gatherAll() || !selectTarget(*line_.uid)) {
         return exit_status::noAnswer;
     }
+    const DeviceUid& uid = *line_.uid;
     const int channel = line_.index;
-    const int spare = *line_.spare;
-    const std::uint8_t from = analogSource(trip ? channel : spare);
-    const std::uint8_t to = analogSource(trip ? spare : channel);
-    const RoutingTable before = RoutingTable::of(session_.current());
-    if (!session_.spareSwitch(trip ? SpareStep::Trip : SpareStep::Untrip, channel, spare)) {
+    if (!hasMicInputs(session_.current().model)) {
         return fail(exit_status::usage,
                     QString("Unit %1 (%2) has no microphone inputs to switch over.")
-                        .arg(uidHex(*line_.uid), typeName(session_.current().model)));
+                        .arg(uidHex(uid), typeName(session_.current().model)));
     }
-    std::vector<int> moved;
-    for (int output = 0; output < kWireRouteSlots; ++output) {
-        if (before.sources[static_cast<std::size_t>(output)] == from && from != to) {
-            moved.push_back(output);
+    SpareSwitcher& switcher = session_.spareSwitcher();
+    QString said;
+    QObject context;
+    connect(&switcher, &SpareSwitcher::said, &context,
+            [&](const DeviceUid& unit, const QString& text) {
+                if (unit == uid) {
+                    said = text;
+                }
+            });
+    std::optional<bool> confirmed;
+    connect(&switcher, &SpareSwitcher::finished, &context, [&](const DeviceUid& unit, bool ok) {
+        if (unit == uid) {
+            confirmed = ok;
         }
-    }
-    if (!waitForSends()) {
-        return fail(exit_status::noAnswer, "The routing could not be sent.");
-    }
-    session_.pollEngine().askRoutingNext();
-    if (!waitForFreshReply(*line_.uid, cmd::requestRouting, cmd::routingReply)) {
+    });
+    const auto recorded = switcher.switchOver(uid);
+    if (!trip && recorded && line_.spare && *line_.spare != recorded->spare) {
         return fail(exit_status::noAnswer,
-                    QString("Sent the routing to %1, but the unit did not answer afterwards.")
-                        .arg(uidHex(*line_.uid)));
+                    QString("Input %1 of %2 is switched over to spare input %3, not %4: nothing "
+                            "was sent.")
+                        .arg(channel + 1)
+                        .arg(uidHex(uid))
+                        .arg(recorded->spare + 1)
+                        .arg(*line_.spare + 1));
     }
-    QStringList outputs;
-    QStringList kept;
-    for (const int output : moved) {
-        outputs << QString::number(output);
-        const int reported = session_.current().routeSource[static_cast<std::size_t>(output)];
-        if (reported != to) {
-            kept << QString("output %1 on source %2").arg(output).arg(reported);
+    const bool started =
+        trip ? switcher.trip(uid, channel, *line_.spare) : switcher.untrip(uid, channel);
+    if (!started) {
+        return fail(exit_status::noAnswer, said);
+    }
+    if (!waitUntil([&] { return confirmed.has_value(); }, -1)) {
+        return exit_status::noAnswer;
+    }
+    if (!*confirmed) {
+        return fail(exit_status::noAnswer, said);
+    }
+    // What the unit's routing proved, as the trigger window says it.
+    console_.out(QString("%1 %2\n").arg(uidHex(uid), said));
+    return exit_status::ok;
+}
+
+int Runner::tripStatus() {
+    if (!connectAndDiscover() || !gatherAll() || !selectTarget(*line_.uid)) {
+        return exit_status::noAnswer;
+    }
+    endProgress();
+    // Gathering read the unit's routing, which checked the recorded switch-over.
+    const auto switchOver = session_.spareSwitcher().switchOver(*line_.uid);
+    const QString id = uidHex(*line_.uid);
+    if (line_.json) {
+        QJsonObject o{{"uid", id}, {"switchedOver", switchOver.has_value()}};
+        if (switchOver) {
+            QJsonArray outputs;
+            for (const int output : switchOver->outputs) {
+                outputs.append(output);
+            }
+            o.insert("channel", switchOver->channel + 1);
+            o.insert("spare", switchOver->spare + 1);
+            o.insert("outputs", outputs);
         }
-    }
-    const QString uid = uidHex(*line_.uid);
-    console_.out(moved.empty()
-                     ? QString("%1 no output takes source %2; nothing moved\n").arg(uid).arg(from)
-                     : QString("%1 outputs %2 moved from source %3 to source %4\n")
-                           .arg(uid, outputs.join(' '))
-                           .arg(from)
-                           .arg(to));
-    if (!kept.isEmpty()) {
-        console_.err(QString("varento-cli: warning: the unit keeps %1.\n").arg(kept.join(", ")));
+        console_.out(jsonText(o));
+    } else if (switchOver) {
+        console_.out(QString("%1 input %2 is switched over to spare input %3: %4\n")
+                         .arg(id)
+                         .arg(switchOver->channel + 1)
+                         .arg(switchOver->spare + 1)
+                         .arg(outputListText(switchOver->outputs)));
+    } else {
+        console_.out(QString("%1 nothing is switched over\n").arg(id));
     }
     return exit_status::ok;
 }

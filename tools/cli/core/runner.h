@@ -42,6 +42,7 @@ private:
     int routeTable();
     int gain();
     int spareSwitch(bool trip);
+    int tripStatus();
     int labelsExport();
     int labelsImport();
     int presetSave();
