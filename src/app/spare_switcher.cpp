@@ -17,7 +17,8 @@ QString outputListText(const std::vector<int>& outputs) {
     for (const int output : outputs) {
         numbers << QString::number(output);
     }
-    return QStringLiteral("outputs ") + numbers.join(QLatin1Char(' '));
+    return (outputs.size() == 1 ? QStringLiteral("output ") : QStringLiteral("outputs ")) +
+           numbers.join(QLatin1Char(' '));
 }
 
 SpareSwitcher::SpareSwitcher(Session& session, QObject* parent)

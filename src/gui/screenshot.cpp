@@ -3,6 +3,7 @@
 #include "app/session.h"
 #include "gui/front_end_ids.h"
 #include "gui/main_window.h"
+#include "ui/views/dr_trigger_window.h"
 #include "ui/views/gain_window.h"
 
 #include <QApplication>
@@ -50,6 +51,14 @@ void poseMeterbridge(MainWindow& window, Session& session) {
     }
 }
 
+// Input 4 failed on stage and is switched over to spare input 6.
+void poseTrigger(MainWindow& window, Session&) {
+    if (auto* trigger = qobject_cast<DrTriggerWindow*>(window.view(ViewSlot::DrTrigger))) {
+        trigger->model().selectSpare(5);
+        trigger->model().press(3);
+    }
+}
+
 // The journal after a few edits made during a sound check.
 void poseJournal(MainWindow&, Session& session) {
     session.editor().setRoute(4, 12);
@@ -74,7 +83,7 @@ const ShownView kViews[] = {
     {"gain", command_id::gainButton, 2, poseGainView, std::nullopt, 0},
     {"meterbridge", command_id::meterbridgeButton, 0, poseMeterbridge, ViewSlot::Meterbridge, 2000},
     {"button", command_id::buttonView, 2, nullptr, std::nullopt, 0},
-    {"trigger", command_id::drSpareMicSwitch, 0, nullptr, ViewSlot::DrTrigger, 0},
+    {"trigger", command_id::drSpareMicSwitch, 0, poseTrigger, ViewSlot::DrTrigger, 500},
     {"devices", command_id::deviceManager, 0, nullptr, std::nullopt, 0},
     {"labels", command_id::editLabels, 0, nullptr, std::nullopt, 0},
     {"journal", command_id::journal, 0, poseJournal, std::nullopt, 0},
