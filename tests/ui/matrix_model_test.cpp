@@ -261,22 +261,24 @@ TEST_F(MatrixModelTest, SwitchesFollowTheUnitAndEditThroughTheEditor) {
     EXPECT_FALSE(matrix->extendedRouting().visible);
 }
 
-TEST_F(MatrixModelTest, BusLevelSelectorsRebuildBothBytes) {
+// The bus levels share their bytes with the LED dim level (bit 3): "Bright" must
+// neither blank a selector nor be dropped by a bus level change.
+TEST_F(MatrixModelTest, BusLevelsLeaveTheLedDimBitAlone) {
     offline(12);
-    unit().ledDimEdit1 = 0x21; // BUS 1 -6dB, BUS 2 -12dB
-    unit().ledDimEdit2 = 0x9F; // values the list does not have
-    EXPECT_EQ(matrix->busLevel(0), 1);
+    unit().ledDimEdit1 = 0x08 | 0x20; // LED high bit, BUS 2 -12dB
+    unit().ledDimEdit2 = 0x08 | 0x07; // LED low bit, BUS 3 -42dB
+    EXPECT_EQ(matrix->busLevel(0), 0);
     EXPECT_EQ(matrix->busLevel(1), 2);
-    EXPECT_EQ(matrix->busLevel(2), -1);
-    EXPECT_EQ(matrix->busLevelTexts().front(), "0dB");
-    EXPECT_EQ(matrix->busLevelTexts().back(), "-42dB");
+    EXPECT_EQ(matrix->busLevel(2), 7);
+    EXPECT_EQ(matrix->busLevel(3), 0);
     QSignalSpy edits(session.get(), &Session::edited);
+    matrix->setBusLevel(0, 1);
+    EXPECT_EQ(unit().ledDimEdit1, 0x29);
     matrix->setBusLevel(3, 7);
-    EXPECT_EQ(unit().ledDimEdit1, 0x21);
     EXPECT_EQ(unit().ledDimEdit2, 0x7F);
     matrix->setBusLevel(4, 1);
     matrix->setBusLevel(0, 8);
-    EXPECT_EQ(edits.count(), 1);
+    EXPECT_EQ(edits.count(), 2);
 }
 
 TEST_F(MatrixModelTest, PresetCaptionReadFromTheProgramFolder) {

@@ -344,8 +344,17 @@ QStringList MatrixModel::busLevelTexts() {
 
 namespace {
 
-std::array<int, kBusCount> busNibbles(const DeviceRecord& r) {
-    return {r.ledDimEdit1 & 0x0F, r.ledDimEdit1 >> 4, r.ledDimEdit2 & 0x0F, r.ledDimEdit2 >> 4};
+// Each byte holds two bus levels in bits 0-2 and 4-6; bit 3 is the LED dim level's
+// and stays as it is.
+constexpr std::uint8_t kLedDimBit = 0x08;
+
+std::array<int, kBusCount> busLevels(const DeviceRecord& r) {
+    return {r.ledDimEdit1 & 7, (r.ledDimEdit1 >> 4) & 7, r.ledDimEdit2 & 7,
+            (r.ledDimEdit2 >> 4) & 7};
+}
+
+std::uint8_t withBusLevels(std::uint8_t byte, int low, int high) {
+    return static_cast<std::uint8_t>((byte & kLedDimBit) | low | (high << 4));
 }
 
 } // namespace
@@ -354,19 +363,18 @@ int MatrixModel::busLevel(int bus) const {
     if (bus < 0 || bus >= kBusCount) {
         return -1;
     }
-    const int value = busNibbles(session_.current())[static_cast<std::size_t>(bus)];
-    return value < kLevelCount ? value : -1;
+    return busLevels(session_.current())[static_cast<std::size_t>(bus)];
 }
 
 void MatrixModel::setBusLevel(int bus, int index) {
     if (bus < 0 || bus >= kBusCount || index < 0 || index >= kLevelCount) {
         return;
     }
-    // The other selectors keep what the unit holds, even a value the list lacks.
-    auto nibbles = busNibbles(session_.current());
-    nibbles[static_cast<std::size_t>(bus)] = index;
-    session_.editor().setBusLevels(static_cast<std::uint8_t>(nibbles[0] + 16 * nibbles[1]),
-                                   static_cast<std::uint8_t>(nibbles[2] + 16 * nibbles[3]));
+    const DeviceRecord& unit = session_.current();
+    auto levels = busLevels(unit);
+    levels[static_cast<std::size_t>(bus)] = index;
+    session_.editor().setBusLevels(withBusLevels(unit.ledDimEdit1, levels[0], levels[1]),
+                                   withBusLevels(unit.ledDimEdit2, levels[2], levels[3]));
 }
 
 // ---- routing preset button -----------------------------------------------------------------
