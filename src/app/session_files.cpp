@@ -282,13 +282,17 @@ void Session::loadAll() {
     if (!readPresetForLoadAll(PresetKind::Matrix)) {
         return abort();
     }
-    const bool kept = spares_->keepOnSpare(currentRecord());
     emit routingLoaded();
     emit routingChanged();
     if (!readPresetForLoadAll(PresetKind::Gains)) {
         return abort();
     }
     const QString file = std::exchange(loadAllFile_, QString());
+    // Switched over only once the load goes out: one given up keeps the record.
+    const bool kept = spares_->keepOnSpare(currentRecord());
+    if (kept) {
+        emit routingChanged();
+    }
     if (state_.isConnected) {
         sendLoadedRouting(currentRecord(), kept);
         sendAllGains(currentRecord(), 0);
