@@ -232,17 +232,23 @@ TEST(FaderModel, DragCommitsEveryHundredMillisecondsOnlyOnceTheKnobMoved) {
     EXPECT_EQ(owner.take(), QStringList({"moved 10", "moved 3"}));
     fader.advanceTo(1299);
     EXPECT_TRUE(owner.log.isEmpty());
+    // Held still after the step: one commit, not one every 100 ms.
     fader.advanceTo(1300);
     fader.advanceTo(1500);
-    EXPECT_EQ(owner.take(), QStringList({"commit", "commit", "commit"}));
-
-    fader.leftRelease();
     EXPECT_EQ(owner.take(), QStringList({"commit"}));
+    fader.pointerMove(120);
+    fader.advanceTo(1600);
+    EXPECT_EQ(owner.take(), QStringList({"moved 6", "commit"}));
+
+    fader.leftRelease(); // nothing moved since
+    EXPECT_TRUE(owner.log.isEmpty());
     fader.advanceTo(5000);
     EXPECT_TRUE(owner.log.isEmpty());
 }
 
-TEST(FaderModel, ClickWithoutMovingCommitsOnlyOnTheLevelFader) {
+// A commit without a move sends nothing: a fader standing at -70 dB, where the
+// scale has no mark, keeps it when clicked.
+TEST(FaderModel, ClickWithoutMovingCommitsNothing) {
     FaderModel gain(Kind::Gain, 0);
     Owner gainOwner(gain);
     gain.setPosition(95);
@@ -252,15 +258,21 @@ TEST(FaderModel, ClickWithoutMovingCommitsOnlyOnTheLevelFader) {
 
     FaderModel level(Kind::Level, 5000);
     Owner levelOwner(level);
-    level.leftPress(240, {}); // off the knob: no grab, still a release commit
+    level.leftPress(240, {}); // off the knob
     level.leftRelease();
-    EXPECT_EQ(levelOwner.take(), QStringList({"clear", "anchor", "commit"}));
+    EXPECT_EQ(levelOwner.take(), QStringList({"clear", "anchor"}));
+    level.setPosition(FaderModel::levelPosition(-70));
+    grab(level);
+    level.leftRelease();
+    level.leftPress(5, Qt::ControlModifier); // the label box
+    level.leftRelease();
+    EXPECT_FALSE(levelOwner.take().contains("commit"));
 
-    // A double-click's own release commits once more on the output-level fader only.
+    // A double-click commits its move once; its own release adds nothing.
     level.setPosition(101);
     level.doubleClick(110);
     level.leftRelease();
-    EXPECT_EQ(levelOwner.take(), QStringList({"moved -44", "commit", "commit"}));
+    EXPECT_EQ(levelOwner.take(), QStringList({"moved -44", "commit"}));
     gain.setPosition(120);
     gain.doubleClick(130);
     gain.leftRelease();
@@ -328,8 +340,7 @@ TEST(FaderModel, WheelSnapsTheGainFaderAndReportsMoveThenCommit) {
     fader.wheel(120);
     fader.wheel(120);
     EXPECT_EQ(fader.position(), 21); // 18 clamps to 20, snaps to 21
-    EXPECT_EQ(owner.take(),
-              QStringList({"moved 4", "commit", "moved -3", "commit", "moved 0", "commit"}));
+    EXPECT_EQ(owner.take(), QStringList({"moved 4", "commit", "moved -3", "commit", "moved 0"}));
 }
 
 TEST(FaderModel, FollowersClampWithoutSnapping) {
@@ -343,13 +354,13 @@ TEST(FaderModel, FollowersClampWithoutSnapping) {
     EXPECT_EQ(level.position(), 21);
 }
 
-TEST(FaderModel, EnterOnTheLevelFaderTogglesUnityAndCommitsTwice) {
+TEST(FaderModel, EnterOnTheLevelFaderTogglesUnityAndCommitsOnce) {
     FaderModel fader(Kind::Level, 5000);
     Owner owner(fader);
     fader.setPosition(101);
     EXPECT_TRUE(fader.keyPress(Qt::Key_Return, {}));
     EXPECT_EQ(fader.position(), 57);
-    EXPECT_EQ(owner.take(), QStringList({"moved -44", "commit", "commit"}));
+    EXPECT_EQ(owner.take(), QStringList({"moved -44", "commit"}));
 
     FaderModel gain(Kind::Gain, 0);
     Owner gainOwner(gain);

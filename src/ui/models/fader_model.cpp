@@ -15,6 +15,7 @@ constexpr int kLevelLastId = 5063;
 
 FaderModel::FaderModel(Kind kind, int id, QObject* parent)
     : QObject(parent), kind_(kind), id_(id), position_(kind == Kind::Gain ? 0 : 23),
+      committedPosition_(position_),
       // Until a first toggle remembers a position, a second one stays at unity
       // instead of jumping to an arbitrary place.
       unityReturnPosition_(unityPosition()) {}
@@ -83,6 +84,7 @@ QString FaderModel::valueText() const {
 }
 
 void FaderModel::setPosition(int position) {
+    committedPosition_ = position;
     if (position_ != position) {
         position_ = position;
         emit changed();
@@ -92,7 +94,17 @@ void FaderModel::setPosition(int position) {
 void FaderModel::addOffset(int delta) {
     showPopupFor(kPopupAfterPointerMs);
     position_ = clamp(position_ + delta);
+    committedPosition_ = position_; // the leader's commit sends it
     emit changed();
+}
+
+// A knob that has not moved since its last commit sends nothing: a click on a
+// fader standing where the scale has no mark, or one held still after a drag.
+void FaderModel::commitIfMoved() {
+    if (position_ != committedPosition_) {
+        committedPosition_ = position_;
+        emit commit();
+    }
 }
 
 void FaderModel::setSelected(bool on) {
@@ -168,7 +180,7 @@ void FaderModel::unityToggle() {
     moveBy(target);
     emit moved(lastDelta_);
     emit changed();
-    emit commit();
+    commitIfMoved();
 }
 
 void FaderModel::showPopupFor(int ms) {
@@ -203,7 +215,7 @@ void FaderModel::advanceTo(qint64 ms) {
         if (commitAt_ == next) {
             setDeadline(commitAt_, *commitAt_ + kCommitIntervalMs);
             if (dragState_ == Dragging) {
-                emit commit();
+                commitIfMoved();
             }
         } else if (popupHideAt_ == next) {
             setDeadline(popupHideAt_, std::nullopt);
@@ -280,7 +292,7 @@ void FaderModel::leftRelease() {
     }
     setDeadline(commitAt_, std::nullopt);
     if (kind_ == Kind::Level || dragState_ == Dragging) {
-        emit commit();
+        commitIfMoved();
     }
     dragState_ = DragNone;
     leftDown_ = false;
@@ -313,7 +325,7 @@ void FaderModel::wheel(int delta) {
     }
     moveBy(target);
     emit moved(lastDelta_);
-    emit commit();
+    commitIfMoved();
     showPopupFor(kPopupAfterPointerMs);
     emit changed();
 }
@@ -323,14 +335,15 @@ bool FaderModel::keyPress(int key, Qt::KeyboardModifiers modifiers) {
     bool known = true;
     if (active_ && (key == Qt::Key_Up || key == Qt::Key_Down)) {
         moveBy(clamp(position_ + (key == Qt::Key_Up ? -step() : step())));
-        emit commit();
+        commitIfMoved();
         emit moved(lastDelta_);
     } else if (active_ && key == Qt::Key_0 && keypad) {
         // The whole travel is reported so every selected fader reaches its bottom too.
         position_ = bottomLimit();
         lastDelta_ = bottomLimit() - 20;
         emit moved(lastDelta_);
-        emit commit();
+        committedPosition_ = position_;
+        emit commit(); // the followers may still be on their way down
     } else if (key == Qt::Key_Left || key == Qt::Key_Right) {
         const bool left = key == Qt::Key_Left;
         const int first = kind_ == Kind::Gain ? kGainFirstId : kLevelFirstId;
@@ -340,7 +353,6 @@ bool FaderModel::keyPress(int key, Qt::KeyboardModifiers modifiers) {
         }
     } else if (kind_ == Kind::Level && active_ && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
         unityToggle();
-        emit commit();
     } else if (kind_ == Kind::Level && key == Qt::Key_A) {
         emit selectAllRequested();
     } else if (kind_ == Kind::Level && key == Qt::Key_C) {

@@ -147,6 +147,7 @@ private:
     int clamp(int position) const;
     int snap(int position) const;
     void moveBy(int newPosition); // records the delta for moved()
+    void commitIfMoved();
     void unityToggle();
     void showPopupFor(int ms);
     void setDeadline(std::optional<qint64>& deadline, std::optional<qint64> value);
@@ -154,6 +155,7 @@ private:
     Kind kind_;
     int id_;
     int position_;
+    int committedPosition_;
     int unityReturnPosition_;
     int lastDelta_ = 0;
     DragState dragState_ = DragNone;
