@@ -81,7 +81,7 @@ TEST(FaderGroup, GroupDragMovesTheOthersAndSendsOneMessageAfterTheLastStep) {
     // Afterwards a single fader commits on its own again.
     row.group.clearSelection();
     row.at(0).advanceTo(row.now);
-    row.at(0).wheel(1);
+    row.at(0).wheel(FaderModel::kWheelNotch);
     EXPECT_EQ(row.sent.last(), "one 0");
 }
 

@@ -343,6 +343,23 @@ TEST(FaderModel, WheelSnapsTheGainFaderAndReportsMoveThenCommit) {
     EXPECT_EQ(owner.take(), QStringList({"moved 4", "commit", "moved -3", "commit", "moved 0"}));
 }
 
+// A touchpad swipe: 30 deltas of 10 are two and a half notches, so two steps
+// and two commits; turning back drops the half notch.
+TEST(FaderModel, WheelDeltasAddUpToWholeNotches) {
+    FaderModel fader(Kind::Level, 5000);
+    Owner owner(fader);
+    fader.setPosition(101);
+    for (int i = 0; i < 30; ++i) {
+        fader.wheel(10);
+    }
+    EXPECT_EQ(fader.position(), 97);
+    EXPECT_EQ(owner.take().count("commit"), 2);
+    fader.wheel(-100);
+    EXPECT_EQ(fader.position(), 97);
+    fader.wheel(-20);
+    EXPECT_EQ(fader.position(), 99);
+}
+
 TEST(FaderModel, FollowersClampWithoutSnapping) {
     FaderModel fader(Kind::Gain, 0);
     fader.setPosition(180);

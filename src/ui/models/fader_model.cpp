@@ -315,11 +315,22 @@ void FaderModel::labelEdited(const QString& text) {
     emit labelChanged();
 }
 
-void FaderModel::wheel(int delta) {
-    if (!active_ || delta == 0) {
+void FaderModel::wheel(int angleDelta) {
+    if (!active_ || angleDelta == 0) {
         return;
     }
-    int target = clamp(position_ + (delta > 0 ? -step() : step()));
+    // A touchpad sends many small deltas: only whole notches move the knob, one
+    // step each, and a swipe's notches leave as one commit.
+    if ((wheelRest_ > 0) != (angleDelta > 0)) {
+        wheelRest_ = 0; // turned back: the part notch of the other way is dropped
+    }
+    wheelRest_ += angleDelta;
+    const int notches = wheelRest_ / kWheelNotch;
+    wheelRest_ %= kWheelNotch;
+    if (notches == 0) {
+        return;
+    }
+    int target = clamp(position_ - notches * step());
     if (kind_ == Kind::Gain) {
         target = snap(target);
     }

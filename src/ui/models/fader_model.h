@@ -114,8 +114,10 @@ public:
     // and hands the result to labelEdited().
     bool rightPress(int y);
     void labelEdited(const QString& text);
-    // One wheel notch: positive away from the user.
-    void wheel(int delta);
+    // A wheel turn in eighths of a degree (120 a notch), positive away from the
+    // user: one step a whole notch, parts of a notch added up.
+    static constexpr int kWheelNotch = 120;
+    void wheel(int angleDelta);
     // Returns whether the key means something to a fader.
     bool keyPress(int key, Qt::KeyboardModifiers modifiers);
 
@@ -156,6 +158,7 @@ private:
     int id_;
     int position_;
     int committedPosition_;
+    int wheelRest_ = 0;
     int unityReturnPosition_;
     int lastDelta_ = 0;
     DragState dragState_ = DragNone;
