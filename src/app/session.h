@@ -136,6 +136,8 @@ public:
     // The unit's data has been read whole since the link opened (or, offline,
     // the stand-in is edited): dialogs that edit a unit are offered only then.
     bool unitReady(const DeviceUid& uid) const;
+    // What a window calls the unit: its name in the device list, else its id.
+    QString unitName(const DeviceUid& uid) const;
     // The units found, each with its own record; read-only like current().
     const DiscoveredList& discovered() const { return discovered_; }
     DeviceList& deviceList() { return deviceList_; }

@@ -28,7 +28,7 @@ QString linkName(LinkSet& links, const AppState& state) {
         .arg(links.serial().baudRate());
 }
 
-QString unitName(const DeviceRecord& unit) {
+QString modelName(const DeviceRecord& unit) {
     return QString::fromLatin1(typeName(unit.model));
 }
 
@@ -68,7 +68,7 @@ void Session::journalUnitsFound() {
         journaledUnits_.push_back(node.uid);
         journal_.record(JournalKind::UnitFound, node.uid,
                         QString("%1, firmware %2.%3")
-                            .arg(unitName(node))
+                            .arg(modelName(node))
                             .arg(node.at(param::firmwareMajor))
                             .arg(node.at(param::firmwareMinor)));
     }
@@ -76,7 +76,7 @@ void Session::journalUnitsFound() {
 
 void Session::journalGathered() {
     if (const DeviceRecord* unit = gatherUid_ ? discovered_.find(*gatherUid_) : nullptr) {
-        journal_.record(JournalKind::UnitGathered, unit->uid, unitName(*unit));
+        journal_.record(JournalKind::UnitGathered, unit->uid, modelName(*unit));
     }
 }
 

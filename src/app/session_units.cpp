@@ -130,6 +130,12 @@ bool Session::unitReady(const DeviceUid& uid) const {
     return readUnits_.count(uid) != 0;
 }
 
+QString Session::unitName(const DeviceUid& uid) const {
+    const KnownDevice* entry = deviceList_.find(uid);
+    return entry != nullptr && !entry->userName.empty() ? fromWindows1252(entry->userName)
+                                                        : QString::fromStdString(unitIdText(uid));
+}
+
 void Session::refuseEdit(const DeviceUid& uid) {
     emit statusTextChanged(0, QStringLiteral("The unit %1 is no longer found: the change was "
                                              "not sent.")

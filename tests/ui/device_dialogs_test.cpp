@@ -103,6 +103,7 @@ protected:
 
 TEST_F(LabelsDialogTest, DoubleClickFilterAndPasteEditLabels) {
     LabelsDialog dialog(*session);
+    EXPECT_EQ(dialog.windowTitle(), "Labels - " + session->unitName(session->currentUnit()));
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     ReportList& rows = *dialog.list();

@@ -75,6 +75,19 @@ TEST_F(MeterbridgeWindowTest, AFaderMoveSendsItsOutputLevel) {
               static_cast<std::int8_t>(session->current().channelGain[40]));
 }
 
+// With several units and the window on a second screen, its title says whose
+// meters it shows, and follows the unit shown.
+TEST_F(MeterbridgeWindowTest, TheTitleNamesTheUnitShown) {
+    connectToDemo({14, 11});
+    window = new MeterbridgeWindow(*session, nullptr);
+    const QString first = session->unitName(session->currentUnit());
+    EXPECT_EQ(window->windowTitle(), "Meterbridge - " + first);
+    session->selectUnit(1);
+    const QString second = session->unitName(session->currentUnit());
+    EXPECT_NE(first, second);
+    EXPECT_EQ(window->windowTitle(), "Meterbridge - " + second);
+}
+
 TEST_F(MeterbridgeWindowTest, TheSwitchesSendTheirParameterBits) {
     open(14);
     const std::size_t mark = recorder->sent.size();

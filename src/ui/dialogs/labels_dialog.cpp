@@ -18,7 +18,7 @@ LabelsDialog::LabelsDialog(Session& session, QWidget* parent)
     : QDialog(parent), model_(session), shown_(model_), filterField_(new QLineEdit(this)),
       list_(new ReportList(this)) {
     setObjectName(QStringLiteral("204"));
-    setWindowTitle(QStringLiteral("Labels"));
+    setWindowTitle(QStringLiteral("Labels - ") + session.unitName(session.currentUnit()));
     // Bound to its unit: another unit shown closes it, storing nothing more.
     connect(&session, &Session::currentUnitChanged, this, &QDialog::reject);
     filterField_->setObjectName(QStringLiteral("filter"));

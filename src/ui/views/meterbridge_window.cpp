@@ -147,7 +147,14 @@ bool isOn(const MyButton* button) {
 MeterbridgeWindow::MeterbridgeWindow(Session& session, AppSettings* settings, QWidget* parent)
     : QWidget(parent, Qt::Window), session_(session), settings_(settings), model_(session) {
     setObjectName(QStringLiteral("Meterbridge Window"));
-    setWindowTitle(QStringLiteral("Meterbridge"));
+    // On a second screen beside other units' windows the title says whose it is.
+    const auto showTitle = [this] {
+        setWindowTitle(QStringLiteral("Meterbridge - ") +
+                       session_.unitName(session_.currentUnit()));
+    };
+    showTitle();
+    connect(&session_, &Session::currentUnitChanged, this, showTitle);
+    connect(&session_, &Session::unitListChanged, this, showTitle);
     setAttribute(Qt::WA_DeleteOnClose);
     setFocusPolicy(Qt::StrongFocus);
     setFixedHeight(mb::kHeight);
