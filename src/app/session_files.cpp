@@ -232,8 +232,8 @@ void Session::loadMatrix() {
     if (read) {
         journalLoadWhenSent(JournalKind::PresetLoaded, loadedFile_,
                             presetKindName(PresetKind::Matrix), failures);
+        emit routingLoaded(); // cancelled, the matrix keeps its undo
     }
-    emit routingLoaded();
     emit routingChanged();
     state_.matrixSaved = true;
 }

@@ -457,6 +457,11 @@ TEST_F(MatrixModelTest, FullDiagonalSendsOneRangeAndUndoRedoRestoreExactly) {
     matrix->redo();
     EXPECT_EQ(RoutingTable::of(session->current()), routed);
     EXPECT_EQ(routingFramesSince(mark).size(), 1u);
+
+    // Load Matrix cancelled in its file dialog loaded nothing: the history stays.
+    ui.answers.push_back(Answer::Yes);
+    session->command(command_id::loadMatrix); // no file given: the dialog is cancelled
+    EXPECT_TRUE(matrix->canUndo());
     EXPECT_EQ(matrix->grid().cell(64, 32), kCellRouted);
     EXPECT_GE(history.count(), 3);
 
