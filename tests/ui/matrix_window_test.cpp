@@ -5,6 +5,7 @@
 #include "support/modal.h"
 #include "support/scripted_interaction.h"
 #include "support/wheel.h"
+#include "ui/controls/my_button.h"
 #include "ui/dialogs/edit_label_dialog.h"
 #include "ui/models/matrix_geometry.h"
 #include "ui/views/matrix_window.h"
@@ -110,4 +111,26 @@ TEST_F(MatrixWindowTest, ARightClickOnAHeaderRenamesTheChannel) {
     // A header beside the grid rows does nothing.
     QTest::mouseClick(window.get(), Qt::RightButton, Qt::NoModifier, QPoint(60, 150));
     EXPECT_EQ(EditLabelDialog::taken("12345678901234567", 17), "1234567890123456");
+}
+
+// A bank key is a push button in the artwork but shows the bank chosen: lit after
+// its own click's release, and after a second click on it.
+TEST_F(MatrixWindowTest, AClickedBankKeyStaysLit) {
+    const auto key = [this](int command) -> MyButton* {
+        for (MyButton* b : window->findChildren<MyButton*>()) {
+            if (b->id() == command && b->isVisible()) {
+                return b;
+            }
+        }
+        return nullptr;
+    };
+    MyButton* analog = key(matrix_command::outputAnalog);
+    MyButton* madi = key(matrix_command::outputMadi1);
+    ASSERT_NE(analog, nullptr);
+    ASSERT_NE(madi, nullptr);
+    for (int click = 0; click < 2; ++click) {
+        QTest::mouseClick(madi, Qt::LeftButton);
+        EXPECT_EQ(madi->state() & ~1, MyButton::On) << click;
+        EXPECT_EQ(analog->state() & ~1, MyButton::Off) << click;
+    }
 }

@@ -104,8 +104,13 @@ void MatrixWindow::buildControls() {
         block.drawText = true;
         block.text = button.caption;
         block.textColour = kKeyText;
+        // The model says which key is lit: a release must not put it out again.
+        block.toggle = true;
         MyButton* key = MyButton::create(this, button.command, button.x, button.y, block);
-        connect(key, &MyButton::clicked, this, [this](int id, int) { model_.command(id); });
+        connect(key, &MyButton::clicked, this, [this](int id, int) {
+            model_.command(id);
+            syncControls();
+        });
         bankKeys_[button.command] = key;
     }
     matrixMode_ = new QCheckBox(QStringLiteral("Enable Matrix Mode"), this);
