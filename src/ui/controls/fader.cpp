@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QWheelEvent>
 
 namespace varento {
@@ -138,8 +139,14 @@ void Fader::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         model_.leftPress(y, event->modifiers());
     } else if (event->button() == Qt::RightButton && model_.rightPress(y)) {
-        if (const auto text =
-                EditLabelDialog::edit(model_.label(), FaderModel::kLabelLimit + 1, this)) {
+        // The window may close while the dialog is open (a lost link): then this
+        // fader is gone too.
+        const QPointer<Fader> alive(this);
+        const auto text = EditLabelDialog::edit(model_.label(), FaderModel::kLabelLimit + 1, this);
+        if (alive.isNull()) {
+            return;
+        }
+        if (text) {
             model_.labelEdited(*text);
         }
     }

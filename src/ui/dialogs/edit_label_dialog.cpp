@@ -1,5 +1,7 @@
 #include "ui/dialogs/edit_label_dialog.h"
 
+#include "ui/dialogs/guarded_modal.h"
+
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QLineEdit>
@@ -34,11 +36,17 @@ QString EditLabelDialog::label() const {
 }
 
 std::optional<QString> EditLabelDialog::edit(const QString& text, int limit, QWidget* parent) {
-    EditLabelDialog dialog(text, limit, parent);
-    if (dialog.exec() != QDialog::Accepted) {
-        return std::nullopt;
+    auto* dialog = new EditLabelDialog(text, limit, parent);
+    const auto result = execGuarded(dialog);
+    if (!result) {
+        return std::nullopt; // gone with the window it was opened over
     }
-    return dialog.label();
+    std::optional<QString> label;
+    if (*result == QDialog::Accepted) {
+        label = dialog->label();
+    }
+    delete dialog;
+    return label;
 }
 
 void EditLabelDialog::closeAll() {

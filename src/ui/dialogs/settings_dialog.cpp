@@ -1,5 +1,7 @@
 #include "ui/dialogs/settings_dialog.h"
 
+#include "ui/dialogs/guarded_modal.h"
+
 #include "ui/models/settings_ids.h"
 #include "ui/models/settings_model.h"
 
@@ -339,12 +341,15 @@ void SettingsDialog::moveEvent(QMoveEvent* event) {
     }
 }
 
-int SettingsDialog::run(SettingsModel& model, QWidget* parent) {
-    SettingsDialog dialog(model, parent);
+std::optional<int> SettingsDialog::run(SettingsModel& model, QWidget* parent) {
+    auto* dialog = new SettingsDialog(model, parent);
     if (const auto position = model.position()) {
-        dialog.move(*position);
+        dialog->move(*position);
     }
-    dialog.exec();
+    if (!execGuarded(dialog)) {
+        return std::nullopt; // its window closed under it
+    }
+    delete dialog;
     return model.result().value_or(0);
 }
 

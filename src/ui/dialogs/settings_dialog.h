@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include <map>
+#include <optional>
 
 class QAbstractButton;
 class QLabel;
@@ -23,8 +24,9 @@ public:
     // The widget of a control id, or none.
     QWidget* control(int id) const;
 
-    // Shows the dialog at the model's position and runs it; 1 for OK, 0 for Cancel.
-    static int run(SettingsModel& model, QWidget* parent);
+    // Shows the dialog at the model's position and runs it; 1 for OK, 0 for Cancel,
+    // nothing when `parent` was closed meanwhile (the dialog went with it).
+    static std::optional<int> run(SettingsModel& model, QWidget* parent);
 
     void accept() override;
     void reject() override;

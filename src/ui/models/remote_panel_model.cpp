@@ -5,6 +5,8 @@
 #include "ui/models/px_settings_model.h"
 #include "ui/models/unit_settings_model.h"
 
+#include <QPointer>
+
 #include <memory>
 
 namespace varento {
@@ -174,8 +176,17 @@ void RemotePanelModel::openSettings() {
     dialog->setPosition(*position_);
     dialog->open();
     working_ = &working;
-    const int result = runner_(*dialog);
+    // A lost link may close this window while its dialog is open: then nothing of
+    // it may be touched, and the settings it showed are dropped like a Cancel.
+    const QPointer<RemotePanelModel> alive(this);
+    Session& session = session_;
+    const std::optional<int> shown = runner_(*dialog);
+    if (alive.isNull()) {
+        session.command(command_id::restartTimers);
+        return;
+    }
     working_ = nullptr;
+    const int result = shown.value_or(0);
     if (dialog->position()) {
         position_ = dialog->position();
     }

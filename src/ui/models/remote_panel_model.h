@@ -47,8 +47,9 @@ public:
     static constexpr int kBlinkMs = 300;
 
     // Runs the settings dialog over the model (already opened) and returns 1 for OK,
-    // 0 for Cancel; the GUI shows the dialog, tests click through the model.
-    using DialogRunner = std::function<int(SettingsModel&)>;
+    // 0 for Cancel, nothing when the window closed under it; the GUI shows the
+    // dialog, tests click through the model.
+    using DialogRunner = std::function<std::optional<int>(SettingsModel&)>;
 
     RemotePanelModel(panel::PanelKind kind, Session& session, QObject* parent = nullptr);
     ~RemotePanelModel() override;
