@@ -567,3 +567,41 @@ TEST_F(MatrixModelTest, HistoryBelongsToTheUnitAndEndsWithALoad) {
     session->editor().resetToFactoryDefaults();
     EXPECT_FALSE(matrix->canUndo());
 }
+
+// Whatever bank was chosen on one unit, after a switch to another every selected
+// bank has its key shown there: no SUM grid on a unit without buses, no MADI2 on
+// a unit without it.
+TEST_F(MatrixModelTest, AfterAUnitSwitchEverySelectedBankHasItsKey) {
+    const std::vector<int> models{12, 11, 9, 14, 20};
+    connectToDemo(models);
+    matrix = std::make_unique<MatrixModel>(*session);
+    const auto keyShown = [&](bool sourceRow) {
+        const int bank = sourceRow ? matrix->sourceBank() : matrix->outputBank();
+        for (const BankButton& b : matrix->bankButtons()) {
+            if (b.visible && b.sourceRow == sourceRow && b.pressed) {
+                return true;
+            }
+        }
+        return bank < 0;
+    };
+    for (int from = 0; from < static_cast<int>(models.size()); ++from) {
+        session->selectUnit(from);
+        std::vector<int> commands;
+        for (const BankButton& b : matrix->bankButtons()) {
+            if (b.visible) {
+                commands.push_back(b.command);
+            }
+        }
+        for (const int command : commands) {
+            for (int to = 0; to < static_cast<int>(models.size()); ++to) {
+                session->selectUnit(from);
+                matrix->command(command);
+                session->selectUnit(to);
+                EXPECT_TRUE(keyShown(false) && keyShown(true))
+                    << "model " << models[static_cast<std::size_t>(from)] << " key " << command
+                    << " then model " << models[static_cast<std::size_t>(to)] << ": banks "
+                    << matrix->outputBank() << "/" << matrix->sourceBank();
+            }
+        }
+    }
+}

@@ -260,6 +260,7 @@ void MatrixModel::layOut() {
         }
     }
     correctBanks();
+    keepBanksShown();
     refreshButtons();
     const auto after = std::tuple(buttons_, banks_, matrixMode(), extendedRouting(), busLevel(0),
                                   busLevel(1), busLevel(2), busLevel(3));
@@ -309,6 +310,32 @@ void MatrixModel::correctBanks() {
     case MatrixBanks::Px:
     case MatrixBanks::Standard:
         break;
+    }
+}
+
+// Whatever the rules above leave: a selected bank whose key is hidden gives way to
+// the row's leftmost shown key, so the grid never shows a bank that cannot be
+// chosen (a SUM grid on a unit without buses).
+void MatrixModel::keepBanksShown() {
+    for (const bool sourceRow : {false, true}) {
+        int& selected = sourceRow ? banks_.source : banks_.output;
+        const int other = sourceRow ? banks_.output : banks_.source;
+        const BankButton* leftmost = nullptr;
+        bool shown = false;
+        for (const BankButton& b : buttons_) {
+            if (!b.visible || b.sourceRow != sourceRow) {
+                continue;
+            }
+            const int bank = bankCommand(b.command)->bank;
+            shown = shown || bank == selected;
+            const bool allowed = bank != kSumBank || other != kSumBank;
+            if (allowed && (leftmost == nullptr || b.x < leftmost->x)) {
+                leftmost = &b;
+            }
+        }
+        if (!shown && leftmost != nullptr) {
+            selected = bankCommand(leftmost->command)->bank;
+        }
     }
 }
 

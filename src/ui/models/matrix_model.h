@@ -161,6 +161,7 @@ private:
     void selectBank(int command);
     void layOut();
     void correctBanks();
+    void keepBanksShown();
     void refreshButtons();
     void routingChanged();
     void unitEdited(const UnitEdit& edit);
