@@ -156,7 +156,7 @@ TEST_F(MatrixModelTest, OwnBankCommandsReplaceBanksTheUnitLacks) {
          mc::sourceMadi2First,
          {1, 2}},
         {"MADI2 with extended routing", 11, true, mc::outputMadi2First, mc::sourceMadi2, {4, 3}},
-        {"PX keeps everything", 9, false, mc::outputMadi2First, mc::sourceAes, {4, 0}},
+        {"PX without the MADI2 half key", 9, false, mc::outputMadi2First, mc::sourceAes, {1, 0}},
         {"PX2 without extended routing", 14, false, mc::outputAes, mc::sourceMadi2Second, {1, 2}},
         {"AES model beyond bank 3", 19, false, mc::outputSum, mc::sourceAes, {1, 2}},
         {"AES model with extended routing", 19, true, mc::outputMadi2First, mc::sourceAes, {4, 0}},
