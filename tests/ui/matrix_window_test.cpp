@@ -134,3 +134,14 @@ TEST_F(MatrixWindowTest, AClickedBankKeyStaysLit) {
         EXPECT_EQ(analog->state() & ~1, MyButton::Off) << click;
     }
 }
+
+// With the buses as the source bank only their four rows carry marks: a route
+// from row 7 of another bank shows no ring there.
+TEST_F(MatrixWindowTest, TheSumSourceBankDrawsOnlyItsFourRows) {
+    window->model().command(matrix_command::sourceSum);
+    const QRect rows(geo::cellRect({0, 4}, 0).topLeft(), geo::cellRect({31, 31}, 0).bottomRight());
+    const QImage empty = window->grab(rows).toImage();
+    session->editor().setRoute(kBankSize * window->model().outputBank() + 2, 6);
+    window->repaint();
+    EXPECT_EQ(window->grab(rows).toImage(), empty);
+}

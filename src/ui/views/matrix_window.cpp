@@ -405,7 +405,10 @@ void MatrixWindow::drawCells(QPainter& p) const {
     const QPixmap here = skin::bitmap(151, ratio);
     const QPixmap elsewhere = skin::bitmap(152, ratio);
     const RoutingGrid& grid = model_.grid();
-    for (int r = 0; r < geo::kCells; ++r) {
+    // The buses as sources have four rows; the rest of the grid takes no clicks
+    // and shows nothing.
+    const int rows = banks.source == kSumBank ? kBusCount : geo::kCells;
+    for (int r = 0; r < rows; ++r) {
         const int y = 170 + geo::kCell * r - scroll();
         if (y + geo::kCell < 0 || y > height()) {
             continue;
