@@ -134,6 +134,33 @@ TEST(FaderGroup, FaderClicksDriveTheSelection) {
     EXPECT_FALSE(row.group.isSelected(6));
 }
 
+// Hidden faders take no part: the arrow keys skip them, a range and select-all
+// leave them out, and a group drag does not move them.
+TEST(FaderGroup, HiddenFadersAreSkippedEverywhere) {
+    Row row;
+    row.group.setShown({true, true, false, false, true, true, true, false});
+    int focused = -1;
+    QObject::connect(&row.group, &FaderGroup::focusRequested, [&](int i) { focused = i; });
+    row.at(1).leftPress(5, {});
+    row.at(1).leftRelease();
+    row.at(1).keyPress(Qt::Key_Right, {});
+    EXPECT_EQ(focused, 4);
+    row.at(6).leftPress(5, {});
+    row.at(6).leftRelease();
+    row.at(6).keyPress(Qt::Key_Right, {});
+    EXPECT_EQ(focused, 6);
+    row.at(0).leftPress(5, Qt::ShiftModifier);
+    row.at(0).leftRelease();
+    EXPECT_EQ(row.group.selection(),
+              (std::vector<bool>{true, true, false, false, true, true, true, false}));
+    row.group.selectAll();
+    EXPECT_EQ(row.group.anchor(), 6);
+    EXPECT_FALSE(row.group.isSelected(7));
+    row.drag(4, 3, 6, 40);
+    EXPECT_EQ(row.at(2).position(), 95);
+    EXPECT_EQ(row.at(7).position(), 95);
+}
+
 TEST(FaderGroup, RestoringAPageSetsTheFramesAndIgnoresABadAnchor) {
     Row row;
     row.group.restoreSelection({true, false, true}, 42);

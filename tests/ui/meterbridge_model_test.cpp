@@ -152,6 +152,24 @@ TEST_F(MeterbridgeModelTest, TheUnitDecidesTheLayout) {
     EXPECT_EQ(bridge->unitLayout()->maxWidth, bridge->layout()->maxWidth);
 }
 
+// A two-group unit hides faders 0..31: the keys and select-all stop at the shown
+// ones, so no edit ever reaches a hidden output.
+TEST_F(MeterbridgeModelTest, NavigationAndSelectAllStopAtTheShownFaders) {
+    open(12);
+    FaderGroup& group = bridge->group();
+    EXPECT_FALSE(group.isShown(31));
+    group.add(32);
+    fader(32).keyPress(Qt::Key_Left, {});
+    EXPECT_TRUE(group.isSelected(32));
+    EXPECT_FALSE(group.isSelected(31));
+    fader(40).keyPress(Qt::Key_A, {});
+    for (int j = 0; j < mb::kFaderCount; ++j) {
+        EXPECT_EQ(group.isSelected(j), j >= 32) << j;
+    }
+    fader(63).keyPress(Qt::Key_Right, {}); // the last one: nowhere to go
+    EXPECT_EQ(group.anchor(), 63);
+}
+
 TEST_F(MeterbridgeModelTest, WithGainsDisabledNoFaderTakesInput) {
     open(14);
     bridge->setGainsEnabled(false);

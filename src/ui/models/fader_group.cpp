@@ -45,14 +45,36 @@ void FaderGroup::attach(const std::vector<FaderModel*>& faders) {
             }
         });
         connect(fader, &FaderModel::selectAllRequested, this, &FaderGroup::selectAll);
-        connect(fader, &FaderModel::neighbourRequested, this, [this](int id) {
-            const int neighbour = indexOfId(id);
-            if (neighbour >= 0) {
+        connect(fader, &FaderModel::neighbourRequested, this, [this, index](int id) {
+            // The next shown fader that way; none past the last shown one.
+            const int step = indexOfId(id) < index ? -1 : 1;
+            int neighbour = indexOfId(id);
+            while (neighbour >= 0 && neighbour < count() && !isShown(neighbour)) {
+                neighbour += step;
+            }
+            if (neighbour >= 0 && neighbour < count()) {
                 clearSelection();
                 addAndFocus(neighbour);
             }
         });
     }
+}
+
+void FaderGroup::setShown(const std::vector<bool>& shown) {
+    shown_ = shown;
+    for (int index = 0; index < count(); ++index) {
+        if (!isShown(index)) {
+            setFlag(index, false);
+            if (anchor_ == index) {
+                anchor_.reset();
+            }
+        }
+    }
+}
+
+bool FaderGroup::isShown(int index) const {
+    return index >= 0 && index < count() &&
+           (static_cast<size_t>(index) >= shown_.size() || shown_[static_cast<size_t>(index)]);
 }
 
 bool FaderGroup::isSelected(int index) const {
@@ -67,7 +89,7 @@ void FaderGroup::clearSelection() {
 }
 
 void FaderGroup::add(int index) {
-    if (index < 0 || index >= count()) {
+    if (!isShown(index)) {
         return;
     }
     setFlag(index, true);
@@ -97,24 +119,24 @@ void FaderGroup::selectRange(int index) {
     const int first = from ? qMin(*from, index) : index;
     const int last = from ? qMax(*from, index) : index;
     for (int i = first; i <= last; ++i) {
-        setFlag(i, true);
+        setFlag(i, isShown(i));
     }
     anchor_ = index;
 }
 
 void FaderGroup::selectAll() {
     for (int index = 0; index < count(); ++index) {
-        setFlag(index, true);
-    }
-    if (count() > 0) {
-        anchor_ = count() - 1;
+        setFlag(index, isShown(index));
+        if (isShown(index)) {
+            anchor_ = index; // the last shown one
+        }
     }
 }
 
 void FaderGroup::restoreSelection(const std::vector<bool>& flags, std::optional<int> anchor) {
     for (int index = 0; index < count(); ++index) {
-        setFlag(index,
-                static_cast<size_t>(index) < flags.size() && flags[static_cast<size_t>(index)]);
+        setFlag(index, isShown(index) && static_cast<size_t>(index) < flags.size() &&
+                           flags[static_cast<size_t>(index)]);
     }
     anchor_ = anchor && *anchor >= 0 && *anchor < count() ? anchor : std::nullopt;
 }

@@ -37,6 +37,12 @@ public:
     int count() const { return static_cast<int>(faders_.size()); }
     FaderModel* fader(int index) const { return faders_.at(static_cast<size_t>(index)); }
 
+    // Which faders the window shows (all, until told): navigation, select-all,
+    // ranges and group moves stop at the shown ones; a hidden fader leaves the
+    // selection.
+    void setShown(const std::vector<bool>& shown);
+    bool isShown(int index) const;
+
     // ---- selection ----
     bool isSelected(int index) const;
     std::optional<int> anchor() const { return anchor_; }
@@ -82,6 +88,7 @@ private:
     Clock clock_;
     std::vector<FaderModel*> faders_;
     std::vector<bool> selected_;
+    std::vector<bool> shown_;
     std::optional<int> anchor_;
     std::optional<qint64> deadline_;
     QTimer wake_;

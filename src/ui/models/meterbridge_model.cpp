@@ -60,6 +60,11 @@ std::optional<MeterbridgeLayout> MeterbridgeModel::unitLayout() const {
 void MeterbridgeModel::relayout() {
     if (auto next = unitLayout()) {
         layout_ = std::move(next);
+        std::vector<bool> shown(faders_.size());
+        for (std::size_t j = 0; j < shown.size(); ++j) {
+            shown[j] = layout_->faderX(static_cast<int>(j)).has_value();
+        }
+        group_.setShown(shown);
         emit layoutChanged();
     }
 }
