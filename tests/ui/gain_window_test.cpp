@@ -178,8 +178,8 @@ TEST_F(GainWindowTest, ScrollingStepsAndStopsAtBothEnds) {
 }
 
 // A group move still pending when the unit changes belongs to the unit it was made
-// on: a Switch Device click sends it there first; a change from elsewhere drops it
-// rather than give its gains to the next unit.
+// on: a Switch Device click and the unit selector alike send it there first, and
+// never to the next unit.
 TEST_F(GainWindowTest, APendingGroupMoveStaysWithItsUnit) {
     ASSERT_NO_FATAL_FAILURE(open({11, 12, 11}));
     GainModel& model = window->model();
@@ -210,12 +210,24 @@ TEST_F(GainWindowTest, APendingGroupMoveStaysWithItsUnit) {
     EXPECT_TRUE(std::equal(first.bytes.begin(), first.bytes.end(), all.begin() + 1));
     ASSERT_EVENTUALLY(rack().units()[0].state().inputGain == moved, 3000);
 
-    // The unit selector changes the unit while a move is pending: nothing is sent.
+    // The unit selector changes the unit while a move is pending: the move goes to
+    // the unit it was made on, and the unit now shown keeps its gains.
+    const DeviceUid second = session->current().uid;
+    const auto firstGains = rack().find(first)->state().inputGain;
     ASSERT_NO_FATAL_FAILURE(groupMove());
+    std::array<std::uint8_t, 4> secondMoved{};
+    for (int c = 0; c < 4; ++c) {
+        secondMoved[static_cast<size_t>(c)] =
+            static_cast<std::uint8_t>(window->fader(c)->model().gainValue());
+    }
     from = recorder->sent.size();
     session->selectUnit(0);
     EXPECT_FALSE(model.group().groupMovePending());
-    EXPECT_TRUE(sentLike(expected(buildSetInputGains), from).empty());
+    const std::vector<Frame> sent = sentLike(expected(buildSetInputGains), from);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_TRUE(std::equal(second.bytes.begin(), second.bytes.end(), sent[0].begin() + 1));
+    ASSERT_EVENTUALLY(rack().find(second)->state().inputGain[3] == secondMoved[3], 3000);
+    EXPECT_EQ(rack().find(first)->state().inputGain, firstGains);
     for (int c = 0; c < 4; ++c) {
         EXPECT_EQ(window->fader(c)->model().position(),
                   FaderModel::gainPosition(session->current().inputGain[static_cast<size_t>(c)]))

@@ -90,11 +90,11 @@ void GainModel::attach(const std::vector<FaderModel*>& faders) {
 int GainModel::refresh() {
     const DeviceRecord& unit = session_.current();
     // Another unit became current (by the selector or a Switch Device button). A
-    // group move still pending was made on the unit before: its values must not
-    // reach this one.
+    // group move still pending was made on the unit before: it goes to that unit
+    // now, never to this one.
     const bool unitChanged = lastCurrent_ != unit.uid;
     if (unitChanged) {
-        group_.finishGroupMove(false);
+        group_.finishGroupMove(true);
     }
     lastCurrent_ = unit.uid;
     const bool holdPositions = group_.groupMovePending();
@@ -309,12 +309,19 @@ void GainModel::load() {
     emit changed();
 }
 
+// The faders still show the unit they were moved on, which may have stopped being
+// the current one a moment ago.
 void GainModel::commitAll() {
-    std::array<std::uint8_t, kInputCount> gains = session_.current().inputGain;
+    const bool shown = !lastCurrent_ || *lastCurrent_ == session_.currentUnit();
+    const DeviceRecord* unit = shown ? &session_.current() : session_.unit(*lastCurrent_);
+    if (unit == nullptr) {
+        return; // gone meanwhile: the move belongs to no unit now
+    }
+    std::array<std::uint8_t, kInputCount> gains = unit->inputGain;
     for (int c = 0; c < static_cast<int>(faders_.size()) && c < kInputCount; ++c) {
         gains[static_cast<size_t>(c)] = static_cast<std::uint8_t>(fader(c).gainValue());
     }
-    session_.editor().setInputGains(gains);
+    (shown ? session_.editor() : session_.editor(*lastCurrent_)).setInputGains(gains);
 }
 
 void GainModel::command(int id, int param) {
