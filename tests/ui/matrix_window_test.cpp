@@ -99,6 +99,24 @@ TEST_F(MatrixWindowTest, HoverReadsOutTheCellAndGivesTheFieldBack) {
     EXPECT_TRUE(hints.last().isEmpty());
 }
 
+// The read-out follows the grid: after a click on the hovered cell it names the
+// new source, after undo the old one again.
+TEST_F(MatrixWindowTest, TheHoverReadOutFollowsClicksAndUndo) {
+    QTest::mouseMove(window.get(), centre({5, 5})); // the pointer may rest on the cell already
+    QTest::mouseMove(window.get(), centre({1, 2}));
+    ASSERT_FALSE(hints.isEmpty());
+    const QString before = hints.last();
+    ASSERT_FALSE(
+        before.contains("takes " + labelText(session->current().labels[66]) + " (source 66)"))
+        << before.toStdString();
+    // Past the double-click time of an earlier test's click.
+    QTest::mouseClick(window.get(), Qt::LeftButton, Qt::NoModifier, centre({1, 2}),
+                      QApplication::doubleClickInterval() + 50);
+    EXPECT_TRUE(hints.last().endsWith("(source 66) now")) << hints.last().toStdString();
+    window->model().undo();
+    EXPECT_EQ(hints.last(), before);
+}
+
 TEST_F(MatrixWindowTest, ARightClickOnAHeaderRenamesTheChannel) {
     whenModal([](QWidget* dialog) {
         dialog->findChild<QLineEdit*>(QStringLiteral("1041"))->setText("Kick In 12345678");

@@ -88,10 +88,18 @@ MatrixWindow::MatrixWindow(Session& session, QWidget* parent)
         update();
     });
     buildControls();
-    connect(&model_, &MatrixModel::gridChanged, this, qOverload<>(&QWidget::update));
+    // The read-out of the cell under the mouse follows every change of the grid: a
+    // click, undo and redo, a routing reply.
+    connect(&model_, &MatrixModel::gridChanged, this, [this] {
+        refreshHint();
+        update();
+    });
     connect(&model_, &MatrixModel::labelsChanged, this, qOverload<>(&QWidget::update));
     connect(&model_, &MatrixModel::layoutChanged, this, &MatrixWindow::syncControls);
-    connect(&model_, &MatrixModel::historyChanged, this, &MatrixWindow::syncHistory);
+    connect(&model_, &MatrixModel::historyChanged, this, [this] {
+        syncHistory();
+        refreshHint();
+    });
     syncControls();
 }
 
@@ -275,6 +283,7 @@ void MatrixWindow::mouseReleaseEvent(QMouseEvent* event) {
     } else {
         model_.cancelPress();
     }
+    refreshHint();
     update();
 }
 
@@ -285,6 +294,12 @@ void MatrixWindow::leaveEvent(QEvent* event) {
     }
     hover_.reset();
     update();
+}
+
+void MatrixWindow::refreshHint() {
+    if (hover_ && hint_) {
+        hint_(hoverText(*hover_));
+    }
 }
 
 void MatrixWindow::updateHover(QPoint at) {

@@ -55,6 +55,7 @@ private:
     void placeControls();
     int scroll() const;
     void updateHover(QPoint at);
+    void refreshHint();
     void editLabelAt(QPoint at);
     void syncHistory();
 
