@@ -385,7 +385,12 @@ void SpareSwitcher::keep(const DeviceUid& unit, UnitState& s, std::optional<Swit
 void SpareSwitcher::routingRead(const DeviceUid& unit) {
     auto it = units_.find(unit);
     if (it == units_.end()) {
-        const auto recorded = store_.find(unit); // switched over by another program
+        // Another program may have switched it over: the file is asked while the unit
+        // is read after the link opened, not on every later routing reply.
+        if (session_.unitReady(unit)) {
+            return;
+        }
+        const auto recorded = store_.find(unit);
         if (!recorded) {
             return;
         }
