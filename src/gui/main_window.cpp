@@ -439,13 +439,27 @@ void MainWindow::setStatusText(int field, const QString& text) {
     }
 }
 
-// A view's passing read-out over field 0; the field's own text comes back after.
+// A view's passing read-out over field 0; the field's own text comes back after. A read-out
+// longer than the field takes field 1's room and the room right of field 2 as well (the link
+// state stays in sight, at the bar's end); what still does not fit is elided, the whole text
+// in the tip.
 void MainWindow::showHint(const QString& text) {
+    QLabel* field0 = status_[0];
     if (text.isEmpty()) {
+        field0->setFixedWidth(kStatusEdges[0]);
+        status_[1]->show();
         setStatusText(0, statusTexts_[0]);
-    } else {
-        status_[0]->setText(text);
+        return;
     }
+    const int chrome = field0->width() - field0->contentsRect().width();
+    const int needed = field0->fontMetrics().horizontalAdvance(text) + chrome;
+    const bool wide = needed > kStatusEdges[0];
+    status_[1]->setVisible(!wide);
+    const int spare = qMax(0, statusBar()->contentsRect().width() - kStatusEdges[2] - 4);
+    field0->setFixedWidth(wide ? kStatusEdges[1] + spare : kStatusEdges[0]);
+    field0->setText(
+        field0->fontMetrics().elidedText(text, Qt::ElideRight, field0->width() - chrome));
+    field0->setToolTip(text);
 }
 
 QString MainWindow::statusText(int field) const {

@@ -17,11 +17,13 @@
 #include "ui/views/gain_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -559,4 +561,34 @@ TEST_F(MainWindowTest, LabelDialogsStayWithTheirUnit) {
     });
     EXPECT_EQ(EditLabelDialog::edit(QStringLiteral("1"), 17, &r.window), std::nullopt);
     QTRY_VERIFY(labels.isNull() || !labels->isVisible());
+}
+
+// The matrix read-out is read in full over fields 0 and 1 and the room right of field 2;
+// the link state stays in sight, and the fields come back when the mouse leaves.
+TEST_F(MainWindowTest, TheMatrixReadOutHasTheRoomItNeeds) {
+    ProgramRun& r = start();
+    connectDemo({12});
+    r.window.command(cid::matrixViewKey);
+    QWidget* matrix = r.window.view(ViewSlot::Matrix);
+    auto* field0 = r.window.findChild<QLabel*>("status0");
+    auto* field1 = r.window.findChild<QLabel*>("status1");
+    auto* field2 = r.window.findChild<QLabel*>("status2");
+    const QString fieldText = field0->text();
+
+    QTest::mouseMove(matrix, QPoint(20, 300)); // the pointer may rest on a cell already
+    QTest::mouseMove(matrix, QPoint(95 + 20 * 31 + 10, 172 + 20 * 31 + 10 - 300));
+    QTest::mouseMove(matrix, QPoint(95 + 20 * 30 + 10, 172 + 20 * 20 + 10));
+    const QString hint = field0->toolTip();
+    ASSERT_TRUE(hint.contains("(output")) << hint.toStdString();
+    EXPECT_EQ(field0->text(), hint);
+    EXPECT_GE(field0->contentsRect().width(), field0->fontMetrics().horizontalAdvance(hint));
+    EXPECT_FALSE(field1->isVisible());
+    EXPECT_TRUE(field2->isVisible());
+    EXPECT_LE(field2->geometry().right(), r.window.statusBar()->width());
+
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(matrix, &leave);
+    EXPECT_EQ(field0->text(), fieldText);
+    EXPECT_EQ(field0->width(), 360);
+    EXPECT_TRUE(field1->isVisible());
 }
