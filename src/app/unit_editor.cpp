@@ -152,6 +152,21 @@ bool UnitEditor::setRoute(int output, std::uint8_t source) {
     return setRoutingRange(output, output, table);
 }
 
+bool UnitEditor::setBusMember(int source, int bus, bool on) {
+    if (source < 0 || source >= kWireRouteSlots || bus < 0 || bus > 3) {
+        return false;
+    }
+    const DeviceRecord* r = target();
+    if (r == nullptr) {
+        return false;
+    }
+    RoutingTable table = RoutingTable::of(*r);
+    auto& flags = table.flags[static_cast<std::size_t>(source)];
+    const auto bit = static_cast<std::uint8_t>(1u << (bus + 1));
+    flags = static_cast<std::uint8_t>(on ? flags | bit : flags & ~bit);
+    return setRoutingRange(kWireRouteSlots, kWireRouteSlots, table);
+}
+
 bool UnitEditor::setRoutingTable(const RoutingTable& table) {
     return apply({UnitEdit::Kind::RoutingTable}, [&](DeviceRecord& r) {
         r.routeSource = table.sources;

@@ -38,6 +38,9 @@ public:
     // routing next; routing replies do not overwrite the matrix until it resumes.
     bool setRoutingRange(int lowest, int highest, const RoutingTable& table);
     bool setRoute(int output, std::uint8_t source);
+    // Sums channel `source` (0..191) onto summing bus `bus` (0..3) or takes it off;
+    // the whole table goes out, as the matrix's SUM bank sends it.
+    bool setBusMember(int source, int bus, bool on);
     // The whole table with its flags in one frame.
     bool setRoutingTable(const RoutingTable& table);
 

@@ -61,6 +61,13 @@ TEST(CommandLine, UnitCommands) {
         EXPECT_EQ(table.uid, parseUidHex(kUid.toStdString()));
     }
 
+    const auto bus = lineOf("route " + kUid + " 191 off --bus 4");
+    EXPECT_EQ(bus.command, Command::RouteBus);
+    EXPECT_EQ(bus.value, 191);
+    EXPECT_EQ(bus.bus, 3);
+    EXPECT_FALSE(bus.on);
+    EXPECT_TRUE(lineOf("route --bus 1 " + kUid + " 0 on").on);
+
     // Channel gains are signed dB on the wire as one byte.
     EXPECT_EQ(lineOf("gain " + kUid + " 100 -6").value, 250);
     EXPECT_EQ(lineOf("gain " + kUid + " 35 3").value, 3);
@@ -109,6 +116,10 @@ TEST(CommandLine, UsageErrors) {
         {"route --table", "needs UID"},
         {"route --table " + kUid + " 3", "one too many"},
         {"route --table 3", "is not a unit id"},
+        {"route " + kUid + " 192 on --bus 1", "0..191"},
+        {"route " + kUid + " 3 none --bus 1", "\"on\" or \"off\""},
+        {"route " + kUid + " 3 on --bus 5", "bus 1..4"},
+        {"route --table " + kUid + " --bus 1", "without --table"},
         {"route " + kUid + " 3 none --table", "one too many"},
         {"dump " + kUid + " --table", "--table goes with \"route\""},
         {"gain " + kUid + " 3 70", "8..63"},

@@ -145,8 +145,10 @@ struct ExpectedOutput {
     QString outputLabel;
     std::optional<int> source;
     std::optional<QString> sourceLabel;
-    std::vector<int> buses;
 };
+
+// Source 3 is summed onto buses 1 and 4; source 4's flag bit 6 is no bus.
+const std::vector<int> kBusSums[4] = {{3}, {}, {}, {3}};
 
 // The first unit with a routing that differs from the defaults in every way a table
 // shows: an unrouted output, a moved source, a bus and a number that names no
@@ -191,7 +193,7 @@ protected:
         const auto label = [this](int entry) {
             return labelText(labels[static_cast<std::size_t>(entry)]);
         };
-        ExpectedOutput e{label(192 + output), output, label(output), {}};
+        ExpectedOutput e{label(192 + output), output, label(output)};
         if (output == 7) {
             e.source = std::nullopt;
             e.sourceLabel = std::nullopt;
@@ -204,8 +206,6 @@ protected:
         } else if (output == 11) {
             e.source = 200;
             e.sourceLabel = std::nullopt;
-        } else if (output == 3) {
-            e.buses = {1, 4};
         }
         return e;
     }
@@ -234,11 +234,21 @@ TEST_F(RouteTableTest, JsonHasEveryOutputWithItsSourceLabelsAndBuses) {
         EXPECT_EQ(entry["source"].toInt(-1), e.source.value_or(-1));
         EXPECT_EQ(entry["sourceLabel"].isNull(), !e.sourceLabel);
         EXPECT_EQ(entry["sourceLabel"].toString(), e.sourceLabel.value_or(QString()));
-        std::vector<int> buses;
-        for (const auto bus : entry["buses"].toArray()) {
-            buses.push_back(bus.toInt());
+        EXPECT_FALSE(entry.contains("buses"));
+    }
+    // The bus sums are their own list: which sources each bus adds up.
+    const QJsonArray buses = doc["buses"].toArray();
+    ASSERT_EQ(buses.size(), 4);
+    for (int bus = 0; bus < 4; ++bus) {
+        const QJsonObject entry = buses[bus].toObject();
+        EXPECT_EQ(entry["bus"].toInt(), bus + 1);
+        EXPECT_EQ(entry["label"].toString(),
+                  labelText(labels[static_cast<std::size_t>(384 + bus)]));
+        std::vector<int> sources;
+        for (const auto source : entry["sources"].toArray()) {
+            sources.push_back(source.toInt());
         }
-        EXPECT_EQ(buses, e.buses);
+        EXPECT_EQ(sources, kBusSums[bus]) << bus;
     }
 }
 
@@ -247,12 +257,28 @@ TEST_F(RouteTableTest, TextHasOneRowPerOutputAlignedUnderItsHeading) {
     ASSERT_EQ(o.status, exit_status::ok) << o.err.toStdString();
     EXPECT_TRUE(sentWith(0x22).empty());
     const QStringList lines = o.out.split('\n');
-    ASSERT_EQ(lines.size(), 1 + 192 + 1) << o.out.toStdString(); // heading, rows, final ""
+    // The outputs' heading and rows, a blank line, the buses' heading and rows, final "".
+    ASSERT_EQ(lines.size(), 1 + 192 + 1 + 1 + 4 + 1) << o.out.toStdString();
     EXPECT_TRUE(lines.back().isEmpty());
+    EXPECT_TRUE(lines[193].isEmpty());
+    const QString& busHeading = lines[194];
+    const qsizetype busStarts[] = {0, busHeading.indexOf("bus label"),
+                                   busHeading.indexOf("sources")};
+    for (int bus = 0; bus < 4; ++bus) {
+        const QString& row = lines[195 + bus];
+        QStringList sources;
+        for (const int source : kBusSums[bus]) {
+            sources << QString::number(source);
+        }
+        EXPECT_EQ(row.mid(0, busStarts[1]).trimmed(), QString::number(bus + 1));
+        EXPECT_EQ(row.mid(busStarts[1], busStarts[2] - busStarts[1]).trimmed(),
+                  labelText(labels[static_cast<std::size_t>(384 + bus)]));
+        EXPECT_EQ(row.mid(busStarts[2]), sources.isEmpty() ? QString("-") : sources.join(','));
+    }
     // Every column starts where its heading starts, whatever the widths of the labels.
     const QString& heading = lines[0];
     const qsizetype starts[] = {0, heading.indexOf("output label"), heading.indexOf("source "),
-                                heading.indexOf("source label"), heading.indexOf("buses")};
+                                heading.indexOf("source label")};
     for (int output = 0; output < 192; ++output) {
         SCOPED_TRACE(output);
         const QString& row = lines[output + 1];
@@ -266,11 +292,6 @@ TEST_F(RouteTableTest, TextHasOneRowPerOutputAlignedUnderItsHeading) {
         EXPECT_EQ(cells[1], e.outputLabel);
         EXPECT_EQ(cells[2], e.source ? QString::number(*e.source) : QString("-"));
         EXPECT_EQ(cells[3], e.sourceLabel.value_or(QString()));
-        QStringList buses;
-        for (const int bus : e.buses) {
-            buses << QString::number(bus);
-        }
-        EXPECT_EQ(cells[4], buses.isEmpty() ? QString("-") : buses.join(','));
     }
 }
 
@@ -334,6 +355,33 @@ TEST_F(RunnerTest, RouteAndGainChangeOnlyTheirEntry) {
     EXPECT_EQ(o.status, exit_status::ok) << o.err.toStdString();
     EXPECT_EQ(unit(2).state().channelGain[0], 250);
     EXPECT_TRUE(o.out.endsWith("= -6 dB, the unit reports -6 dB\n")) << o.out.toStdString();
+}
+
+// A source joins and leaves a bus with the whole table, as the SUM bank sends it; the
+// other flag bits of the channel stay. A unit without buses is refused before sending.
+TEST_F(RunnerTest, RouteBusSetsAndClearsOneSourcesMembership) {
+    const auto withOtherBus = [](DemoLink& demo) {
+        reroute(demo.rack().units()[0]); // source 3 on buses 1 and 4
+        return new RecordingLink(demo);
+    };
+    Outcome o = run("--link demo route " + kFirst + " 3 on --bus 2", withOtherBus);
+    ASSERT_EQ(o.status, exit_status::ok) << o.err.toStdString();
+    ASSERT_EQ(sentWith(0x22).size(), 1u);
+    EXPECT_EQ(sentWith(0x22)[0].frame.size(), 787u);
+    EXPECT_EQ(unit(0).state().routeFlags[3], 0x02 | 0x04 | 0x10);
+    EXPECT_EQ(unit(0).state().routeSource[7], kNoSource); // the sources go out as they were
+    EXPECT_EQ(unit(0).state().routeSource[9], 40);
+    EXPECT_EQ(o.out, kFirst + " bus 2 source 3 on, the unit reports on\n");
+
+    o = run("--link demo route " + kFirst + " 3 off --bus 1", withOtherBus);
+    ASSERT_EQ(o.status, exit_status::ok) << o.err.toStdString();
+    EXPECT_EQ(unit(0).state().routeFlags[3], 0x10);
+    EXPECT_EQ(unit(0).state().routeFlags[4], 0x40);
+
+    o = run("--link demo route " + kThird + " 3 on --bus 1");
+    EXPECT_EQ(o.status, exit_status::usage);
+    EXPECT_TRUE(o.err.contains("has no summing buses")) << o.err.toStdString();
+    EXPECT_TRUE(sentWith(0x22).empty());
 }
 
 // Analog input 4 also feeds outputs 0 and 100; output 37 keeps the spare input 6.

@@ -1,6 +1,7 @@
 #include "command_line.h"
 
 #include "parameters.h"
+#include "protocol/device_record.h"
 #include "text_format.h"
 
 #include <QRegularExpression>
@@ -90,6 +91,20 @@ struct Parser {
             line.command = Command::RouteTable;
             positional[0] = "route --table";
             return need(1, "UID") && uidAt(1);
+        }
+        if (name == "route" && line.bus) {
+            line.command = Command::RouteBus;
+            positional[0] = "route --bus";
+            if (!need(3, "UID SOURCE on|off") || !uidAt(1) ||
+                !valueAt(2, 0, kWireRouteSlots - 1, "The source must be a number 0..191")) {
+                return false;
+            }
+            if (positional[3] != "on" && positional[3] != "off") {
+                return fail(
+                    QString("Say \"on\" or \"off\" for the bus, not \"%1\".").arg(positional[3]));
+            }
+            line.on = positional[3] == "on";
+            return true;
         }
         if (name == "route") {
             line.command = Command::Route;
@@ -507,6 +522,16 @@ ParsedCommandLine parseCommandLine(const QStringList& args) {
                         QString("--spare takes an analog input 1..32, not \"%1\".").arg(v)};
             }
             p.line.spare = *spare - 1;
+        } else if (name == "--bus") {
+            if (!value(v)) {
+                return {std::nullopt, p.error};
+            }
+            const auto bus = toInt(v, 1, 4);
+            if (!bus) {
+                return {std::nullopt,
+                        QString("--bus takes a summing bus 1..4, not \"%1\".").arg(v)};
+            }
+            p.line.bus = *bus - 1;
         } else if (name == "--map") {
             if (!value(v)) {
                 return {std::nullopt, p.error};
@@ -551,6 +576,9 @@ ParsedCommandLine parseCommandLine(const QStringList& args) {
     if (p.line.since && p.line.command != Command::Journal) {
         return {std::nullopt, "--since goes with \"journal\"."};
     }
+    if (p.line.bus && p.line.command != Command::RouteBus) {
+        return {std::nullopt, "--bus goes with \"route\", without --table."};
+    }
     if (p.line.table && p.line.command != Command::RouteTable) {
         return {std::nullopt, "--table goes with \"route\"."};
     }
@@ -568,10 +596,13 @@ Commands:
   dump [UID|all]                  connect, gather, print each unit's whole state
   set UID PARAM VALUE             send one parameter (number 0..28 or name, value 0..127)
   route UID OUTPUT SOURCE|none    route one output (0..191) and send the range
+  route UID SOURCE on|off --bus BUS
+                                  sum source SOURCE (0..191) onto summing bus BUS
+                                  (1..4), or take it off; the whole table is sent
   route --table UID               print the routing, one row per output 0..191: its
                                   label, its source (- for none; 192..195 are the
-                                  buses) and the source's label, and the buses 1..4
-                                  that the channel of the same number is summed onto
+                                  buses) and the source's label; then the bus sums,
+                                  which sources each bus 1..4 adds up
   gain UID INDEX VALUE            send one gain entry (wire index 0..127: 0..31 input
                                   gain 8..63, 32..63 input switch 0..3 (1 PAD, 2 P48),
                                   64..127 channel gain in dB -128..127 or its byte)

@@ -40,6 +40,7 @@ enum class Command {
     Set,
     Route,
     RouteTable,
+    RouteBus,
     Gain,
     PresetSave,
     PresetLoad,
@@ -78,6 +79,8 @@ struct CommandLine {
     int index = 0;                // route (output), gain (wire index), devices move (position),
                                   // trip (channel 0..31)
     std::optional<int> spare;     // trip, untrip: the spare analog input 0..31
+    std::optional<int> bus;       // route: the summing bus 0..3 a source joins or leaves
+    bool on = false;              // route --bus: join (on) or leave (off)
     PresetPart part = PresetPart::All;
     QString file;
     QString name;                   // devices rename

@@ -66,6 +66,9 @@ int Runner::run() {
     case Command::RouteTable:
         status = routeTable();
         break;
+    case Command::RouteBus:
+        status = routeBus();
+        break;
     case Command::Gain:
         status = gain();
         break;
@@ -402,6 +405,51 @@ int Runner::route() {
         console_.err(QString("varento-cli: warning: the unit keeps output %1 on source %2.\n")
                          .arg(line_.index)
                          .arg(sourceText(reported)));
+    }
+    return exit_status::ok;
+}
+
+int Runner::routeBus() {
+    if (!connectAndDiscover() || !gatherAll() || !selectTarget(*line_.uid)) {
+        return exit_status::noAnswer;
+    }
+    const DeviceRecord& unit = session_.current();
+    if (!capabilities(unit.model, static_cast<std::int8_t>(unit.at(param::firmwareMajor)),
+                      static_cast<std::int8_t>(unit.at(param::firmwareMinor)))
+             .sumBuses) {
+        return fail(exit_status::usage, QString("Unit %1 (%2) has no summing buses.")
+                                            .arg(uidHex(*line_.uid), typeName(unit.model)));
+    }
+    const int bus = *line_.bus;
+    const auto onBus = [&] {
+        return (session_.current().routeFlags[static_cast<std::size_t>(line_.value)] &
+                (1u << (bus + 1))) != 0;
+    };
+    const auto stateText = [](bool on) { return on ? QString("on") : QString("off"); };
+    session_.editor().setBusMember(line_.value, bus, line_.on);
+    if (!waitForSends()) {
+        return fail(exit_status::noAnswer, "The routing could not be sent.");
+    }
+    if (!waitForFreshReply(*line_.uid, cmd::requestRouting, cmd::routingReply)) {
+        return fail(exit_status::noAnswer,
+                    QString("Set source %1 %2 bus %3 of %4, but the unit did not answer "
+                            "afterwards.")
+                        .arg(line_.value)
+                        .arg(line_.on ? "onto" : "off")
+                        .arg(bus + 1)
+                        .arg(uidHex(*line_.uid)));
+    }
+    const bool reported = onBus();
+    console_.out(QString("%1 bus %2 source %3 %4, the unit reports %5\n")
+                     .arg(uidHex(*line_.uid))
+                     .arg(bus + 1)
+                     .arg(line_.value)
+                     .arg(stateText(line_.on), stateText(reported)));
+    if (reported != line_.on) {
+        console_.err(QString("varento-cli: warning: the unit keeps source %1 %2 bus %3.\n")
+                         .arg(line_.value)
+                         .arg(reported ? "on" : "off")
+                         .arg(bus + 1));
     }
     return exit_status::ok;
 }

@@ -40,6 +40,7 @@ private:
     int setParameter();
     int route();
     int routeTable();
+    int routeBus();
     int gain();
     int spareSwitch(bool trip);
     int tripStatus();

@@ -82,15 +82,16 @@ std::optional<QString> sourceLabel(const DeviceRecord& r, int source) {
     return std::nullopt;
 }
 
-// Bit b+1 of a channel's flags sums it onto bus b; the other bits are no bus.
-std::vector<int> busesOf(const DeviceRecord& r, int channel) {
-    std::vector<int> buses;
-    for (int bus = 0; bus < kBusCount; ++bus) {
+// The channels summed onto bus b (0..3): bit b+1 of a channel's flags. Only the
+// channels the wire carries can be on a bus.
+std::vector<int> sourcesOnBus(const DeviceRecord& r, int bus) {
+    std::vector<int> sources;
+    for (int channel = 0; channel < kWireRouteSlots; ++channel) {
         if ((r.routeFlags[static_cast<std::size_t>(channel)] & (1u << (bus + 1))) != 0) {
-            buses.push_back(bus + 1);
+            sources.push_back(channel);
         }
     }
-    return buses;
+    return sources;
 }
 
 } // namespace
@@ -248,35 +249,50 @@ QJsonObject routingToJson(const DeviceRecord& r, const std::optional<KnownDevice
             {"outputLabel", outputLabel(r, output)},
             {"source", source == kNoSource ? QJsonValue() : QJsonValue(source)},
             {"sourceLabel", label ? QJsonValue(*label) : QJsonValue()},
-            {"buses", jsonNumbers(busesOf(r, output))},
         });
     }
     o["outputs"] = outputs;
+    QJsonArray buses;
+    for (int bus = 0; bus < kBusCount; ++bus) {
+        buses.append(QJsonObject{{"bus", bus + 1},
+                                 {"label", *sourceLabel(r, kFirstBusChannel + bus)},
+                                 {"sources", jsonNumbers(sourcesOnBus(r, bus))}});
+    }
+    o["buses"] = buses;
     return o;
 }
 
 QString routingToText(const DeviceRecord& r) {
-    const auto row = [](const QString& output, const QString& outputText, const QString& source,
-                        const QString& sourceText, const QString& buses) {
-        QString line = QString("%1  %2  %3  %4  %5")
-                           .arg(output, 6)
-                           .arg(outputText, -kLabelChars)
-                           .arg(source, 6)
-                           .arg(sourceText, -kLabelChars)
-                           .arg(buses);
+    const auto trimmed = [](QString line) {
         while (line.endsWith(' ')) {
             line.chop(1);
         }
         return line + '\n';
     };
-    QString out = row("output", "output label", "source", "source label", "buses");
+    const auto row = [&](const QString& output, const QString& outputText, const QString& source,
+                         const QString& sourceText) {
+        return trimmed(QString("%1  %2  %3  %4")
+                           .arg(output, 6)
+                           .arg(outputText, -kLabelChars)
+                           .arg(source, 6)
+                           .arg(sourceText, -kLabelChars));
+    };
+    QString out = row("output", "output label", "source", "source label");
     for (int output = 0; output < kOutputCount; ++output) {
         const int source = r.routeSource[static_cast<std::size_t>(output)];
-        const std::vector<int> buses = busesOf(r, output);
         out += row(QString::number(output), outputLabel(r, output),
                    source == kNoSource ? QString("-") : QString::number(source),
-                   source == kNoSource ? QString() : sourceLabel(r, source).value_or(QString()),
-                   buses.empty() ? QString("-") : numberCells(buses).join(','));
+                   source == kNoSource ? QString() : sourceLabel(r, source).value_or(QString()));
+    }
+    // The bus sums: which sources each bus adds up.
+    const auto busRow = [&](const QString& bus, const QString& label, const QString& sources) {
+        return trimmed(QString("%1  %2  %3").arg(bus, 6).arg(label, -kLabelChars).arg(sources));
+    };
+    out += '\n' + busRow("bus", "bus label", "sources");
+    for (int bus = 0; bus < kBusCount; ++bus) {
+        const std::vector<int> sources = sourcesOnBus(r, bus);
+        out += busRow(QString::number(bus + 1), *sourceLabel(r, kFirstBusChannel + bus),
+                      sources.empty() ? QString("-") : numberCells(sources).join(','));
     }
     return out;
 }
