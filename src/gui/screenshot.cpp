@@ -3,10 +3,13 @@
 #include "app/session.h"
 #include "gui/front_end_ids.h"
 #include "gui/main_window.h"
+#include "ui/controls/my_button.h"
 #include "ui/views/dr_trigger_window.h"
 #include "ui/views/gain_window.h"
+#include "ui/views/matrix_window.h"
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QTimer>
 
 #include <array>
@@ -51,6 +54,33 @@ void poseMeterbridge(MainWindow& window, Session& session) {
     }
 }
 
+// A monitor mix on the buses, set up the way a user does it: the SUM key clicked,
+// a few sources summed, BUS 1 at -6 dB, and the LEDs "Bright" (which shares the bus
+// levels' bytes).
+void poseMatrixSum(MainWindow& window, Session& session) {
+    auto* matrix = qobject_cast<MatrixWindow*>(window.view(ViewSlot::Matrix));
+    if (matrix == nullptr) {
+        return;
+    }
+    UnitEditor edit = session.editor();
+    edit.setParameter(param::ledDim1, session.current().at(param::ledDim1) | 0x08);
+    for (MyButton* key : matrix->findChildren<MyButton*>()) {
+        if (key->id() == matrix_command::outputSum && key->isVisible()) {
+            const QPointF centre = QRectF(key->rect()).center();
+            for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+                QMouseEvent click(type, centre, key->mapToGlobal(centre), Qt::LeftButton,
+                                  type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                  Qt::NoModifier);
+                QApplication::sendEvent(key, &click);
+            }
+        }
+    }
+    for (const auto& [source, bus] : {std::pair{64, 0}, {65, 0}, {66, 1}, {67, 1}, {72, 2}}) {
+        edit.setBusMember(source, bus, true);
+    }
+    matrix->model().setBusLevel(0, 1);
+}
+
 // Input 4 failed on stage and is switched over to spare input 6.
 void poseTrigger(MainWindow& window, Session&) {
     if (auto* trigger = qobject_cast<DrTriggerWindow*>(window.view(ViewSlot::DrTrigger))) {
@@ -80,6 +110,7 @@ struct ShownView {
 const ShownView kViews[] = {
     {"device", 0, 0, nullptr, std::nullopt, 0},
     {"matrix", command_id::matrixButton, 2, nullptr, std::nullopt, 0},
+    {"matrix-sum", command_id::matrixButton, 2, poseMatrixSum, std::nullopt, 0},
     {"gain", command_id::gainButton, 2, poseGainView, std::nullopt, 0},
     {"meterbridge", command_id::meterbridgeButton, 0, poseMeterbridge, ViewSlot::Meterbridge, 2000},
     {"button", command_id::buttonView, 2, nullptr, std::nullopt, 0},

@@ -1,10 +1,13 @@
 #include "ui/controls/level_meter.h"
 #include "ui/controls/meter_clock.h"
+#include "ui/controls/scale_figures.h"
 #include "ui/skin/skin.h"
 
 #include "support/wait.h"
 
+#include <QImage>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -189,4 +192,45 @@ TEST(MeterClock, ItsOwnTimerDrivesTheFallAndThenStops) {
     EXPECT_EQ(meter.model().level(), -5.0f);
     // The 250 ms hold and five steps cannot be over sooner.
     EXPECT_GE(clock.now(), 250 + 5 * 20);
+}
+
+// The scale figures sit in the narrow gap between strips: however wide the font,
+// nothing is painted over the strips beside it, at scale 1 and 2, and every figure
+// stands at its mark.
+TEST(ScaleFigures, StayInTheirGapAndStandAtTheirMarks) {
+    const std::span<const skin::ScaleFigure> scales[] = {
+        skin::meterScaleFigures(), skin::gainTrackFigures(), skin::levelTrackFigures()};
+    for (const auto& figures : scales) {
+        for (const qreal ratio : {1.0, 2.0}) {
+            for (const int room : {10, 5}) {
+                QImage image(QSize(40, 260) * ratio, QImage::Format_RGB32);
+                image.setDevicePixelRatio(ratio);
+                image.fill(Qt::black);
+                {
+                    QPainter p(&image);
+                    drawScaleFigures(p, figures, 20, 10, room);
+                }
+                const auto inked = [&](int x, int y) { return qGray(image.pixel(x, y)) > 40; };
+                const int left = static_cast<int>((20 - room / 2.0 - 1) * ratio);
+                const int right = static_cast<int>((20 + room / 2.0 + 1) * ratio);
+                for (int y = 0; y < image.height(); ++y) {
+                    for (int x = 0; x < image.width(); ++x) {
+                        if (x < left || x >= right) {
+                            ASSERT_FALSE(inked(x, y)) << x << "," << y << " room " << room;
+                        }
+                    }
+                }
+                for (const skin::ScaleFigure& figure : figures) {
+                    bool found = false;
+                    const int mark = static_cast<int>((10 + figure.y) * ratio);
+                    for (int y = mark - 3 * static_cast<int>(ratio); y <= mark + 3 * ratio; ++y) {
+                        for (int x = left; x < right; ++x) {
+                            found = found || inked(x, y);
+                        }
+                    }
+                    EXPECT_TRUE(found) << figure.db << " dB at scale " << ratio;
+                }
+            }
+        }
+    }
 }

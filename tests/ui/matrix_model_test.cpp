@@ -281,6 +281,23 @@ TEST_F(MatrixModelTest, BusLevelsLeaveTheLedDimBitAlone) {
     EXPECT_EQ(edits.count(), 2);
 }
 
+// A bus level changed on the unit (a reply) or by another front end reaches the
+// selectors: the layout is compared with what was last shown, not with the record
+// that has already changed.
+TEST_F(MatrixModelTest, BusLevelsSetElsewhereReachTheSelectors) {
+    offline(12);
+    QSignalSpy layouts(matrix.get(), &MatrixModel::layoutChanged);
+    unit().ledDimEdit1 = 0x02; // BUS 1 -12dB, as a parameters reply stores it
+    unitReports();
+    EXPECT_EQ(layouts.count(), 1);
+    EXPECT_EQ(matrix->busLevel(0), 2);
+    session->editor().setBusLevels(0x02, 0x30);
+    EXPECT_EQ(layouts.count(), 2);
+    EXPECT_EQ(matrix->busLevel(3), 3);
+    unitReports(); // nothing new
+    EXPECT_EQ(layouts.count(), 2);
+}
+
 TEST_F(MatrixModelTest, PresetCaptionReadFromTheProgramFolder) {
     const QString path = dir.path() + "/PresetLabel.txt";
     auto captionOf = [&](const std::optional<QByteArray>& content) {

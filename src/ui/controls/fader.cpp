@@ -23,7 +23,6 @@ const QColor kSelection{219, 96, 96};
 
 constexpr int kKnobBitmap = 177;
 constexpr int kKnobX = 3;
-constexpr int kTrackY = 20;
 
 // Text centred on x with its top at y, as the boxes are laid out.
 void drawCentred(QPainter& p, int x, int y, int height, const QString& text) {

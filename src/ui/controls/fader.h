@@ -22,6 +22,8 @@ class Fader : public QWidget {
     Q_OBJECT
 public:
     using Kind = FaderModel::Kind;
+    // The track bitmap starts this far below the fader's top, under the label box.
+    static constexpr int kTrackY = 20;
 
     // A visible fader at (x, 290) for "Fader" or (x, 280) for "Fader Long".
     static Fader* create(QWidget* parent, Kind kind, int id, int x, const QString& label);

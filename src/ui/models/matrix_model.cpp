@@ -233,9 +233,12 @@ void MatrixModel::refreshButtons() {
     }
 }
 
+MatrixModel::UnitSettings MatrixModel::unitSettings() const {
+    return {matrixMode(), extendedRouting(), {busLevel(0), busLevel(1), busLevel(2), busLevel(3)}};
+}
+
 void MatrixModel::layOut() {
-    const auto before = std::tuple(buttons_, banks_, matrixMode(), extendedRouting(), busLevel(0),
-                                   busLevel(1), busLevel(2), busLevel(3));
+    const auto before = std::tuple(buttons_, banks_, shownSettings_);
     const DeviceRecord& r = session_.current();
     const ModelCapabilities caps = capabilitiesOf(r);
     const bool extended = r.flag(UnitFlag::ExtendedRouting);
@@ -262,9 +265,8 @@ void MatrixModel::layOut() {
     correctBanks();
     keepBanksShown();
     refreshButtons();
-    const auto after = std::tuple(buttons_, banks_, matrixMode(), extendedRouting(), busLevel(0),
-                                  busLevel(1), busLevel(2), busLevel(3));
-    if (after != before) {
+    shownSettings_ = unitSettings();
+    if (std::tuple(buttons_, banks_, shownSettings_) != before) {
         emit layoutChanged();
     }
 }
@@ -558,6 +560,10 @@ void MatrixModel::clearHistory() {
 void MatrixModel::unitEdited(const UnitEdit& edit) {
     if (edit.kind == UnitEdit::Kind::FactoryDefaults) {
         clearHistory();
+    }
+    // The selectors follow a level set from anywhere, not only their own choice.
+    if (edit.kind == UnitEdit::Kind::BusLevels) {
+        layOut();
     }
 }
 

@@ -160,6 +160,14 @@ private:
 
     void selectBank(int command);
     void layOut();
+    // What the window shows of the unit's own settings.
+    struct UnitSettings {
+        CheckBoxState matrixMode;
+        CheckBoxState extendedRouting;
+        std::array<int, 4> busLevels{-1, -1, -1, -1};
+        friend bool operator==(const UnitSettings&, const UnitSettings&) = default;
+    };
+    UnitSettings unitSettings() const;
     void correctBanks();
     void keepBanksShown();
     void refreshButtons();
@@ -174,6 +182,9 @@ private:
     RoutingGrid grid_;
     Banks banks_;
     std::vector<BankButton> buttons_;
+    // As last laid out: the record has already changed when a reply or an edit
+    // asks for a new layout.
+    UnitSettings shownSettings_;
     bool presetStored_ = false;
     QString presetLabel_;
     std::optional<GridCell> dragStart_;

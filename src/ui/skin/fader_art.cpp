@@ -177,4 +177,27 @@ std::span<const Art> faderArt() {
     return kFaderArt;
 }
 
+// The major marks carry the figures.
+std::span<const ScaleFigure> gainTrackFigures() {
+    static const std::vector<ScaleFigure> figures = [] {
+        std::vector<ScaleFigure> out;
+        for (int gain = 10; gain <= 60; gain += 10) {
+            out.push_back({gain, gainMark(gain)});
+        }
+        return out;
+    }();
+    return figures;
+}
+
+std::span<const ScaleFigure> levelTrackFigures() {
+    static const std::vector<ScaleFigure> figures = [] {
+        std::vector<ScaleFigure> out;
+        for (int level = 10; level >= -60; level -= 10) {
+            out.push_back({level, levelMark(level)});
+        }
+        return out;
+    }();
+    return figures;
+}
+
 } // namespace varento::skin

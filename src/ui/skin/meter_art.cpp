@@ -56,12 +56,14 @@ void drawSegment(QPainter& p, const QRectF& r, const QColor& colour, bool lit) {
     p.fillRect(r, lens);
 }
 
-// Ticks on the right at the levels an engineer reads most: 0, -6, -12, -24, -48 dB
-// (rows of the bar's mapping).
+// Ticks on the right at the levels an engineer reads most (rows of the bar's mapping).
+constexpr std::array<ScaleFigure, 5> kScaleRows{
+    {{0, 10.5}, {-6, 35.5}, {-12, 59.5}, {-24, 82.5}, {-48, 130.5}}};
+
 void drawScale(QPainter& p) {
     p.setPen(QPen(kScale, 1.0));
-    for (const int row : {10, 35, 59, 82, 130}) {
-        p.drawLine(QPointF(20.5, row + 0.5), QPointF(23.5, row + 0.5));
+    for (const ScaleFigure& tick : kScaleRows) {
+        p.drawLine(QPointF(20.5, tick.y), QPointF(23.5, tick.y));
     }
 }
 
@@ -87,6 +89,10 @@ const std::array kMeterArt{
 
 std::span<const Art> meterArt() {
     return kMeterArt;
+}
+
+std::span<const ScaleFigure> meterScaleFigures() {
+    return kScaleRows;
 }
 
 } // namespace varento::skin

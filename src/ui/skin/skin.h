@@ -52,6 +52,16 @@ std::span<const Art> gainArt();
 // The 100 x 67 keys: commissioning panel, trigger window, Switch Device.
 std::span<const Art> buttonArt();
 
+// The figured marks of the meter and fader scales: a dB figure and the row it stands
+// at, in the bitmap's own pixels (the meter bar's, a fader track's).
+struct ScaleFigure {
+    int db;
+    qreal y;
+};
+std::span<const ScaleFigure> meterScaleFigures();
+std::span<const ScaleFigure> gainTrackFigures();
+std::span<const ScaleFigure> levelTrackFigures();
+
 // The program's icon (resource 103) at `size` x `size` pixels: the window's icon
 // and the installed icon files are both drawn by it.
 void drawAppIcon(QPainter& painter, int size);

@@ -4,6 +4,7 @@
 #include "ui/controls/fader.h"
 #include "ui/controls/level_meter.h"
 #include "ui/controls/my_button.h"
+#include "ui/controls/scale_figures.h"
 #include "ui/controls/scroller.h"
 #include "ui/skin/skin.h"
 
@@ -289,7 +290,21 @@ void GainWindow::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), kBackground);
     drawChannelNumbers(p);
+    drawScales(p);
     drawPanels(p);
+}
+
+// The dB figures in the gaps between the blocks of eight strips (the last block has
+// the Switch Device column beside it): the meters' level and the pre-amplifier gain
+// the faders' marks stand for.
+void GainWindow::drawScales(QPainter& p) const {
+    constexpr int kGap = 10;
+    for (int block = 0; block + 1 < layout::kChannels / 8; ++block) {
+        const int centre = layout::stripX(8 * block + 7) + 25 + kGap / 2 - scroll();
+        drawScaleFigures(p, skin::meterScaleFigures(), centre, layout::kMeterY, kGap);
+        drawScaleFigures(p, skin::gainTrackFigures(), centre, layout::kFaderY + Fader::kTrackY,
+                         kGap);
+    }
 }
 
 void GainWindow::drawChannelNumbers(QPainter& p) const {

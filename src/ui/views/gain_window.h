@@ -71,6 +71,7 @@ private:
     void placeControls();
     void resetPeaks();
     void drawChannelNumbers(QPainter& p) const;
+    void drawScales(QPainter& p) const;
     void drawPanels(QPainter& p) const;
 
     Session& session_;

@@ -5,6 +5,7 @@
 #include "ui/controls/fader.h"
 #include "ui/controls/level_meter.h"
 #include "ui/controls/my_button.h"
+#include "ui/controls/scale_figures.h"
 #include "ui/controls/scroller.h"
 #include "ui/controls/strip_label.h"
 #include "ui/skin/skin.h"
@@ -126,11 +127,26 @@ private:
                        Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine,
                        QString::number(d + 1));
         }
+        drawScales(p, slot, group);
         p.setFont(stripFont(QStringLiteral("Arial"), 16, QFont::Black));
         p.setPen(skin::kPanelText);
         const int centre = 420 + mb::kGroupPitch * slot;
         p.drawText(QRect(centre - 200, mb::kTitleY, 400, 18),
                    Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, mb::groupTitle(group));
+    }
+
+    // The dB figures in the gap right of each block of eight strips; the faders
+    // stand under the output groups only.
+    static void drawScales(QPainter& p, int slot, int group) {
+        constexpr int kGap = 10;
+        for (int block = 0; block < mb::kGroupStrips / 8; ++block) {
+            const int centre = mb::stripX(slot, 8 * block + 7) + kStripWidth + kGap / 2;
+            drawScaleFigures(p, skin::meterScaleFigures(), centre, mb::kMeterY, kGap);
+            if (group < 2) {
+                drawScaleFigures(p, skin::levelTrackFigures(), centre, mb::kFaderY + Fader::kTrackY,
+                                 kGap);
+            }
+        }
     }
 
     const MeterbridgeModel& model_;
