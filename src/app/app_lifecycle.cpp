@@ -1,19 +1,17 @@
 #include "app/app_lifecycle.h"
 
-#include "devices/device_list.h"
-#include "files/devlist_file.h"
 #include "protocol/device_record.h"
 
 namespace varento {
 
-void initialiseApplication(DeviceRecord& currentDevice, DeviceList& devices,
-                           const std::filesystem::path& dataFolder) {
+DeviceListStore::Loaded initialiseApplication(DeviceRecord& currentDevice, DeviceList& devices,
+                                              DeviceListStore& store) {
     resetToPowerOnDefaults(currentDevice);
-    loadDeviceList(dataFolder, devices);
+    return store.load(devices);
 }
 
-void cleanUpApplication(const DeviceList& devices, const std::filesystem::path& dataFolder) {
-    saveDeviceList(dataFolder, devices);
+void cleanUpApplication(DeviceList& devices, DeviceListStore& store) {
+    store.save(devices);
 }
 
 } // namespace varento

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <filesystem>
+#include "app/device_list_store.h"
 
 namespace varento {
 
-class DeviceList;
 struct DeviceRecord;
 
 // The application's initialisation and clean-up, as far as their parts exist. The
@@ -21,14 +20,16 @@ struct DeviceRecord;
 //   6. preset and project file state                 (files, later)
 //   7. the network sockets layer; its failure shows "Failed to initialize Winsock!"
 //      ("Error!") and fails initialisation           (links, later)
-void initialiseApplication(DeviceRecord& currentDevice, DeviceList& devices,
-                           const std::filesystem::path& dataFolder);
+// A device list that could not be read is kept aside; the result says so.
+DeviceListStore::Loaded initialiseApplication(DeviceRecord& currentDevice, DeviceList& devices,
+                                              DeviceListStore& store);
 
 // Clean-up, in order:
-//   1. save the device list, creating the data folder when it is missing (here)
+//   1. save the device list, creating the data folder when it is missing, merged
+//      with what other programs wrote meanwhile   (here)
 //   2. shut the sockets layer down                   (links, later)
 //   3. free the bitmaps and fonts, 4. the preset and project buffers (later)
 // A failed save is quiet and keeps the old file.
-void cleanUpApplication(const DeviceList& devices, const std::filesystem::path& dataFolder);
+void cleanUpApplication(DeviceList& devices, DeviceListStore& store);
 
 } // namespace varento

@@ -558,7 +558,11 @@ void Session::useLinkOverride(FrameLink* link) {
 // ---- start-up and shut-down ------------------------------------------------------------------
 
 void Session::start(const PersistedSettings& s) {
-    initialiseApplication(standIn_, deviceList_, paths_.dataFolder);
+    const DeviceListStore::Loaded devices =
+        initialiseApplication(standIn_, deviceList_, deviceStore_);
+    if (const QString kept = DeviceListStore::keptAsideText(devices); !kept.isEmpty()) {
+        interaction_.inform(QStringLiteral("Device List"), kept, MessageIcon::Warning);
+    }
     state_.lastSnapshotFileName = s.lastSnapshotFileName;
     state_.lastSnapshotFileDirectory = s.lastSnapshotFileDirectory;
     state_.displayFwWarning = s.DisplayFwWarning != 0;
@@ -608,7 +612,7 @@ void Session::shutDown() {
         disconnect();
     }
     links_->close();
-    cleanUpApplication(deviceList_, paths_.dataFolder);
+    cleanUpApplication(deviceList_, deviceStore_);
 }
 
 // ---- the unsaved-changes marker ------------------------------------------------------------

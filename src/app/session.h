@@ -2,6 +2,7 @@
 
 #include "app/app_settings.h"
 #include "app/app_state.h"
+#include "app/device_list_store.h"
 #include "app/interaction.h"
 #include "app/journal.h"
 #include "app/question_guard.h"
@@ -185,6 +186,8 @@ public:
     // The device manager closed with OK: marked units go, the list is sorted, the
     // selector is refilled and its unit selected (command 401).
     void deviceManagerAccepted();
+    // Writes the device list now, merged with what other programs wrote meanwhile.
+    std::error_code saveDeviceList();
 
     // The current unit's settings as they stand, as the settings sequence.
     void sendAllSettings() { sendAllSettings(currentRecord()); }
@@ -363,6 +366,7 @@ private:
     // Units known before a restarted discovery that have not answered it yet.
     std::set<DeviceUid> notFoundAgain_;
     DeviceList deviceList_;
+    DeviceListStore deviceStore_{paths_.dataFolder};
     PollEngine poll_;
     std::unique_ptr<LinkSet> links_;
     std::unique_ptr<DemoLink> demoLink_;

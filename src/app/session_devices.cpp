@@ -7,8 +7,15 @@
 
 namespace varento {
 
+std::error_code Session::saveDeviceList() {
+    return deviceStore_.save(deviceList_);
+}
+
 void Session::deviceManagerAccepted() {
     DeviceManager::accept(deviceList_);
+    // Saved at once: a crash must not cost the renames, and another program's
+    // changes since are merged in, so the selector below shows them too.
+    saveDeviceList();
     // The unit that was current stays selected, wherever it moved and whatever it
     // is called now; by item text a renamed or moved unit would lose its place.
     // Gathering reads units into their own records, so this holds while units

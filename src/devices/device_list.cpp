@@ -51,6 +51,20 @@ std::size_t DeviceList::UidHash::operator()(const DeviceUid& uid) const noexcept
     return h;
 }
 
+DeviceList::DeviceList(const DeviceList& other) : entries_(other.entries_) {
+    for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+        index_.emplace(it->uid, it);
+    }
+}
+
+DeviceList& DeviceList::operator=(const DeviceList& other) {
+    if (this != &other) {
+        DeviceList copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
 KnownDevice* DeviceList::addOrRefresh(const DeviceUid& uid, std::string_view typeName,
                                       std::uint8_t fwMajor, std::uint8_t fwMinor) {
     try {

@@ -41,6 +41,13 @@ class DeviceList {
 public:
     using Entries = std::list<KnownDevice>;
 
+    DeviceList() = default;
+    // A copy indexes its own entries.
+    DeviceList(const DeviceList& other);
+    DeviceList& operator=(const DeviceList& other);
+    DeviceList(DeviceList&&) noexcept = default;
+    DeviceList& operator=(DeviceList&&) noexcept = default;
+
     // A known id only gets the new type name; otherwise a new offline entry is
     // appended at position count(), named with its id text. nullptr when memory runs out.
     KnownDevice* addOrRefresh(const DeviceUid& uid, std::string_view typeName, std::uint8_t fwMajor,

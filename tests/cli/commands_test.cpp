@@ -355,3 +355,34 @@ TEST_F(Commands, TripAndUntripCheckedByDump) {
     EXPECT_EQ(sources[35].toInt(), 35);
     EXPECT_EQ(sources[37].toInt(-1), 255);
 }
+
+// Two programs at once: a monitor that holds the device list while a second run
+// renames a unit. The rename is in the file at once, and the monitor's write at its
+// end keeps it beside the units the monitor found.
+TEST_F(Commands, ARenameSurvivesAnotherProgramHoldingTheDeviceList) {
+    QProcess monitor;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("VARENTO_DATA_DIR", dataDir.path());
+    monitor.setProcessEnvironment(env);
+    monitor.start(VARENTO_CLI_PATH, {"--link", "demo", "monitor", "3"});
+    ASSERT_TRUE(monitor.waitForStarted());
+    ASSERT_TRUE(monitor.waitForReadyRead(10000)); // it has read the list and found the units
+
+    const QString single = "0C01060B00050A0F04090E03080D0000"; // the unit of "demo:1"
+    const Outcome rename = cli({"--link", "demo:1", "devices", "rename", single, "Stage rack"});
+    ASSERT_EQ(rename.exitCode, 0) << rename.err.toStdString();
+    const Outcome between = cli({"--json", "show", dataDir.filePath("devlist.mv")});
+    EXPECT_TRUE(between.out.contains("Stage rack")) << between.out.toStdString();
+
+    ASSERT_TRUE(monitor.waitForFinished(15000));
+    EXPECT_EQ(monitor.exitCode(), 0) << monitor.readAllStandardError().toStdString();
+    const Outcome after = cli({"--json", "show", dataDir.filePath("devlist.mv")});
+    const QJsonArray entries = json(after)["entries"].toArray();
+    ASSERT_EQ(entries.size(), 4) << after.out.toStdString();
+    QStringList names;
+    for (const auto& entry : entries) {
+        names << entry.toObject()["userName"].toString();
+    }
+    EXPECT_TRUE(names.contains("Stage rack")) << names.join(", ").toStdString();
+    EXPECT_TRUE(names.contains(kLc)) << names.join(", ").toStdString();
+}
