@@ -386,3 +386,19 @@ TEST_F(Commands, ARenameSurvivesAnotherProgramHoldingTheDeviceList) {
     EXPECT_TRUE(names.contains("Stage rack")) << names.join(", ").toStdString();
     EXPECT_TRUE(names.contains(kLc)) << names.join(", ").toStdString();
 }
+
+// Demo runs keep their data in a folder of their own; the user's folder stays
+// untouched unless VARENTO_DATA_DIR names one.
+TEST_F(Commands, DemoRunsLeaveTheUsersDataFolderAlone) {
+    QTemporaryDir home;
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("VARENTO_DATA_DIR");
+    env.insert("XDG_DATA_HOME", home.filePath("share"));
+    env.insert("HOME", home.path());
+    process.setProcessEnvironment(env);
+    process.start(VARENTO_CLI_PATH, {"--link", "demo", "devices", "rename", kLc, "Stage rack"});
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_FALSE(QFile::exists(home.filePath("share/Maravelle Technologies")));
+}

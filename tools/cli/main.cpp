@@ -14,6 +14,7 @@
 #include "links/frame_link.h"
 
 #include <QCoreApplication>
+#include <QTemporaryDir>
 
 #include <cstdio>
 #include <string>
@@ -77,7 +78,15 @@ int main(int argc, char** argv) {
     }
 
     CliInteraction ui(console, line.yes);
-    Session session(ui, SessionPaths{dataFolder(), toPath(QCoreApplication::applicationDirPath())});
+    // Demo units are not the user's: their device list entries and label stores go to
+    // a folder of their own, unless VARENTO_DATA_DIR names one (scripts rely on that).
+    std::unique_ptr<QTemporaryDir> scratch;
+    if (line.link.kind == LinkKind::Demo && qEnvironmentVariable("VARENTO_DATA_DIR").isEmpty()) {
+        scratch = std::make_unique<QTemporaryDir>();
+    }
+    const std::filesystem::path data =
+        scratch ? toPath(scratch->filePath(QStringLiteral("data"))) : dataFolder();
+    Session session(ui, SessionPaths{data, toPath(QCoreApplication::applicationDirPath())});
     session.start(PersistedSettings{});
     std::unique_ptr<FrameLink> ownLink;
     if (const QString error = prepareLink(session, line.link, ownLink); !error.isEmpty()) {

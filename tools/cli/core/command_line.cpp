@@ -663,7 +663,8 @@ Options:
 UIDs are 32 hexadecimal digits, two per byte, in either case.
 Exit status: 0 success, 1 a unit did not answer or was not found (trip, untrip:
 or its routing read back does not show the switch), 2 usage error, 3 file error. Progress goes to standard error when it is a terminal.
-The data folder (device list, label store, journal) is VARENTO_DATA_DIR when set.
+The data folder (device list, label store, journal) is VARENTO_DATA_DIR when set;
+otherwise --link demo runs keep theirs in a temporary folder.
 )";
 }
 
