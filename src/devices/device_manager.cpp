@@ -18,6 +18,21 @@ DeviceManager::DeviceManager(DeviceList& list) : list_(list) {
     for (const KnownDevice& entry : list_) {
         rows_.push_back({std::to_string(++number), entry.typeName, entry.userName,
                          unitIdText(entry.uid), stateText(entry), entry.uid});
+        opened_.push_back(entry);
+    }
+}
+
+void DeviceManager::revert() {
+    for (const KnownDevice& was : opened_) {
+        KnownDevice* entry = list_.find(was.uid);
+        if (entry == nullptr) {
+            continue;
+        }
+        entry->position = was.position;
+        entry->userName = was.userName;
+        if (entry->presence == presence::markedForRemoval) {
+            entry->presence = was.presence;
+        }
     }
 }
 

@@ -68,6 +68,9 @@ public:
 
     // OK: marked entries are freed and the list is sorted by position.
     static void accept(DeviceList& list);
+    // Cancel: every entry the manager showed gets back its name, position and
+    // state as they were when it opened; entries found meanwhile are left alone.
+    void revert();
 
 private:
     // The entry with the id; when none has it, the search ends on the last entry,
@@ -77,6 +80,7 @@ private:
 
     DeviceList& list_;
     std::vector<Row> rows_;
+    std::vector<KnownDevice> opened_; // the entries as they were when it opened
 };
 
 } // namespace varento

@@ -62,16 +62,24 @@ TEST(DeviceManager, DeletingAnOfflineUnitMarksItAndOkFreesIt) {
     EXPECT_EQ(names(list), (std::vector<std::string>{"unit 1", "unit 3"}));
 }
 
-TEST(DeviceManager, CancelKeepsTheMarkAndTheNextOkRemoves) {
+// Cancel: a delete, a move and a rename made in the manager are all undone, so
+// neither the next OK nor the next start applies them.
+TEST(DeviceManager, RevertPutsEveryEntryBack) {
     DeviceList list = listOf(3);
-    DeviceManager(list).deleteRow(0); // closed with Cancel: nothing else happens
-    EXPECT_EQ(list.count(), 3);
-    EXPECT_EQ(list.find(uidOf(1))->presence, presence::markedForRemoval);
-
-    DeviceManager second(list); // the marked unit is still listed
-    EXPECT_EQ(second.rowCount(), 3);
+    DeviceManager manager(list);
+    manager.deleteRow(0);
+    manager.moveTo(1, 0);
+    manager.rename(0, "renamed");
+    list.addOrRefresh(uidOf(9), "VARENTO.LC", 4, 6); // found while the manager was open
+    manager.revert();
+    EXPECT_EQ(list.find(uidOf(1))->presence, presence::offline);
     DeviceManager::accept(list);
-    EXPECT_EQ(names(list), (std::vector<std::string>{"unit 2", "unit 3"}));
+    EXPECT_EQ(names(list),
+              (std::vector<std::string>{"unit 1", "unit 2", "unit 3", unitIdText(uidOf(9))}));
+    int position = 0;
+    for (const KnownDevice& entry : list) {
+        EXPECT_EQ(entry.position, ++position);
+    }
 }
 
 TEST(DeviceManager, OnlineUnitsAndMissingRowsAreNotDeleted) {

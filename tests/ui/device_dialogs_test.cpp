@@ -90,6 +90,26 @@ TEST(DeviceManagerDialog, KeysClicksAndDragsEditTheList) {
     EXPECT_EQ(names, (std::vector<std::string>{"unit 3", "Front of house"}));
 }
 
+// Escape cancels the dialog: the drag and the delete made in it are undone.
+TEST(DeviceManagerDialog, CancelPutsTheListBack) {
+    ScriptedInteraction ui;
+    DeviceList list = threeUnits();
+    DeviceManagerDialog dialog(list, ui);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    ASSERT_TRUE(dialog.model().drop(2, 0));
+    ui.answers.push_back(Answer::Yes);
+    ASSERT_TRUE(dialog.model().requestDelete(1));
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    DeviceManager::accept(list);
+    std::vector<std::string> names;
+    for (const KnownDevice& e : list) {
+        names.push_back(e.userName);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"unit 1", "unit 2", "unit 3"}));
+}
+
 class LabelsDialogTest : public DemoSessionTest {
 protected:
     void SetUp() override {

@@ -51,17 +51,17 @@ TEST_F(DeviceManagerFlow, DeletedOfflineUnitLeavesListAndFileAfterOk) {
     EXPECT_EQ(saved.find(offline), nullptr);
 }
 
-TEST_F(DeviceManagerFlow, CancelledDeleteStaysMarkedUntilTheNextOk) {
+// Cancel puts the delete back: the unit stays listed after the next OK.
+TEST_F(DeviceManagerFlow, ACancelledDeleteKeepsTheUnit) {
     {
         DeviceManagerModel model(session->deviceList(), ui);
         ASSERT_TRUE(model.requestDelete(rowOf(model, offline)));
-    } // Cancel: the dialog goes, the mark stays
+        model.revert();
+    }
     ASSERT_NE(session->deviceList().find(offline), nullptr);
-    EXPECT_EQ(session->deviceList().find(offline)->presence, presence::markedForRemoval);
-
-    DeviceManagerModel next(session->deviceList(), ui);
+    EXPECT_EQ(session->deviceList().find(offline)->presence, presence::offline);
     session->deviceManagerAccepted();
-    EXPECT_EQ(session->deviceList().find(offline), nullptr);
+    EXPECT_NE(session->deviceList().find(offline), nullptr);
 }
 
 TEST_F(DeviceManagerFlow, OnlineUnitIsRefusedAndNoKeepsTheUnit) {

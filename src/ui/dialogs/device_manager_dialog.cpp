@@ -34,6 +34,13 @@ DeviceManagerDialog::DeviceManagerDialog(DeviceList& list, Interaction& interact
     layout->addWidget(buttons);
 }
 
+void DeviceManagerDialog::done(int result) {
+    if (result != QDialog::Accepted) {
+        model_.revert();
+    }
+    QDialog::done(result);
+}
+
 void DeviceManagerDialog::rename(int row) {
     if (const auto name =
             EditLabelDialog::edit(model_.name(row), DeviceManager::kNameLimit, this)) {

@@ -10,7 +10,8 @@ class ReportList;
 
 // "Device Manager": the device list as five columns. Delete removes an offline
 // unit, a double click renames, dragging a row reorders. Edits go into the
-// entries at once; OK (accepted) lets the caller remove, sort and refill.
+// entries at once; OK (accepted) lets the caller remove, sort and refill, and
+// Cancel, Escape or the close box put every entry back as it was.
 class DeviceManagerDialog : public QDialog {
     Q_OBJECT
 
@@ -19,6 +20,8 @@ public:
 
     DeviceManagerModel& model() { return model_; }
     ReportList* list() const { return list_; }
+
+    void done(int result) override;
 
 private:
     void rename(int row);

@@ -34,6 +34,8 @@ public:
     void rename(int row, const QString& name);
     // A drag released on `target` (-1: outside the rows).
     bool drop(int from, int target);
+    // Cancel: the entries as they were when the dialog opened.
+    void revert() { manager_.revert(); }
 
     const DeviceManager& manager() const { return manager_; }
 
