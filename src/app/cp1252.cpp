@@ -52,6 +52,30 @@ std::string toWindows1252(const QString& text) {
     return bytes;
 }
 
+QString composed(const QString& text) {
+    return text.normalized(QString::NormalizationForm_C);
+}
+
+std::optional<QString> firstUnkeptCharacter(const QString& text) {
+    for (const char32_t u : composed(text).toUcs4()) {
+        const char byte = toByte(u);
+        if ((byte == '?' && u != U'?') || !isLabelPrintable(static_cast<std::uint8_t>(byte))) {
+            return QString::fromUcs4(&u, 1);
+        }
+    }
+    return std::nullopt;
+}
+
+QString unkeptCharacterText(const QString& character) {
+    const char32_t u = character.toUcs4().value(0);
+    // A control character is named by its code only.
+    const QString shown = u < 0x20 || u == 0x7F ? QString() : "\"" + character + "\" ";
+    const QString code = QString::number(static_cast<uint>(u), 16).toUpper().rightJustified(4, '0');
+    return shown + QStringLiteral("(U+%1) cannot be kept: labels and unit names hold only the "
+                                  "printable characters of Windows-1252.")
+                       .arg(code);
+}
+
 QString labelText(const Label& label) {
     const auto end = std::find(label.begin(), label.begin() + kLabelChars, '\0');
     return fromWindows1252(
@@ -59,7 +83,7 @@ QString labelText(const Label& label) {
 }
 
 void setLabelText(Label& label, const QString& text) {
-    std::string bytes = toWindows1252(text);
+    std::string bytes = toWindows1252(composed(text));
     bytes.resize(std::min<std::size_t>(bytes.size(), kLabelChars));
     for (char& c : bytes) {
         if (!isLabelPrintable(static_cast<std::uint8_t>(c))) {

@@ -640,6 +640,20 @@ TEST_F(DevicesTest, RenameMoveAndRemoveReachTheFile) {
     EXPECT_EQ(saved().find(uid(kAway)), nullptr);
 }
 
+// A character a name cannot hold is refused and named; an accent typed as a letter
+// and a combining mark is composed, not refused.
+TEST_F(DevicesTest, RenameRefusesWhatANameCannotHoldAndComposesAccents) {
+    const std::string before = namesSaved().front();
+    Outcome o = run("--link demo:2 devices rename " + kAway + QString::fromUtf8(" Bühne\u03A9"));
+    EXPECT_EQ(o.status, exit_status::usage);
+    EXPECT_TRUE(o.err.contains(QString::fromUtf8("\"\u03A9\" (U+03A9)"))) << o.err.toStdString();
+    EXPECT_EQ(namesSaved().front(), before);
+
+    o = run("--link demo:2 devices rename " + kAway + QString::fromUtf8(" Bu\u0308hne"));
+    ASSERT_EQ(o.status, exit_status::ok) << o.err.toStdString();
+    EXPECT_EQ(namesSaved().front(), "B\xFChne");
+}
+
 TEST_F(DevicesTest, OnlineUnitIsNotRemoved) {
     const QJsonArray devices =
         QJsonDocument::fromJson(run("--link demo:2 --json devices").out.toUtf8())["devices"]

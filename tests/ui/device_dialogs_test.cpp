@@ -2,11 +2,13 @@
 #include "support/demo_session.h"
 #include "support/modal.h"
 #include "ui/dialogs/device_manager_dialog.h"
+#include "ui/dialogs/edit_label_dialog.h"
 #include "ui/dialogs/labels_dialog.h"
 #include "ui/dialogs/report_list.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 
@@ -108,6 +110,30 @@ TEST(DeviceManagerDialog, CancelPutsTheListBack) {
         names.push_back(e.userName);
     }
     EXPECT_EQ(names, (std::vector<std::string>{"unit 1", "unit 2", "unit 3"}));
+}
+
+// The field takes what is kept (16 characters of a label, 255 of a name); OK refuses
+// a character a label cannot hold, naming it, and composes a decomposed accent.
+TEST(EditLabelDialog, TakesWhatIsKeptAndRefusesWhatCannotBe) {
+    for (const int limit : {17, 256}) {
+        EditLabelDialog dialog(QString(), limit);
+        EXPECT_EQ(dialog.findChild<QLineEdit*>(QStringLiteral("1041"))->maxLength(), limit - 1);
+    }
+    EditLabelDialog dialog(QStringLiteral("Kick"), 17);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("1041"));
+    auto* refusal = dialog.findChild<QLabel*>(QStringLiteral("refusal"));
+    field->setText(QString::fromUtf8("Chor \u03A9"));
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(refusal->isVisible());
+    EXPECT_TRUE(refusal->text().contains(QString::fromUtf8("\"\u03A9\"")))
+        << refusal->text().toStdString();
+    field->setText(QString::fromUtf8("Caf\u0065\u0301"));
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.label(), QString::fromUtf8("Caf\u00E9"));
 }
 
 class LabelsDialogTest : public DemoSessionTest {

@@ -5,13 +5,15 @@
 
 #include <optional>
 
+class QLabel;
 class QLineEdit;
 
 namespace varento {
 
 // "Edit Label": one text field and OK / Cancel, shared by every window that
-// renames a channel or a unit. The field takes `limit` characters; OK gives back
-// at most limit - 1 of them, Cancel the text as it was.
+// renames a channel or a unit. The field takes the limit - 1 characters that are
+// kept; OK refuses, naming it below the field, a character a label or name cannot
+// hold; Cancel gives the text back as it was.
 class EditLabelDialog : public QDialog {
     Q_OBJECT
 public:
@@ -28,13 +30,16 @@ public:
     // is no longer the one shown.
     static void closeAll();
 
-    // What OK takes back from the field.
-    static QString taken(const QString& typed, int limit) { return typed.left(limit - 1); }
+    // What OK takes back from the field: composed, at most limit - 1 characters.
+    static QString taken(const QString& typed, int limit);
+
+    void accept() override;
 
 private:
     QString original_;
     int limit_;
     QLineEdit* field_;
+    QLabel* refusal_;
 };
 
 } // namespace varento

@@ -29,7 +29,11 @@ int Runner::devices() {
         }
         switch (line_.command) {
         case Command::DevicesRename:
-            manager.rename(row, toWindows1252(line_.name.left(DeviceManager::kNameLimit - 1)));
+            if (const auto unkept = firstUnkeptCharacter(line_.name)) {
+                return fail(exit_status::usage, unkeptCharacterText(*unkept));
+            }
+            manager.rename(row,
+                           toWindows1252(composed(line_.name).left(DeviceManager::kNameLimit - 1)));
             break;
         case Command::DevicesMove:
             if (line_.index > manager.rowCount()) {
