@@ -1,4 +1,5 @@
 #include "app/cp1252.h"
+#include "files/label_file.h"
 #include "support/demo_session.h"
 #include "support/modal.h"
 #include "ui/dialogs/device_manager_dialog.h"
@@ -10,6 +11,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTest>
 
 using namespace varento;
@@ -180,10 +182,22 @@ TEST_F(LabelsDialogTest, DoubleClickFilterAndPasteEditLabels) {
     dialog.filter()->clear();
     EXPECT_EQ(rows.model()->rowCount(), kLabelCount);
 
+    // The Edit menu's keys: paste asks once, undo takes it back, copy gives a column.
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
     QGuiApplication::clipboard()->setText(QStringLiteral("Vox 1\nVox 2\n"));
     rows.selectRow(10);
     QTest::keyClick(&rows, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(label(10), "Vox 1");
     EXPECT_EQ(label(11), "Vox 2");
-    EXPECT_TRUE(ui.messages.empty());
+    ASSERT_EQ(ui.messages.size(), 1U);
+    EXPECT_EQ(ui.messages[0].text, "Replace 2 labels from the clipboard?");
+    rows.selectionModel()->select(rows.model()->index(11, 0),
+                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QTest::keyClick(&rows, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "Vox 1\r\nVox 2\r\n");
+    QTest::keyClick(&rows, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(label(10), QString::fromStdString(defaultLabelText(10)));
+    ASSERT_EQ(dialog.findChildren<QMenu*>().size(), 1);
+    EXPECT_EQ(dialog.findChildren<QMenu*>()[0]->title(), "&Edit");
 }

@@ -59,8 +59,6 @@ void ReportList::keyPressEvent(QKeyEvent* event) {
         if (selectedRow() >= 0) {
             emit editRequested(selectedRow());
         }
-    } else if (event->matches(QKeySequence::Paste)) {
-        emit pasteRequested(selectedRow());
     } else {
         QTreeView::keyPressEvent(event);
         return;

@@ -6,10 +6,10 @@
 
 namespace varento {
 
-// The report-style list of the device manager and the labels dialog: single
-// full-row selection, fixed column widths, no sorting. Editing, Delete, paste and
-// a row dragged onto another are handed to the dialog as row numbers of the
-// model shown.
+// The report-style list of the device manager and the labels dialog: full-row
+// selection (single unless the dialog asks for more), fixed column widths, no
+// sorting. Editing, Delete and a row dragged onto another are handed to the dialog
+// as row numbers of the model shown.
 class ReportList : public QTreeView {
     Q_OBJECT
 
@@ -26,7 +26,6 @@ signals:
     // A double click on a row, or the in-place edit key on the selected one.
     void editRequested(int row);
     void deleteRequested(int row);
-    void pasteRequested(int row);
     void rowDropped(int from, int target);
 
 protected:

@@ -1,36 +1,21 @@
 #include "ui/models/labels_model.h"
 
+#include "app/clipboard_table.h"
 #include "app/cp1252.h"
-#include "app/label_flows.h"
 #include "app/session.h"
 #include "files/label_file.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
 
 namespace varento {
 
 namespace {
 
-// The lines as a label file gives them, or nothing when one holds a character a
-// label file rejects (tab, a lone CR, anything Windows-1252 cannot write).
-std::optional<QStringList> labelLines(QString text) {
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    if (text.endsWith(QLatin1Char('\n'))) {
-        text.chop(1); // a spreadsheet ends its last row too
-    }
-    QStringList lines = text.split(QLatin1Char('\n'));
-    for (QString& line : lines) {
-        line.truncate(kLabelChars);
-        const std::string bytes = toWindows1252(line);
-        for (const char c : bytes) {
-            if (!isLabelPrintable(static_cast<std::uint8_t>(c))) {
-                return std::nullopt;
-            }
-        }
-        if (fromWindows1252(bytes) != line) {
-            return std::nullopt;
-        }
-    }
-    return lines;
-}
+constexpr const char* kPasteTitle = "Paste Labels";
+// An import leaves the bus labels alone; so does a paste that starts below them.
+constexpr int kImportEnd = 384;
 
 } // namespace
 
@@ -83,21 +68,88 @@ QString LabelsModel::label(int row) const {
 }
 
 void LabelsModel::setLabel(int row, const QString& text) {
+    if (row < 0 || row >= kLabelCount) {
+        return;
+    }
+    remember(row, 1);
     session_.editor(unit_).setLabel(row, text);
 }
 
-bool LabelsModel::paste(int row, const QString& text) {
+void LabelsModel::remember(int first, int count) {
+    QStringList before;
+    for (int row = first; row < first + count; ++row) {
+        before << label(row);
+    }
+    undo_.push_back({first, before});
+    emit undoChanged();
+}
+
+void LabelsModel::undo() {
+    if (undo_.empty()) {
+        return;
+    }
+    const Step step = undo_.back();
+    undo_.pop_back();
+    session_.editor(unit_).setLabels(step.first, step.before);
+    emit undoChanged();
+}
+
+bool LabelsModel::paste(int row, const QString& text, QChar separator) {
     if (row < 0 || row >= kLabelCount || text.isEmpty()) {
         return false;
     }
-    const auto lines = labelLines(text);
-    if (!lines) {
-        session_.interaction().inform(kLabelImportErrorTitle, kNonPrintableLabelsText,
-                                      MessageIcon::Error);
+    Interaction& ui = session_.interaction();
+    QStringList cells = firstColumn(parseClipboardTable(text, separator));
+    for (qsizetype i = 0; i < cells.size(); ++i) {
+        // A label is one line: a line break inside a cell becomes a space.
+        static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+        cells[i] = composed(cells[i].replace(lineBreak, QStringLiteral(" "))).left(kLabelChars);
+        if (const auto unkept = firstUnkeptCharacter(cells[i])) {
+            ui.inform(kPasteTitle,
+                      QStringLiteral("Row %1 of the clipboard: %2 Nothing was pasted.")
+                          .arg(i + 1)
+                          .arg(unkeptCharacterText(*unkept)),
+                      MessageIcon::Error);
+            return false;
+        }
+    }
+    const int end = row < kImportEnd ? kImportEnd : kLabelCount;
+    const auto unused = std::max<qsizetype>(0, cells.size() - (end - row));
+    cells = cells.mid(0, cells.size() - unused);
+    int changed = 0;
+    for (qsizetype i = 0; i < cells.size(); ++i) {
+        changed += cells[i] != label(row + static_cast<int>(i)) ? 1 : 0;
+    }
+    if (changed > 1 &&
+        ui.message(kPasteTitle,
+                   QStringLiteral("Replace %1 labels from the clipboard?").arg(changed),
+                   MessageIcon::Question, MessageButtons::YesNo) != Answer::Yes) {
         return false;
     }
-    session_.editor(unit_).setLabels(row, *lines);
+    if (changed > 0) {
+        remember(row, static_cast<int>(cells.size()));
+        session_.editor(unit_).setLabels(row, cells);
+    }
+    if (unused > 0) {
+        ui.inform(
+            kPasteTitle,
+            QStringLiteral("%1 of the clipboard's %2 rows were not used: a paste stops at "
+                           "label %3%4.")
+                .arg(unused)
+                .arg(unused + cells.size())
+                .arg(end)
+                .arg(end == kImportEnd ? QStringLiteral(", before the bus labels") : QString()),
+            MessageIcon::Information);
+    }
     return true;
+}
+
+QString LabelsModel::copyText(const QList<int>& rows) const {
+    QStringList cells;
+    for (const int row : rows) {
+        cells << label(row);
+    }
+    return columnText(cells);
 }
 
 LabelsFilter::LabelsFilter(LabelsModel& source, QObject* parent) : QSortFilterProxyModel(parent) {

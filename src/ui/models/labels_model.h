@@ -5,6 +5,9 @@
 #include <QAbstractTableModel>
 #include <QSortFilterProxyModel>
 #include <QString>
+#include <QStringList>
+
+#include <vector>
 
 namespace varento {
 
@@ -33,15 +36,34 @@ public:
     QString label(int row) const;
     void setLabel(int row, const QString& text);
 
-    // A column of names from the clipboard into the labels from `row` on, one line
-    // each, read as a label file reads its lines: at most 16 characters taken, an
-    // empty line an empty label, lines past the last label dropped. A character a
-    // label file could not hold rejects the whole text with the import message.
-    bool paste(int row, const QString& text);
+    // A column from a spreadsheet into the labels from `row` on, a cell each (the
+    // first cell of each row; cells quoted as spreadsheets quote them): at most 16
+    // characters of each, an empty cell an empty label. It stops where an import
+    // stops, before the bus labels (or at the last label when it starts on one), and
+    // says how many cells were not used. More than one label changed is asked
+    // first. A character a label cannot hold refuses the whole paste, named.
+    bool paste(int row, const QString& text, QChar separator = u'\t');
+
+    // Undo of the pastes and edits made through this list, last first.
+    bool canUndo() const { return !undo_.empty(); }
+    void undo();
+
+    // The labels of the rows as one spreadsheet column.
+    QString copyText(const QList<int>& rows) const;
+
+signals:
+    void undoChanged();
 
 private:
+    struct Step {
+        int first;
+        QStringList before;
+    };
+    void remember(int first, int count);
+
     Session& session_;
     DeviceUid unit_;
+    std::vector<Step> undo_;
 };
 
 // Narrows the rows to those whose number, label or I/O type contains the text,
