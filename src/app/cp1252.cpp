@@ -1,35 +1,23 @@
 #include "app/cp1252.h"
 
 #include "files/label_file.h"
+#include "files/windows1252.h"
 
 #include <QList>
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 
 namespace varento {
 
 namespace {
 
-// 0x80..0x9F; the rest of the code page is Latin-1. The five unassigned bytes map
-// to the C1 controls of the same value, as the system's conversion does.
-constexpr std::array<char16_t, 32> kHigh = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
 char16_t toUnicode(std::uint8_t b) {
-    return b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80u] : char16_t{b};
+    return windows1252ToUnicode(b);
 }
 
 char toByte(char32_t u) {
-    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-        return static_cast<char>(u);
-    }
-    const auto it = std::find(kHigh.begin(), kHigh.end(), u);
-    return it == kHigh.end() ? '?' : static_cast<char>(0x80 + (it - kHigh.begin()));
+    return static_cast<char>(unicodeToWindows1252(u).value_or('?'));
 }
 
 } // namespace

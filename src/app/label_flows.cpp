@@ -51,7 +51,8 @@ LabelFlow readCustomLabels(DeviceRecord& current, const std::filesystem::path& d
     if (!chosen) {
         return LabelFlow::Cancelled;
     }
-    const LabelFileResult read = readLabelFile(toPath(*chosen), current.labels, kImportLabelLimit);
+    const LabelFileResult read = readLabelFile(toPath(*chosen), current.labels, kImportLabelLimit,
+                                               LabelEncoding::Utf8IfLikely);
     switch (read.status) {
     case LabelFileStatus::Ok:
         storeLabels(current, dataFolder);

@@ -1,6 +1,7 @@
 #include "files/label_file.h"
 
 #include "files/file_io.h"
+#include "files/windows1252.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -112,7 +113,8 @@ void fillMissingBusLabels(LabelTable& labels) {
     }
 }
 
-LabelFileResult readLabelFile(const std::filesystem::path& path, LabelTable& labels, int limit) {
+LabelFileResult readLabelFile(const std::filesystem::path& path, LabelTable& labels, int limit,
+                              LabelEncoding encoding) {
     const FileRead read = readWholeFile(path);
     switch (read.status) {
     case ReadStatus::Ok:
@@ -123,7 +125,10 @@ LabelFileResult readLabelFile(const std::filesystem::path& path, LabelTable& lab
     case ReadStatus::ReadFailed:
         return {LabelFileStatus::CannotOpen, read.error};
     }
-    if (parseLabels(read.bytes, labels, limit) != LabelParse::Ok) {
+    const std::vector<std::uint8_t> text = encoding == LabelEncoding::Utf8IfLikely
+                                               ? windows1252FromLikelyUtf8(read.bytes)
+                                               : read.bytes;
+    if (parseLabels(text, labels, limit) != LabelParse::Ok) {
         return {LabelFileStatus::NonPrintable, {}};
     }
     return {};

@@ -52,8 +52,13 @@ struct LabelFileResult {
     std::error_code error; // why the file could not be opened or read
 };
 
+// How the file's text is taken: the stores are written here in Windows-1252; a
+// file to import may come from an editor that saved UTF-8.
+enum class LabelEncoding { Windows1252, Utf8IfLikely };
+
 LabelFileResult readLabelFile(const std::filesystem::path& path, LabelTable& labels,
-                              int limit = kLabelCount);
+                              int limit = kLabelCount,
+                              LabelEncoding encoding = LabelEncoding::Windows1252);
 // Replaces the file atomically; the folder must exist.
 std::error_code writeLabelFile(const std::filesystem::path& path, const LabelTable& labels);
 

@@ -176,3 +176,32 @@ TEST(LabelStore, RejectedStoreIsKeptAsideAndReplacedByTheDefaults) {
         EXPECT_EQ(readBytes(rejectedLabelStorePath(dir.path(), uidOf(4))), bytesOf(bad));
     }
 }
+
+// A file saved as UTF-8 by a current editor reads as the text it holds: with a
+// byte-order mark or without one, umlauts and the euro sign intact, no mark in
+// label 1. A Windows-1252 file (invalid as UTF-8) and a plain ASCII one are taken
+// as they are; a character the code page lacks is refused as non-printable.
+TEST(LabelFile, AnImportSavedAsUtf8ReadsAsItsText) {
+    TempDir dir;
+    const auto importOf = [&](const std::string& bytes, LabelTable& t) {
+        const auto path = dir.path() / "import.txt";
+        writeBytes(path, bytesOf(bytes));
+        return readLabelFile(path, t, 384, LabelEncoding::Utf8IfLikely).status;
+    };
+    for (const std::string& bom : {std::string("\xEF\xBB\xBF"), std::string()}) {
+        LabelTable t = numbered();
+        ASSERT_EQ(importOf(bom + "B\xC3\xBChne\r\n\xE2\x82\xAC 5\r\n", t), LabelFileStatus::Ok);
+        EXPECT_STREQ(t[0].data(), "B\xFChne");
+        EXPECT_STREQ(t[1].data(), "\x80 5");
+    }
+    LabelTable t = numbered();
+    ASSERT_EQ(importOf("B\xFChne\r\nplain\r\n", t), LabelFileStatus::Ok);
+    EXPECT_STREQ(t[0].data(), "B\xFChne");
+    EXPECT_EQ(importOf("Chor \xCE\xA9\r\n", t), LabelFileStatus::NonPrintable);
+
+    // The store is this program's own Windows-1252 and is read as it is.
+    LabelTable stored = numbered();
+    writeBytes(dir.path() / "store.txt", bytesOf("B\xC3\xBChne\r\n"));
+    ASSERT_EQ(readLabelFile(dir.path() / "store.txt", stored).status, LabelFileStatus::Ok);
+    EXPECT_STREQ(stored[0].data(), "B\xC3\xBChne");
+}
