@@ -96,10 +96,12 @@ void DeviceManager::rename(int index, std::string_view name) {
     entryFor(r.uid).userName = name;
 }
 
-bool DeviceManager::drop(int from, int target) {
-    // The copy goes in before the target row and the old row goes: dragged down,
-    // the row lands just above the target.
-    return from != target && moveTo(from, from < target ? target - 1 : target);
+bool DeviceManager::drop(int from, int gap) {
+    if (gap < 0 || gap > rowCount()) {
+        return false;
+    }
+    // Below its own place the row's removal shifts the gap up by one.
+    return moveTo(from, gap > from ? gap - 1 : gap);
 }
 
 bool DeviceManager::moveTo(int from, int to) {

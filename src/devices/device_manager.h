@@ -60,9 +60,10 @@ public:
     // position, which old or hand-edited lists hold.
     void rename(int index, std::string_view name);
 
-    // A drag released on row `target`: the dragged row takes the target's place and
-    // the rows renumber. Nothing happens for the row itself or a row outside the list.
-    bool drop(int from, int target);
+    // A drag released at `gap` (0..rowCount(): before row `gap`, or after the last
+    // row): the dragged row moves there and the rows renumber. A gap next to the row
+    // itself or outside the list moves nothing.
+    bool drop(int from, int gap);
     // The row ends at index `to` (0-based) and the rows renumber.
     bool moveTo(int from, int to);
 

@@ -105,17 +105,23 @@ TEST(DeviceManager, DraggingRenumbersAndOkKeepsTheNewOrder) {
     EXPECT_EQ(positions(list), (std::vector<int>{1, 2, 3}));
 }
 
-TEST(DeviceManager, DraggedDownARowLandsAboveTheTarget) {
+// The gap the drag shows: below the next row, and after the last row too.
+TEST(DeviceManager, ADroppedRowLandsInTheGapShown) {
     DeviceList list = listOf(4);
     DeviceManager manager(list);
-    EXPECT_TRUE(manager.drop(0, 3));
+    EXPECT_TRUE(manager.drop(0, 3)); // between units 3 and 4
+    EXPECT_EQ(manager.row(2).userName, "unit 1");
+    EXPECT_TRUE(manager.drop(0, 2)); // unit 2 just below the next row
+    EXPECT_EQ(manager.row(1).userName, "unit 2");
+    EXPECT_TRUE(manager.drop(0, 4)); // into the last place
     DeviceManager::accept(list);
-    EXPECT_EQ(names(list), (std::vector<std::string>{"unit 2", "unit 3", "unit 1", "unit 4"}));
-    // Onto itself, the next row down, or outside the rows: nothing moves.
+    EXPECT_EQ(names(list), (std::vector<std::string>{"unit 2", "unit 1", "unit 4", "unit 3"}));
+    // The gaps on either side of the row itself, or outside the rows: nothing moves.
     DeviceManager again(list);
     EXPECT_FALSE(again.drop(1, 1));
     EXPECT_FALSE(again.drop(1, 2));
     EXPECT_FALSE(again.drop(1, 7));
+    EXPECT_FALSE(again.drop(1, -1));
     EXPECT_FALSE(again.moveTo(-1, 0));
 }
 

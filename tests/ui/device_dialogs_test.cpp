@@ -7,11 +7,13 @@
 #include "ui/dialogs/labels_dialog.h"
 #include "ui/dialogs/report_list.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QTest>
 
 using namespace varento;
@@ -41,6 +43,18 @@ void answerEditLabel(std::optional<QString> typed) {
     });
 }
 
+// Press, move past the drag distance in steps, release.
+void drag(ReportList& list, QPoint from, QPoint to) {
+    QTest::mousePress(list.viewport(), Qt::LeftButton, {}, from);
+    for (int k = 1; k <= 4; ++k) {
+        QMouseEvent move(QEvent::MouseMove, from + (to - from) * k / 4,
+                         list.viewport()->mapToGlobal(from + (to - from) * k / 4), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(list.viewport(), &move);
+    }
+    QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, to);
+}
+
 QString rowText(ReportList& list, int row, int column) {
     return list.model()->index(row, column).data().toString();
 }
@@ -65,9 +79,8 @@ TEST(DeviceManagerDialog, KeysClicksAndDragsEditTheList) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     ReportList& rows = *dialog.list();
 
-    // Dragging the third row onto the first puts it on top, renumbered.
-    QTest::mousePress(rows.viewport(), Qt::LeftButton, {}, rowCentre(rows, 2));
-    QTest::mouseRelease(rows.viewport(), Qt::LeftButton, {}, rowCentre(rows, 0));
+    // Dragging the third row to the upper half of the first puts it on top.
+    drag(rows, rowCentre(rows, 2), rowCentre(rows, 0) - QPoint(0, 3));
     EXPECT_EQ(rowText(rows, 0, DeviceManager::Name), "unit 3");
     EXPECT_EQ(rowText(rows, 0, DeviceManager::Pos), "1");
     EXPECT_EQ(rows.selectedRow(), 0);
@@ -92,6 +105,42 @@ TEST(DeviceManagerDialog, KeysClicksAndDragsEditTheList) {
         names.push_back(e.userName);
     }
     EXPECT_EQ(names, (std::vector<std::string>{"unit 3", "Front of house"}));
+}
+
+// A reorder needs a real drag that starts on a row: a press below the rows, or a
+// move shorter than the platform's drag distance across a row border, moves
+// nothing. Dragged onto the lower half of the next row, a row moves down one; below
+// the last row, into the last place.
+TEST(DeviceManagerDialog, RowsMoveOnlyByARealDrag) {
+    ScriptedInteraction ui;
+    DeviceList list = threeUnits();
+    DeviceManagerDialog dialog(list, ui);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    ReportList& rows = *dialog.list();
+    const auto names = [&] {
+        QStringList out;
+        for (int r = 0; r < 3; ++r) {
+            out << rowText(rows, r, DeviceManager::Name);
+        }
+        return out;
+    };
+    const QStringList start = names();
+    rows.selectRow(0);
+    const QPoint belowRows(rowCentre(rows, 2).x(),
+                           rows.visualRect(rows.model()->index(2, 0)).bottom() + 30);
+    drag(rows, belowRows, rowCentre(rows, 2));
+    EXPECT_EQ(names(), start);
+    const QRect second = rows.visualRect(rows.model()->index(1, 0));
+    const int step = qMax(1, QApplication::startDragDistance() / 2 - 1);
+    drag(rows, QPoint(second.center().x(), second.top() + 1),
+         QPoint(second.center().x(), second.top() + 1 - step));
+    EXPECT_EQ(names(), start);
+
+    drag(rows, rowCentre(rows, 0), rowCentre(rows, 1) + QPoint(0, 3));
+    EXPECT_EQ(names(), (QStringList{"unit 2", "unit 1", "unit 3"}));
+    drag(rows, rowCentre(rows, 0), belowRows);
+    EXPECT_EQ(names(), (QStringList{"unit 1", "unit 3", "unit 2"}));
 }
 
 // Escape cancels the dialog: the drag and the delete made in it are undone.

@@ -48,9 +48,9 @@ void DeviceManagerDialog::rename(int row) {
     }
 }
 
-void DeviceManagerDialog::moveRow(int from, int target) {
-    if (model_.drop(from, target)) {
-        list_->selectRow(from < target ? target - 1 : target);
+void DeviceManagerDialog::moveRow(int from, int gap) {
+    if (model_.drop(from, gap)) {
+        list_->selectRow(gap > from ? gap - 1 : gap);
     }
 }
 

@@ -25,7 +25,7 @@ public:
 
 private:
     void rename(int row);
-    void moveRow(int from, int target);
+    void moveRow(int from, int gap);
 
     DeviceManagerModel model_;
     ReportList* list_;

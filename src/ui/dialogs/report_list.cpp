@@ -1,8 +1,10 @@
 #include "ui/dialogs/report_list.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -79,22 +81,69 @@ void ReportList::mouseDoubleClickEvent(QMouseEvent* event) {
 void ReportList::mousePressEvent(QMouseEvent* event) {
     QTreeView::mousePressEvent(event);
     if (event->button() == Qt::LeftButton) {
-        pressedRow_ = selectedRow();
+        pressedAt_ = event->position().toPoint();
+        const QModelIndex at = indexAt(pressedAt_);
+        pressedRow_ = at.isValid() ? at.row() : -1;
+        dropGap_ = -1;
     }
+}
+
+void ReportList::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    if (rowDragging_ && pressedRow_ >= 0 && (event->buttons() & Qt::LeftButton) &&
+        (dropGap_ >= 0 ||
+         (at - pressedAt_).manhattanLength() >= QApplication::startDragDistance())) {
+        dropGap_ = gapAt(at);
+        viewport()->update();
+        event->accept();
+        return;
+    }
+    QTreeView::mouseMoveEvent(event);
 }
 
 void ReportList::mouseReleaseEvent(QMouseEvent* event) {
     const int from = pressedRow_;
+    const int gap = dropGap_;
     pressedRow_ = -1;
-    // Released on another row than the one picked up: that row moves there.
-    const QModelIndex at = indexAt(event->position().toPoint());
-    if (rowDragging_ && event->button() == Qt::LeftButton && from >= 0 && at.isValid() &&
-        at.row() != from) {
+    dropGap_ = -1;
+    if (gap >= 0) {
+        viewport()->update();
         event->accept();
-        emit rowDropped(from, at.row());
+        if (event->button() == Qt::LeftButton) {
+            emit rowDropped(from, gap);
+        }
         return;
     }
     QTreeView::mouseReleaseEvent(event);
+}
+
+// The gap nearest the point: the upper half of a row is the gap above it, the lower
+// half the one below; below the last row, the end.
+int ReportList::gapAt(QPoint point) const {
+    const int rows = model() ? model()->rowCount() : 0;
+    const QModelIndex at = indexAt(QPoint(1, point.y()));
+    if (at.isValid()) {
+        return at.row() + (point.y() > visualRect(at).center().y() ? 1 : 0);
+    }
+    return rows > 0 && point.y() < visualRect(model()->index(0, 0)).top() ? 0 : rows;
+}
+
+int ReportList::gapY(int gap) const {
+    const int rows = model()->rowCount();
+    return gap < rows ? visualRect(model()->index(gap, 0)).top()
+                      : visualRect(model()->index(rows - 1, 0)).bottom() + 1;
+}
+
+void ReportList::paintEvent(QPaintEvent* event) {
+    QTreeView::paintEvent(event);
+    if (dropGap_ < 0 || model() == nullptr || model()->rowCount() == 0) {
+        return;
+    }
+    // Where the row will land: a line across the list.
+    QPainter p(viewport());
+    p.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    const int y = gapY(dropGap_);
+    p.drawLine(0, y, viewport()->width(), y);
 }
 
 } // namespace varento

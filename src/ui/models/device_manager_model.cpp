@@ -73,9 +73,9 @@ void DeviceManagerModel::rename(int row, const QString& name) {
     emit dataChanged(index(row, DeviceManager::Name), index(row, DeviceManager::Name));
 }
 
-bool DeviceManagerModel::drop(int from, int target) {
+bool DeviceManagerModel::drop(int from, int gap) {
     beginResetModel();
-    const bool moved = manager_.drop(from, target);
+    const bool moved = manager_.drop(from, gap);
     endResetModel();
     return moved;
 }

@@ -32,8 +32,8 @@ public:
     bool requestDelete(int row);
     QString name(int row) const;
     void rename(int row, const QString& name);
-    // A drag released on `target` (-1: outside the rows).
-    bool drop(int from, int target);
+    // A drag released at a gap between rows (rowCount(): after the last).
+    bool drop(int from, int gap);
     // Cancel: the entries as they were when the dialog opened.
     void revert() { manager_.revert(); }
 
