@@ -553,6 +553,30 @@ TEST_F(RunnerTest, ARejectedLabelFileLeavesTheStoreAsItWas) {
     EXPECT_TRUE(o.err.contains("already exists. Do you want to replace it? Give --yes"));
 }
 
+// A unit that is not online is exported from its store, with nothing on the wire;
+// one with no store and no answer is named.
+TEST_F(RunnerTest, LabelsOfAnOfflineUnitAreExportedFromItsStore) {
+    const QString away = "01010101010101010101010101010101";
+    LabelTable labels{};
+    fillDefaultLabels(labels);
+    setLabel(labels[5], "Kick");
+    ASSERT_FALSE(storeUnitLabels(dir.path().toStdString(), uid(away), labels));
+    Outcome o = run("--link demo --timeout 0.3 labels export " + away + " " + file("away.txt"),
+                    [](DemoLink& demo) {
+                        demo.setAnswering(false);
+                        return new RecordingLink(demo);
+                    });
+    ASSERT_EQ(o.status, exit_status::ok) << o.err.toStdString();
+    EXPECT_TRUE(recorder == nullptr || sentWith(0x0E).empty());
+    LabelTable exported{};
+    ASSERT_EQ(readLabelFile(file("away.txt").toStdString(), exported).status, LabelFileStatus::Ok);
+    EXPECT_STREQ(exported[5].data(), "Kick");
+
+    o = run("--link demo --timeout 0.3 labels export 02020202020202020202020202020202 " +
+            file("none.txt"));
+    EXPECT_EQ(o.status, exit_status::noAnswer);
+}
+
 TEST_F(RunnerTest, MonitorShowsBothDirections) {
     const Outcome o = run("--link demo:1 monitor 0.6");
     EXPECT_EQ(o.status, exit_status::ok) << o.err.toStdString();

@@ -6,8 +6,10 @@
 #include "unit_report.h"
 
 #include "app/data_folder.h"
+#include "app/label_flows.h"
 #include "app/session.h"
 #include "app/spare_switch.h"
+#include "files/label_store.h"
 #include "files/preset_block.h"
 #include "files/preset_file.h"
 #include "files/project_file.h"
@@ -616,13 +618,26 @@ int Runner::flowStatus(const QString& done) {
 }
 
 int Runner::labelsExport() {
-    if (!connectAndDiscover() || !gatherAll() || !selectTarget(*line_.uid)) {
-        return exit_status::noAnswer;
-    }
-    endProgress();
+    // Labels live on this computer: a unit edited here before is exported from its
+    // store, online or not. Only a unit never seen needs to answer (its defaults
+    // are made then).
+    DeviceRecord stored;
+    stored.uid = *line_.uid;
+    const bool inStore =
+        readLabelFile(labelStorePath(session_.paths().dataFolder, stored.uid), stored.labels)
+            .status == LabelFileStatus::Ok;
     ui_.resetRecord();
     ui_.setFile(line_.file);
-    session_.command(command_id::exportLabels);
+    if (inStore) {
+        fillMissingBusLabels(stored.labels);
+        storeCustomLabels(stored, ui_);
+    } else {
+        if (!connectAndDiscover() || !gatherAll() || !selectTarget(*line_.uid)) {
+            return exit_status::noAnswer;
+        }
+        endProgress();
+        session_.command(command_id::exportLabels);
+    }
     return flowStatus(
         QString("Exported the 388 labels of %1 to %2.").arg(uidHex(*line_.uid), line_.file));
 }
