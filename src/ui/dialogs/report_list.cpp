@@ -90,11 +90,14 @@ void ReportList::mousePressEvent(QMouseEvent* event) {
 
 void ReportList::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
-    if (rowDragging_ && pressedRow_ >= 0 && (event->buttons() & Qt::LeftButton) &&
-        (dropGap_ >= 0 ||
-         (at - pressedAt_).manhattanLength() >= QApplication::startDragDistance())) {
-        dropGap_ = gapAt(at);
-        viewport()->update();
+    // A row held for dragging keeps its selection: the list's own drag-select
+    // would show another row as the one being moved.
+    if (rowDragging_ && pressedRow_ >= 0 && (event->buttons() & Qt::LeftButton)) {
+        if (dropGap_ >= 0 ||
+            (at - pressedAt_).manhattanLength() >= QApplication::startDragDistance()) {
+            dropGap_ = gapAt(at);
+            viewport()->update();
+        }
         event->accept();
         return;
     }
