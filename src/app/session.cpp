@@ -644,7 +644,10 @@ bool Session::remoteOverMadiDisabled() const {
 // they left once they have, and the views refresh when the unit is the one shown.
 void Session::unitEdited(const DeviceUid& unit, const UnitEdit& edit, int failuresBefore) {
     if (state_.isConnected && !state_.offline() && edit.part() != UnitPart::Labels) {
-        const QString what = describeEdit(edit, *discovered_.find(unit));
+        QString what = describeEdit(edit, *discovered_.find(unit));
+        if (!editOrigin_.isEmpty()) {
+            what += " (from " + editOrigin_ + ")";
+        }
         sendSequence({}, [this, unit, what, failuresBefore](int result) {
             journalEdit(unit, what, result == 0 && sendQueue_.failureCount() == failuresBefore);
         });

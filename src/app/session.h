@@ -186,6 +186,11 @@ public:
     // The device manager closed with OK: marked units go, the list is sorted, the
     // selector is refilled and its unit selected (command 401).
     void deviceManagerAccepted();
+    // Who makes the edits that follow, for the journal ("OSC 10.0.0.5:9001"); empty
+    // for this program's own windows.
+    void setEditOrigin(const QString& origin) { editOrigin_ = origin; }
+    // "No Response!" is shown: the link is open but the unit stopped answering.
+    bool noResponse() const { return noResponseShown_; }
     // Writes the device list now, merged with what other programs wrote meanwhile.
     std::error_code saveDeviceList();
 
@@ -367,6 +372,7 @@ private:
     std::set<DeviceUid> notFoundAgain_;
     DeviceList deviceList_;
     DeviceListStore deviceStore_{paths_.dataFolder};
+    QString editOrigin_;
     PollEngine poll_;
     std::unique_ptr<LinkSet> links_;
     std::unique_ptr<DemoLink> demoLink_;

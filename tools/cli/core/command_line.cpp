@@ -4,6 +4,7 @@
 #include "protocol/device_record.h"
 #include "text_format.h"
 
+#include <QHostAddress>
 #include <QRegularExpression>
 
 #include <cmath>
@@ -187,10 +188,10 @@ struct Parser {
             line.command = Command::Journal;
             return need(0, "no arguments");
         }
-        if (name == "monitor") {
-            line.command = Command::Monitor;
+        if (name == "osc" || name == "monitor") {
+            line.command = name == "osc" ? Command::Osc : Command::Monitor;
             if (positional.size() > 2) {
-                return fail("\"monitor\" takes at most a number of seconds.");
+                return fail(QString("\"%1\" takes at most a number of seconds.").arg(name));
             }
             if (positional.size() == 2) {
                 bool ok = false;
@@ -532,6 +533,39 @@ ParsedCommandLine parseCommandLine(const QStringList& args) {
                         QString("--bus takes a summing bus 1..4, not \"%1\".").arg(v)};
             }
             p.line.bus = *bus - 1;
+        } else if (name == "--port") {
+            if (!value(v)) {
+                return {std::nullopt, p.error};
+            }
+            const auto port = toInt(v, 1, 65535);
+            if (!port) {
+                return {std::nullopt,
+                        QString("--port takes a UDP port 1..65535, not \"%1\".").arg(v)};
+            }
+            p.line.oscPort = *port;
+        } else if (name == "--listen" || name == "--allow") {
+            if (!value(v)) {
+                return {std::nullopt, p.error};
+            }
+            const QStringList addresses = v.split(',', Qt::SkipEmptyParts);
+            for (const QString& a : addresses) {
+                if (QHostAddress(a.trimmed()).isNull()) {
+                    return {std::nullopt,
+                            QString("%1 takes IP addresses, not \"%2\".").arg(name, a)};
+                }
+            }
+            if (name == "--listen") {
+                if (addresses.size() != 1) {
+                    return {std::nullopt, "--listen takes one address."};
+                }
+                p.line.oscListen = addresses[0].trimmed();
+            } else {
+                for (const QString& a : addresses) {
+                    p.line.oscAllowed << a.trimmed();
+                }
+            }
+        } else if (name == "--read-only") {
+            p.line.readOnly = true;
         } else if (name == "--map") {
             if (!value(v)) {
                 return {std::nullopt, p.error};
@@ -576,6 +610,11 @@ ParsedCommandLine parseCommandLine(const QStringList& args) {
     if (p.line.since && p.line.command != Command::Journal) {
         return {std::nullopt, "--since goes with \"journal\"."};
     }
+    if ((p.line.oscPort || !p.line.oscListen.isEmpty() || !p.line.oscAllowed.isEmpty() ||
+         p.line.readOnly) &&
+        p.line.command != Command::Osc) {
+        return {std::nullopt, "--port, --listen, --allow and --read-only go with \"osc\"."};
+    }
     if (p.line.bus && p.line.command != Command::RouteBus) {
         return {std::nullopt, "--bus goes with \"route\", without --table."};
     }
@@ -603,6 +642,10 @@ Commands:
                                   label, its source (- for none; 192..195 are the
                                   buses) and the source's label; then the bus sums,
                                   which sources each bus 1..4 adds up
+  osc [SECONDS]                   show control: an OSC server on --listen ADDR
+                                  (127.0.0.1) --port N (9000), optionally
+                                  --allow ADDR[,ADDR] and --read-only, until Ctrl+C
+                                  or SECONDS; the addresses are in the README
   gain UID INDEX VALUE            send one gain entry (wire index 0..127: 0..31 input
                                   gain 8..63, 32..63 input switch 0..3 (1 PAD, 2 P48),
                                   64..127 channel gain in dB -128..127 or its byte)

@@ -59,6 +59,7 @@ enum class Command {
     Untrip,
     TripStatus,
     Journal,
+    Osc,
 };
 
 enum class PresetPart { Settings, Matrix, Gains, All };
@@ -80,6 +81,10 @@ struct CommandLine {
                                   // trip (channel 0..31)
     std::optional<int> spare;     // trip, untrip: the spare analog input 0..31
     std::optional<int> bus;       // route: the summing bus 0..3 a source joins or leaves
+    std::optional<int> oscPort;   // osc: the UDP port (9000)
+    QString oscListen;            // osc: the address listened on (loopback)
+    QStringList oscAllowed;       // osc: the clients let in (everyone)
+    bool readOnly = false;        // osc: feedback and queries, no edits
     bool on = false;              // route --bus: join (on) or leave (off)
     PresetPart part = PresetPart::All;
     QString file;

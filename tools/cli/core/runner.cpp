@@ -13,6 +13,7 @@
 #include "files/preset_block.h"
 #include "files/preset_file.h"
 #include "files/project_file.h"
+#include "osc/osc_server.h"
 #include "protocol/catalog.h"
 #include "protocol/frame.h"
 #include "protocol/frame_builders.h"
@@ -107,6 +108,9 @@ int Runner::run() {
         break;
     case Command::TripStatus:
         status = tripStatus();
+        break;
+    case Command::Osc:
+        status = oscServer();
         break;
     default:
         status = fail(exit_status::usage, "This command does not talk to units.");
@@ -848,6 +852,36 @@ int Runner::monitor() {
     if (watch_.receivedTotal() == 0) {
         return fail(exit_status::noAnswer, "No unit answered.");
     }
+    return exit_status::ok;
+}
+
+// A rack PC without a screen in the show-control chain: the units are found and
+// read, then the OSC server runs until Ctrl+C (or the seconds given).
+int Runner::oscServer() {
+    if (!connectAndDiscover() || !gatherAll()) {
+        return exit_status::noAnswer;
+    }
+    endProgress();
+    osc::Settings settings;
+    settings.enabled = true;
+    settings.port = line_.oscPort.value_or(settings.port);
+    settings.address = line_.oscListen.isEmpty() ? settings.address : line_.oscListen;
+    settings.allowed = line_.oscAllowed;
+    settings.readOnly = line_.readOnly;
+    osc::Server server(session_);
+    if (const auto error = server.apply(settings)) {
+        return fail(exit_status::usage, *error);
+    }
+    console_.out(QString("OSC on %1 port %2%3; %4 unit(s) online. Ctrl+C stops.\n")
+                     .arg(settings.address)
+                     .arg(server.port())
+                     .arg(settings.readOnly ? " (read only)" : "")
+                     .arg(session_.discovered().count()));
+    waitUntil([this] { return !session_.state().isConnected && !session_.reconnecting(); },
+              line_.seconds ? static_cast<int>(*line_.seconds * 1000) : -1);
+    console_.out(QString("%1 message(s) handled, %2 packet(s) refused.\n")
+                     .arg(server.handledMessages())
+                     .arg(server.refusedPackets()));
     return exit_status::ok;
 }
 

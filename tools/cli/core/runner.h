@@ -41,6 +41,7 @@ private:
     int route();
     int routeTable();
     int routeBus();
+    int oscServer();
     int gain();
     int spareSwitch(bool trip);
     int tripStatus();

@@ -1,0 +1,216 @@
+// The OSC server against demo units, with a real UDP client on loopback.
+#include "osc/osc_server.h"
+
+#include "protocol/frame.h"
+#include "support/demo_session.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHostAddress>
+#include <QNetworkDatagram>
+#include <QUdpSocket>
+
+using namespace varento;
+using namespace varento::osc;
+using namespace varento::testing;
+
+namespace {
+
+class OscServerTest : public DemoSessionTest {
+protected:
+    void SetUp() override {
+        DemoSessionTest::SetUp();
+        connectToDemo({11, 12});
+        lc = session->discovered().begin()->uid;
+        server = std::make_unique<Server>(*session);
+    }
+
+    void listen(Settings settings = {}) {
+        settings.enabled = true;
+        settings.port = 0; // a free port
+        ASSERT_EQ(server->apply(settings), std::nullopt);
+    }
+
+    // A client socket on a loopback address of its own.
+    std::unique_ptr<QUdpSocket> client(const char* address = "127.0.0.1") {
+        auto socket = std::make_unique<QUdpSocket>();
+        EXPECT_TRUE(socket->bind(QHostAddress(QString::fromLatin1(address)), 0));
+        return socket;
+    }
+
+    void send(QUdpSocket& from, const Message& m) {
+        const auto bytes = encodeMessage(m);
+        from.writeDatagram(reinterpret_cast<const char*>(bytes.data()),
+                           static_cast<qint64>(bytes.size()), QHostAddress::LocalHost,
+                           server->port());
+    }
+
+    // Every message that reaches the socket within `ms`.
+    std::vector<Message> received(QUdpSocket& at, int ms = 300) {
+        std::vector<Message> out;
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < ms) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            while (at.hasPendingDatagrams()) {
+                const QByteArray d = at.receiveDatagram().data();
+                const Packet p = decodePacket({reinterpret_cast<const std::uint8_t*>(d.constData()),
+                                               static_cast<std::size_t>(d.size())});
+                out.insert(out.end(), p.messages.begin(), p.messages.end());
+            }
+        }
+        return out;
+    }
+
+    static bool has(const std::vector<Message>& messages, const std::string& path) {
+        return std::any_of(messages.begin(), messages.end(),
+                           [&](const Message& m) { return m.path == path; });
+    }
+
+    std::string unitPath(const char* what) const {
+        return "/varento/unit/" + AddressSpace::idText(lc).toStdString() + "/" + what;
+    }
+
+    Message gain(int input, double db) const {
+        return {unitPath("gain"), {Arg::of(static_cast<std::int32_t>(input)), {'f', db, {}}}};
+    }
+
+    std::uint8_t unitGain(int input) {
+        return rack().units()[0].state().inputGain[static_cast<std::size_t>(input)];
+    }
+
+    DeviceUid lc;
+    std::unique_ptr<Server> server;
+};
+
+} // namespace
+
+// A remote edit is the window's edit: it reaches the unit and the journal names the
+// client. Out of range values and unknown addresses are answered and change nothing.
+TEST_F(OscServerTest, EditsReachTheUnitAndBadOnesAreAnswered) {
+    listen();
+    auto c = client();
+    send(*c, gain(4, 40));
+    ASSERT_EVENTUALLY(unitGain(3) == 40, 3000);
+    QFile journal(dir.filePath("journal.log"));
+    ASSERT_TRUE(journal.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(journal.readAll().contains("(from OSC 127.0.0.1:"));
+
+    send(*c, gain(33, 40));
+    send(*c, gain(4, 70));
+    send(*c, gain(4, 30.5));
+    send(*c, {"/varento/unit/" + AddressSpace::idText(lc).toStdString() + "/volume", {}});
+    send(*c, {"/varento/unit/nobody/gain", {Arg::of(std::int32_t{1}), Arg::of(std::int32_t{30})}});
+    const auto replies = received(*c);
+    ASSERT_EQ(replies.size(), 5U);
+    for (const Message& m : replies) {
+        EXPECT_EQ(m.path, "/varento/error");
+        ASSERT_EQ(m.args.size(), 2U);
+    }
+    EXPECT_EQ(replies[0].args[1].text, "the input must be a whole number 1..32");
+    EXPECT_EQ(replies[3].args[1].text, "unknown address");
+    EXPECT_EQ(unitGain(3), 40);
+    EXPECT_EQ(server->refusedPackets(), 5);
+}
+
+// Read only: queries and feedback, no edits. The allow-list keeps other clients out,
+// without a word back.
+TEST_F(OscServerTest, ReadOnlyAndTheAllowListRefuse) {
+    Settings readOnly;
+    readOnly.readOnly = true;
+    listen(readOnly);
+    auto c = client();
+    const std::uint8_t before = unitGain(0);
+    send(*c, gain(1, before == 50 ? 51 : 50));
+    send(*c, {"/varento/units", {}});
+    const auto replies = received(*c);
+    ASSERT_EQ(replies.size(), 3U); // the refusal, the two units
+    EXPECT_EQ(replies[0].args[1].text, "this server is read only");
+    EXPECT_EQ(replies[1].path, "/varento/units");
+    EXPECT_EQ(unitGain(0), before);
+
+    Settings allowList;
+    allowList.allowed = {"127.0.0.2"};
+    listen(allowList);
+    auto outsider = client("127.0.0.1");
+    auto insider = client("127.0.0.2");
+    send(*outsider, {"/varento/units", {}});
+    send(*insider, {"/varento/units", {}});
+    EXPECT_TRUE(received(*outsider).empty());
+    EXPECT_EQ(received(*insider).size(), 2U);
+    EXPECT_EQ(server->refusedPackets(), 1 + 1);
+}
+
+// A subscriber starts from the unit's state and hears another client's edits; the
+// editing client gets no echo of its own.
+TEST_F(OscServerTest, SubscribersHearTheUnitAndEachOthersEdits) {
+    listen();
+    auto watcher = client();
+    auto editor = client();
+    send(*watcher, {"/varento/subscribe", {Arg::of(AddressSpace::idText(lc).toStdString())}});
+    const auto start = received(*watcher);
+    EXPECT_TRUE(has(start, "/varento/link"));
+    EXPECT_TRUE(has(start, unitPath("gains")));
+    EXPECT_TRUE(has(start, unitPath("routing")));
+    EXPECT_TRUE(has(start, unitPath("switch")));
+    EXPECT_EQ(server->subscriberCount(), 1);
+
+    send(*editor, gain(2, 44));
+    const auto heard = received(*watcher);
+    ASSERT_TRUE(has(heard, unitPath("gain"))) << heard.size();
+    EXPECT_FALSE(has(received(*editor), unitPath("gain")));
+
+    send(*watcher, {"/varento/unsubscribe", {}});
+    received(*watcher, 100);
+    EXPECT_EQ(server->subscriberCount(), 0);
+}
+
+// A burst of remote gain changes reaches the unit as a fader drag would: at most
+// one frame per 100 ms, the newest value last.
+TEST_F(OscServerTest, ABurstIsPacedLikeAFaderDrag) {
+    listen();
+    auto c = client();
+    const std::size_t before = recorder->sent.size();
+    for (int db = 20; db <= 50; ++db) {
+        send(*c, gain(1, db));
+    }
+    ASSERT_EVENTUALLY(unitGain(0) == 50, 3000);
+    std::vector<qint64> times;
+    for (std::size_t k = before; k < recorder->sent.size(); ++k) {
+        const auto& f = recorder->sent[k].frame;
+        if (f.size() > kPayloadOffset && f[kCommandOffset] == cmd::setGains) {
+            times.push_back(recorder->sent[k].atMs);
+        }
+    }
+    ASSERT_GE(times.size(), 1U);
+    EXPECT_LE(times.size(), 4U);
+    for (std::size_t k = 1; k < times.size(); ++k) {
+        EXPECT_GE(times[k] - times[k - 1], AddressSpace::kPaceMs - 5) << k;
+    }
+}
+
+// Garbage by the thousand: every packet refused and counted, and the event loop
+// keeps turning meanwhile.
+TEST_F(OscServerTest, AFloodOfGarbageNeverStallsTheLoop) {
+    listen();
+    auto c = client();
+    QElapsedTimer gap;
+    gap.start();
+    qint64 worst = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { worst = std::max(worst, gap.restart()); });
+    tick.start(2);
+    // In batches the socket's buffer holds; each batch lands whole before the next.
+    int sent = 0;
+    for (int batch = 0; batch < 30; ++batch) {
+        for (int i = 0; i < 100; ++i, ++sent) {
+            c->writeDatagram(QByteArray::number(sent).repeated(7), QHostAddress::LocalHost,
+                             server->port());
+        }
+        ASSERT_EVENTUALLY(server->refusedPackets() == sent, 5000);
+    }
+    gap.restart();
+#ifndef VARENTO_SANITIZED
+    EXPECT_LT(worst, 20);
+#endif
+}
