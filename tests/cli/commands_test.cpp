@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -401,4 +402,106 @@ TEST_F(Commands, DemoRunsLeaveTheUsersDataFolderAlone) {
     ASSERT_TRUE(process.waitForFinished(30000));
     EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
     EXPECT_FALSE(QFile::exists(home.filePath("share/Maravelle Technologies")));
+}
+
+namespace {
+
+// liblo's own tools as the show controller: oscdump subscribed for the feedback,
+// oscsend for everything sent to the server.
+class OscClient {
+public:
+    explicit OscClient(int dumpPort) : dumpPort_(dumpPort) {
+        dump_.start("oscdump", {"-L", QString::number(dumpPort)});
+        dump_.waitForStarted();
+    }
+    ~OscClient() {
+        dump_.terminate();
+        dump_.waitForFinished(3000);
+    }
+    OscClient(const OscClient&) = delete;
+    OscClient& operator=(const OscClient&) = delete;
+
+    static int send(int port, const QStringList& message) {
+        return QProcess::execute("oscsend",
+                                 QStringList{"127.0.0.1", QString::number(port)} + message);
+    }
+    // Waits until oscdump has printed a line with `text`.
+    bool heard(const QString& text, int ms = 5000) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!lines_.contains(text) && clock.elapsed() < ms) {
+            dump_.waitForReadyRead(100);
+            lines_ += QString::fromUtf8(dump_.readAllStandardOutput());
+        }
+        return lines_.contains(text);
+    }
+    const QString& lines() const { return lines_; }
+    int port() const { return dumpPort_; }
+
+private:
+    int dumpPort_;
+    QProcess dump_;
+    QString lines_;
+};
+
+// varento-cli osc until it says it listens.
+bool startOsc(QProcess& server, const QProcessEnvironment& env, const QStringList& args) {
+    server.setProcessEnvironment(env);
+    server.start(VARENTO_CLI_PATH, args);
+    QElapsedTimer clock;
+    clock.start();
+    QString out;
+    while (!out.contains("OSC on") && clock.elapsed() < 15000) {
+        server.waitForReadyRead(200);
+        out += QString::fromUtf8(server.readAllStandardOutput());
+    }
+    return out.contains("OSC on");
+}
+
+} // namespace
+
+// A gain set, a route, a trip and its confirmation, sent by oscsend and heard by a
+// subscribed oscdump.
+void oscShowControl(const QProcessEnvironment& env, const QString& link, int port) {
+    QProcess server;
+    ASSERT_TRUE(
+        startOsc(server, env, {"--link", link, "osc", "20", "--port", QString::number(port)}));
+    OscClient client(port + 1);
+    QThread::msleep(200); // oscdump binds its port
+    ASSERT_EQ(
+        OscClient::send(port, {"/varento/subscribe", "si", kLc, QString::number(client.port())}),
+        0);
+    ASSERT_TRUE(client.heard("/varento/unit/" + kLc + "/gains")) << client.lines().toStdString();
+    const QString unit = "/varento/unit/" + kLc;
+    ASSERT_EQ(OscClient::send(port, {unit + "/gain", "ii", "4", "40"}), 0);
+    EXPECT_TRUE(client.heard(unit + "/gain ii 4 40")) << client.lines().toStdString();
+    ASSERT_EQ(OscClient::send(port, {unit + "/route", "ii", "0", "35"}), 0);
+    EXPECT_TRUE(client.heard(unit + "/route ii 0 35")) << client.lines().toStdString();
+    ASSERT_EQ(OscClient::send(port, {unit + "/trip", "ii", "4", "6"}), 0);
+    EXPECT_TRUE(client.heard(unit + "/switch sii \"switched\" 4 6"))
+        << client.lines().toStdString();
+    ASSERT_EQ(OscClient::send(port, {unit + "/gain", "ii", "4", "99"}), 0);
+    EXPECT_TRUE(client.heard("/varento/error ss \"" + unit + "/gain\""))
+        << client.lines().toStdString();
+    server.terminate();
+    server.waitForFinished(5000);
+}
+
+TEST_F(Commands, OscShowControlWithLibloToolsOnTheDemoLink) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("VARENTO_DATA_DIR", dataDir.path());
+    oscShowControl(env, "demo", 19400);
+}
+
+TEST_F(Commands, OscShowControlWithLibloToolsOverTheNetwork) {
+    VARENTO_REQUIRE_NETNS();
+    const Emulator emulator({"network", "--data-port", "17891"});
+    ASSERT_TRUE(emulator.ready());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("VARENTO_DATA_DIR", dataDir.path());
+    oscShowControl(env, "network", 19410);
+    // The emulated unit took the gain.
+    const Outcome dump = cli({"--link", "network", "--json", "dump", kLc});
+    ASSERT_EQ(dump.exitCode, 0) << dump.err.toStdString();
+    EXPECT_EQ(json(dump)["units"].toArray()[0].toObject()["inputGain"].toArray()[3].toInt(), 40);
 }

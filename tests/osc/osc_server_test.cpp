@@ -160,6 +160,15 @@ TEST_F(OscServerTest, SubscribersHearTheUnitAndEachOthersEdits) {
     ASSERT_TRUE(has(heard, unitPath("gain"))) << heard.size();
     EXPECT_FALSE(has(received(*editor), unitPath("gain")));
 
+    // A change made in a window reaches the subscriber too.
+    ASSERT_EQ(session->currentUnit(), lc);
+    session->editor(lc).setInputGain(5, 33);
+    const auto fromWindow = received(*watcher);
+    const auto gains = std::find_if(fromWindow.begin(), fromWindow.end(),
+                                    [&](const Message& m) { return m.path == unitPath("gains"); });
+    ASSERT_NE(gains, fromWindow.end());
+    EXPECT_EQ(gains->args[5].number, 33);
+
     send(*watcher, {"/varento/unsubscribe", {}});
     received(*watcher, 100);
     EXPECT_EQ(server->subscriberCount(), 0);
