@@ -27,6 +27,8 @@ inline constexpr int noEffectF5 = 40057;
 inline constexpr int drSpareMicSwitch = 40080;
 // Settings > "Reconnect Automatically": retry a lost link every two seconds.
 inline constexpr int reconnectAutomatically = 40082;
+// Settings > "OSC Control...": the show-control server's settings.
+inline constexpr int oscControl = 40083;
 // Help > "Journal": the event journal's window.
 inline constexpr int journal = 40081;
 } // namespace varento::command_id

@@ -8,6 +8,7 @@
 #include "gui/top_bar.h"
 #include "links/midi_link.h"
 #include "links/serial_link.h"
+#include "osc/osc_server.h"
 #include "ui/controls/my_button.h"
 #include "ui/dialogs/calibration_dialog.h"
 #include "ui/dialogs/device_manager_dialog.h"
@@ -15,6 +16,7 @@
 #include "ui/dialogs/journal_window.h"
 #include "ui/dialogs/labels_dialog.h"
 #include "ui/dialogs/midi_io_dialog.h"
+#include "ui/dialogs/osc_control_dialog.h"
 #include "ui/dialogs/serial_port_dialog.h"
 
 #include <QAction>
@@ -83,7 +85,8 @@ const std::vector<Menu>& menuTable() {
           {"AD/DA &Calibration", cid::calibration, false, false, false},
           {"Enable Click and &Drag in Matrix", cid::matrixDragging, true, true},
           {nullptr, 0},
-          {"Reconnect &Automatically", cid::reconnectAutomatically, true, true}}},
+          {"Reconnect &Automatically", cid::reconnectAutomatically, true, true},
+          {"&OSC Control...", cid::oscControl}}},
         {"&Help", {{"&Journal", cid::journal}, {nullptr, 0}, {"&About", cid::about}}},
     };
     return menus;
@@ -146,6 +149,7 @@ MainWindow::MainWindow(Session& session, AppSettings& settings, Interaction& int
     buildStatusBar();
     registerCommands();
     connectSession();
+    startOsc();
 }
 
 MainWindow::~MainWindow() {
@@ -273,6 +277,7 @@ void MainWindow::registerCommands() {
     d.handle(cid::deviceManager, [this](int) { openDeviceManager(); });
     d.handle(cid::editLabels, [this](int) { editLabels(); });
     d.handle(cid::journal, [this](int) { showJournal(); });
+    d.handle(cid::oscControl, [this](int) { showOscControl(); });
     d.handle(cid::matrixDragging, [this](int) {
         session_.state().matrixDraggingMode = !session_.state().matrixDraggingMode;
         syncChecks();
@@ -840,6 +845,22 @@ void MainWindow::editLabels() {
 }
 
 // One window, raised when asked for again; it lives until closed.
+// The server runs as stored from the start; one that cannot open says so below.
+void MainWindow::startOsc() {
+    osc_ = std::make_unique<osc::Server>(session_);
+    if (const auto error = osc_->apply(osc::loadSettings(settings_.store()))) {
+        setStatusText(0, *error);
+    }
+}
+
+void MainWindow::showOscControl() {
+    auto* dialog = new OscControlDialog(*osc_, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &OscControlDialog::applied, this,
+            [this](const osc::Settings& s) { osc::saveSettings(settings_.store(), s); });
+    dialog->open();
+}
+
 void MainWindow::showJournal() {
     if (!journal_) {
         journal_ = new JournalWindow(session_, this);

@@ -18,6 +18,9 @@ namespace varento {
 
 class AppSettings;
 class JournalWindow;
+namespace osc {
+class Server;
+}
 class Interaction;
 class MyButton;
 class Session;
@@ -116,6 +119,8 @@ private:
     void selectMidi();
     void calibrate();
     void openDeviceManager();
+    void startOsc();
+    void showOscControl();
     void editLabels();
     void showJournal();
     bool closeFlow();
@@ -139,6 +144,7 @@ private:
     FrameMetrics frame_;
     ViewSizes viewSizes_;
     QPointer<JournalWindow> journal_;
+    std::unique_ptr<osc::Server> osc_;
     bool demo_ = false;
     bool painted_ = false;
     bool shutDown_ = false;

@@ -6,14 +6,20 @@
 #include "gui/front_end_ids.h"
 #include "gui/main_window.h"
 #include "links/demo_link.h"
+#include "osc/osc_settings.h"
 #include "support/scripted_interaction.h"
 #include "ui/dialogs/device_manager_dialog.h"
 #include "ui/dialogs/journal_window.h"
 #include "ui/dialogs/labels_dialog.h"
+#include "ui/dialogs/osc_control_dialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUdpSocket>
 
 #include <gtest/gtest.h>
 
@@ -107,4 +113,34 @@ TEST_F(MenuDialogs, JournalWindowShowsTheFileAndFollowsTheSession) {
         EXPECT_EQ(journal->model().entryAt(row).unit, journal->model().entryAt(0).unit);
     }
     EXPECT_LT(journal->model().rowCount(), before);
+}
+
+// Settings > "OSC Control...": OK opens the server as chosen and keeps the choice;
+// a port another program holds is said in the dialog, which stays open.
+TEST_F(MenuDialogs, OscControlOpensTheServerAndKeepsTheSettings) {
+    QUdpSocket taken;
+    ASSERT_TRUE(taken.bind(QHostAddress::LocalHost, 0));
+    window.command(cid::oscControl);
+    auto* dialog = window.findChild<OscControlDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    dialog->findChild<QCheckBox*>()->setChecked(true);
+    dialog->findChild<QSpinBox*>()->setValue(taken.localPort());
+    dialog->accept();
+    ASSERT_TRUE(dialog->isVisible());
+    bool said = false;
+    for (QLabel* label : dialog->findChildren<QLabel*>()) {
+        said = said || label->text().contains("cannot listen");
+    }
+    EXPECT_TRUE(said);
+
+    const quint16 port = taken.localPort();
+    taken.close();
+    dialog->accept();
+    EXPECT_FALSE(dialog->isVisible());
+    const osc::Settings stored = osc::loadSettings(settings.store());
+    EXPECT_TRUE(stored.enabled);
+    EXPECT_EQ(stored.port, port);
+    EXPECT_EQ(stored.address, "127.0.0.1");
+    QUdpSocket probe;
+    EXPECT_FALSE(probe.bind(QHostAddress::LocalHost, port)); // the server holds it
 }
