@@ -69,6 +69,11 @@ std::optional<QString> Server::apply(const Settings& settings) {
 }
 
 bool Server::allowed(const QHostAddress& address) const {
+    // Listening on loopback means this computer only, whatever address a datagram
+    // from it carries.
+    if (QHostAddress(settings_.address).isLoopback() && !address.isLoopback()) {
+        return false;
+    }
     if (settings_.allowed.isEmpty()) {
         return true;
     }

@@ -3,11 +3,13 @@
 
 #include "protocol/frame.h"
 #include "support/demo_session.h"
+#include "support/netns.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHostAddress>
 #include <QNetworkDatagram>
+#include <QProcess>
 #include <QUdpSocket>
 
 using namespace varento;
@@ -222,4 +224,20 @@ TEST_F(OscServerTest, AFloodOfGarbageNeverStallsTheLoop) {
 #ifndef VARENTO_SANITIZED
     EXPECT_LT(worst, 20);
 #endif
+}
+
+// By default only this computer's loopback clients are let in: a datagram from
+// another address of the namespace reaches the loopback socket and is refused.
+TEST_F(OscServerTest, LoopbackOnlyByDefault) {
+    VARENTO_REQUIRE_NETNS();
+    ASSERT_EQ(QProcess::execute("ip", {"addr", "replace", "10.77.0.1/32", "dev", "lo"}), 0);
+    listen();
+    auto far = client("10.77.0.1");
+    send(*far, {"/varento/units", {}});
+    ASSERT_EVENTUALLY(server->refusedPackets() == 1, 3000);
+    EXPECT_TRUE(received(*far).empty());
+    auto near = client();
+    send(*near, {"/varento/units", {}});
+    EXPECT_FALSE(received(*near).empty());
+    QProcess::execute("ip", {"addr", "del", "10.77.0.1/32", "dev", "lo"});
 }
