@@ -60,7 +60,16 @@ OscControlDialog::OscControlDialog(osc::Server& server, QWidget* parent)
     layout->addWidget(counters_);
     layout->addWidget(refusal_);
     layout->addWidget(buttons);
-    connect(&server_, &osc::Server::countersChanged, this, &OscControlDialog::showCounters);
+    // A flood changes the counters thousands of times a second; the line follows
+    // at most five times a second.
+    refresh_.setSingleShot(true);
+    refresh_.setInterval(200);
+    connect(&refresh_, &QTimer::timeout, this, &OscControlDialog::showCounters);
+    connect(&server_, &osc::Server::countersChanged, this, [this] {
+        if (!refresh_.isActive()) {
+            refresh_.start();
+        }
+    });
     showCounters();
 }
 

@@ -3,6 +3,7 @@
 #include "osc/osc_settings.h"
 
 #include <QDialog>
+#include <QTimer>
 
 class QCheckBox;
 class QComboBox;
@@ -44,6 +45,7 @@ private:
     QCheckBox* readOnly_;
     QLabel* counters_;
     QLabel* refusal_;
+    QTimer refresh_;
 };
 
 } // namespace varento
