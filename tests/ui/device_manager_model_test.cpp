@@ -56,7 +56,7 @@ TEST_F(DeviceManagerFlow, ACancelledDeleteKeepsTheUnit) {
     {
         DeviceManagerModel model(session->deviceList(), ui);
         ASSERT_TRUE(model.requestDelete(rowOf(model, offline)));
-        model.revert();
+        model.putBack();
     }
     ASSERT_NE(session->deviceList().find(offline), nullptr);
     EXPECT_EQ(session->deviceList().find(offline)->presence, presence::offline);

@@ -36,7 +36,7 @@ DeviceManagerDialog::DeviceManagerDialog(DeviceList& list, Interaction& interact
 
 void DeviceManagerDialog::done(int result) {
     if (result != QDialog::Accepted) {
-        model_.revert();
+        model_.putBack();
     }
     QDialog::done(result);
 }

@@ -35,7 +35,7 @@ public:
     // A drag released at a gap between rows (rowCount(): after the last).
     bool drop(int from, int gap);
     // Cancel: the entries as they were when the dialog opened.
-    void revert() { manager_.revert(); }
+    void putBack() { manager_.revert(); }
 
     const DeviceManager& manager() const { return manager_; }
 
