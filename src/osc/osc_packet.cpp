@@ -42,19 +42,25 @@ std::optional<Message> decodeMessage(std::span<const std::uint8_t> data) {
     lo_arg** argv = lo_message_get_argv(m.get());
     const int argc = lo_message_get_argc(m.get());
     for (int i = 0; i < argc; ++i) {
-        const lo_arg& a = *argv[i];
+        // liblo's arguments lie on 4-byte boundaries: copied out, never bound to the
+        // union, which wants 8.
+        const void* a = argv[i];
+        const auto take = [a](auto value) {
+            std::memcpy(&value, a, sizeof value);
+            return value;
+        };
         switch (types[i]) {
         case LO_INT32:
-            out.args.push_back({'i', static_cast<double>(a.i), {}});
+            out.args.push_back({'i', static_cast<double>(take(std::int32_t{})), {}});
             break;
         case LO_FLOAT:
-            out.args.push_back({'f', static_cast<double>(a.f), {}});
+            out.args.push_back({'f', static_cast<double>(take(float{})), {}});
             break;
         case LO_INT64:
-            out.args.push_back({'h', static_cast<double>(a.h), {}});
+            out.args.push_back({'h', static_cast<double>(take(std::int64_t{})), {}});
             break;
         case LO_DOUBLE:
-            out.args.push_back({'d', a.d, {}});
+            out.args.push_back({'d', take(double{}), {}});
             break;
         case LO_TRUE:
             out.args.push_back({'T', 1, {}});
@@ -64,7 +70,7 @@ std::optional<Message> decodeMessage(std::span<const std::uint8_t> data) {
             break;
         case LO_STRING:
         case LO_SYMBOL:
-            out.args.push_back({types[i], 0, std::string(&a.s)});
+            out.args.push_back({types[i], 0, std::string(static_cast<const char*>(a))});
             break;
         default:
             return std::nullopt;
