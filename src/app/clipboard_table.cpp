@@ -2,7 +2,9 @@
 
 namespace varento {
 
-std::vector<QStringList> parseClipboardTable(const QString& text, QChar separator) {
+namespace {
+
+std::vector<QStringList> parse(const QString& text, QChar separator, bool quoting) {
     const QChar quote(u'"');
     std::vector<QStringList> rows;
     QStringList row;
@@ -23,7 +25,7 @@ std::vector<QStringList> parseClipboardTable(const QString& text, QChar separato
             }
             continue;
         }
-        if (c == quote && cell.isEmpty()) {
+        if (quoting && c == quote && cell.isEmpty()) {
             quoted = true;
             cellStarted = true;
         } else if (c == separator) {
@@ -44,11 +46,23 @@ std::vector<QStringList> parseClipboardTable(const QString& text, QChar separato
             cellStarted = true;
         }
     }
+    if (quoted) {
+        return {}; // a quote that never closes: not quoting, see below
+    }
     if (cellStarted || !cell.isEmpty() || !row.isEmpty()) {
         row << cell;
         rows.push_back(row);
     }
     return rows;
+}
+
+} // namespace
+
+std::vector<QStringList> parseClipboardTable(const QString& text, QChar separator) {
+    std::vector<QStringList> rows = parse(text, separator, true);
+    // Plain lines with an opening quote and no closing one ("Kick): the quotes are
+    // text, or the rest of the clipboard would run into one label.
+    return rows.empty() ? parse(text, separator, false) : rows;
 }
 
 QStringList firstColumn(const std::vector<QStringList>& rows) {

@@ -43,8 +43,10 @@ DeviceListStore::Loaded DeviceListStore::load(DeviceList& list) {
     } else {
         loaded.result.status = DevListStatus::NoFile;
     }
-    const bool unreadable = exists && (read.status == ReadStatus::ReadFailed ||
-                                       loaded.result.status == DevListStatus::BadHeader);
+    // A file there that could not be read as a list is kept, not written over.
+    const bool unreadable =
+        exists && (read.status == ReadStatus::CannotOpen || read.status == ReadStatus::ReadFailed ||
+                   loaded.result.status == DevListStatus::BadHeader);
     if (unreadable) {
         loaded.keptAs = keepAside();
     }
@@ -64,13 +66,20 @@ QString DeviceListStore::keptAsideText(const Loaded& loaded) {
         .arg(toQString(fs::path(loaded.keptAs).replace_extension()), why, toQString(loaded.keptAs));
 }
 
-DeviceList DeviceListStore::readForMerge() {
-    DeviceList disk;
+std::optional<DeviceList> DeviceListStore::readForMerge() {
     const FileRead read = readWholeFile(path());
-    if (read.status == ReadStatus::Ok &&
-        decodeDeviceList(read.bytes, disk).status == DevListStatus::BadHeader) {
-        keepAside();
-        disk.clear();
+    std::error_code error;
+    if (read.status != ReadStatus::Ok) {
+        // Gone: nobody changed anything elsewhere. There but unreadable: nothing is
+        // known of the other program's changes, and nothing may be written over them.
+        return fs::exists(path(), error) ? std::nullopt : std::optional(base_);
+    }
+    DeviceList disk;
+    if (decodeDeviceList(read.bytes, disk).status == DevListStatus::BadHeader) {
+        if (keepAside().empty()) {
+            return std::nullopt;
+        }
+        return base_;
     }
     return disk;
 }
@@ -86,18 +95,23 @@ std::error_code DeviceListStore::save(DeviceList& list) {
     if (!lock.tryLock(kLockWaitMs)) {
         return std::make_error_code(std::errc::device_or_resource_busy);
     }
-    const DeviceList merged = mergeDeviceLists(base_, list, readForMerge());
-    // The file holds every unit offline; this program's list keeps who is online.
-    adoptMergedList(list, merged);
+    const std::optional<DeviceList> disk = readForMerge();
+    if (!disk) {
+        return std::make_error_code(std::errc::io_error);
+    }
+    const DeviceList merged = mergeDeviceLists(base_, list, *disk);
     try {
         error = writeFileAtomically(path(), encodeDeviceList(merged));
     } catch (const std::bad_alloc&) {
         error = std::make_error_code(std::errc::not_enough_memory);
     }
-    if (!error) {
-        base_ = merged;
+    if (error) {
+        return error; // the list stays this program's own, measured against the same base
     }
-    return error;
+    // The file holds every unit offline; this program's list keeps who is online.
+    adoptMergedList(list, merged);
+    base_ = merged;
+    return {};
 }
 
 } // namespace varento

@@ -185,7 +185,8 @@ public:
 
     // The device manager closed with OK: marked units go, the list is sorted, the
     // selector is refilled and its unit selected (command 401).
-    void deviceManagerAccepted();
+    // OK: the list is applied and written; the write's failure, if any.
+    std::error_code deviceManagerAccepted();
     // Who makes the edits that follow, for the journal ("OSC 10.0.0.5:9001"); empty
     // for this program's own windows.
     void setEditOrigin(const QString& origin) { editOrigin_ = origin; }

@@ -11,11 +11,11 @@ std::error_code Session::saveDeviceList() {
     return deviceStore_.save(deviceList_);
 }
 
-void Session::deviceManagerAccepted() {
+std::error_code Session::deviceManagerAccepted() {
     DeviceManager::accept(deviceList_);
     // Saved at once: a crash must not cost the renames, and another program's
     // changes since are merged in, so the selector below shows them too.
-    saveDeviceList();
+    const std::error_code saved = saveDeviceList();
     // The unit that was current stays selected, wherever it moved and whatever it
     // is called now; by item text a renamed or moved unit would lose its place.
     // Gathering reads units into their own records, so this holds while units
@@ -39,13 +39,14 @@ void Session::deviceManagerAccepted() {
     // Command 401: the selected unit becomes current. Without units online there is
     // nothing to select, and selecting nothing would start a new search.
     if (!state_.isConnected || selectorItems_.isEmpty()) {
-        return;
+        return saved;
     }
     if (gathering()) {
         showUnit(selectedUnitIndex_); // gathering goes on with its own requests
     } else {
         command(command_id::deviceCombo, selectedUnitIndex_);
     }
+    return saved;
 }
 
 void Session::storeAndApplyLabels() {

@@ -824,7 +824,12 @@ void MainWindow::openDeviceManager() {
     }
     auto* dialog = new DeviceManagerDialog(session_.deviceList(), interaction_, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, &QDialog::accepted, &session_, &Session::deviceManagerAccepted);
+    connect(dialog, &QDialog::accepted, this, [this] {
+        if (const std::error_code error = session_.deviceManagerAccepted()) {
+            setStatusText(0, QStringLiteral("The device list could not be written: %1.")
+                                 .arg(QString::fromStdString(error.message())));
+        }
+    });
     dialog->open();
 }
 

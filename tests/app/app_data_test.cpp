@@ -156,3 +156,28 @@ TEST(DeviceListStore, AnUnreadableListIsKeptAside) {
     EXPECT_TRUE(DeviceListStore::keptAsideText(DeviceListStore(data).load(again)).isEmpty());
     EXPECT_EQ(again.count(), 1);
 }
+
+// A list that vanished since it was read loses no unit at the next write; one that
+// is there but cannot be read is not written over.
+TEST(DeviceListStore, AVanishedOrUnreadableFileLosesNothing) {
+    QTemporaryDir dir;
+    const std::filesystem::path data = toPath(dir.path());
+    DeviceListStore store(data);
+    DeviceList list;
+    for (int u = 1; u <= 3; ++u) {
+        list.addOrRefresh(uidOf(u), "VARENTO.LC", 4, 6);
+    }
+    ASSERT_FALSE(store.save(list));
+    std::filesystem::remove(store.path());
+    ASSERT_FALSE(store.save(list));
+    DeviceList again;
+    DeviceListStore(data).load(again);
+    EXPECT_EQ(again.count(), 3);
+
+    std::filesystem::remove(store.path());
+    std::filesystem::create_directory(store.path()); // there, but no file to read
+    list.find(uidOf(1))->userName = "FOH";
+    EXPECT_TRUE(store.save(list));
+    EXPECT_TRUE(std::filesystem::is_directory(store.path()));
+    EXPECT_EQ(list.count(), 3);
+}

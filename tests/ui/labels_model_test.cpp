@@ -104,6 +104,10 @@ TEST_F(LabelsList, PasteReadsASpreadsheetsClipboard) {
     EXPECT_EQ(model->label(51), "Kick \"Out\"");
     ASSERT_TRUE(model->paste(60, "Vox \"A\"\nVox B"));
     EXPECT_EQ(model->label(60), "Vox \"A\"");
+    // A quote that never closes is text, not the rest of the clipboard in one label.
+    ASSERT_TRUE(model->paste(70, "\"Kick\nSnare\n"));
+    EXPECT_EQ(model->label(70), "\"Kick");
+    EXPECT_EQ(model->label(71), "Snare");
 
     // Copied back, the column reads the same; a leading quote is quoted.
     model->setLabel(42, "\"Hat\"");
@@ -120,6 +124,7 @@ TEST_F(LabelsList, PasteStopsWhereAnImportStopsAndSaysWhatWasLeft) {
     for (int i = 0; i < 400; ++i) {
         rows << QString("Row %1").arg(i);
     }
+    rows.back() = QString::fromUtf8("Chor \u03A9"); // left over, so never refused
     ASSERT_TRUE(model->paste(381, rows.join("\r\n")));
     EXPECT_EQ(model->label(383), "Row 2");
     EXPECT_EQ(model->label(384), "BUS 1");

@@ -5,6 +5,7 @@
 #include "app/session.h"
 #include "files/label_file.h"
 
+#include <QPointer>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -14,8 +15,6 @@ namespace varento {
 namespace {
 
 constexpr const char* kPasteTitle = "Paste Labels";
-// An import leaves the bus labels alone; so does a paste that starts below them.
-constexpr int kImportEnd = 384;
 
 } // namespace
 
@@ -100,6 +99,10 @@ bool LabelsModel::paste(int row, const QString& text, QChar separator) {
     }
     Interaction& ui = session_.interaction();
     QStringList cells = firstColumn(parseClipboardTable(text, separator));
+    const int end = row < kImportLabelLimit ? kImportLabelLimit : kLabelCount;
+    const auto unused = std::max<qsizetype>(0, cells.size() - (end - row));
+    const qsizetype total = cells.size();
+    cells = cells.mid(0, cells.size() - unused);
     for (qsizetype i = 0; i < cells.size(); ++i) {
         // A label is one line: a line break inside a cell becomes a space.
         static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
@@ -113,33 +116,35 @@ bool LabelsModel::paste(int row, const QString& text, QChar separator) {
             return false;
         }
     }
-    const int end = row < kImportEnd ? kImportEnd : kLabelCount;
-    const auto unused = std::max<qsizetype>(0, cells.size() - (end - row));
-    cells = cells.mid(0, cells.size() - unused);
     int changed = 0;
     for (qsizetype i = 0; i < cells.size(); ++i) {
         changed += cells[i] != label(row + static_cast<int>(i)) ? 1 : 0;
     }
-    if (changed > 1 &&
-        ui.message(kPasteTitle,
-                   QStringLiteral("Replace %1 labels from the clipboard?").arg(changed),
-                   MessageIcon::Question, MessageButtons::YesNo) != Answer::Yes) {
-        return false;
+    if (changed > 1) {
+        // The question runs a loop of its own: the dialog may close under it when
+        // another unit is shown, and this list with it.
+        const QPointer<LabelsModel> alive(this);
+        const Answer answer = ui.message(
+            kPasteTitle, QStringLiteral("Replace %1 labels from the clipboard?").arg(changed),
+            MessageIcon::Question, MessageButtons::YesNo);
+        if (alive.isNull() || answer != Answer::Yes) {
+            return false;
+        }
     }
     if (changed > 0) {
         remember(row, static_cast<int>(cells.size()));
         session_.editor(unit_).setLabels(row, cells);
     }
     if (unused > 0) {
-        ui.inform(
-            kPasteTitle,
-            QStringLiteral("%1 of the clipboard's %2 rows were not used: a paste stops at "
-                           "label %3%4.")
-                .arg(unused)
-                .arg(unused + cells.size())
-                .arg(end)
-                .arg(end == kImportEnd ? QStringLiteral(", before the bus labels") : QString()),
-            MessageIcon::Information);
+        ui.inform(kPasteTitle,
+                  QStringLiteral("%1 of the clipboard's %2 rows were not used: a paste stops at "
+                                 "label %3%4.")
+                      .arg(unused)
+                      .arg(total)
+                      .arg(end)
+                      .arg(end == kImportLabelLimit ? QStringLiteral(", before the bus labels")
+                                                    : QString()),
+                  MessageIcon::Information);
     }
     return true;
 }

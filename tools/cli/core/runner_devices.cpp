@@ -50,7 +50,10 @@ int Runner::devices() {
             manager.deleteRow(row);
             break;
         }
-        session_.deviceManagerAccepted();
+        if (const std::error_code error = session_.deviceManagerAccepted()) {
+            return fail(exit_status::file, QString("The device list could not be written: %1.")
+                                               .arg(QString::fromStdString(error.message())));
+        }
     }
     endProgress();
     console_.out(line_.json ? QString::fromUtf8(QJsonDocument(deviceListToJson(list)).toJson())
