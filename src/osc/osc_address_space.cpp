@@ -127,7 +127,13 @@ Outcome AddressSpace::handle(const Message& message, const QString& origin, bool
     if (const auto reason = (this->*command->handler)(*unit, message)) {
         return refuse(*reason);
     }
-    outcome.edited = true;
+    Message edit{(kUnitPrefix + idText(*unit) + '/' + parts[1]).toStdString(), {}};
+    for (int i = 0; i < command->argc; ++i) {
+        edit.args.push_back(Arg::of(static_cast<std::int32_t>(
+            std::lround(message.args[static_cast<std::size_t>(i)].number))));
+    }
+    outcome.edit = std::move(edit);
+    outcome.unit = unit;
     return outcome;
 }
 
@@ -270,8 +276,9 @@ void AddressSpace::sendPaced(const PaceKey& key, std::uint8_t value) {
         return;
     }
     waiting_[key] = {value, origin_};
-    if (!paceTimer_.isActive()) {
-        paceTimer_.start(static_cast<int>(std::max<qint64>(1, kPaceMs - last->second.elapsed())));
+    const int wait = static_cast<int>(std::max<qint64>(1, kPaceMs - last->second.elapsed()));
+    if (!paceTimer_.isActive() || paceTimer_.remainingTime() > wait) {
+        paceTimer_.start(wait);
     }
 }
 

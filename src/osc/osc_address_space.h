@@ -23,7 +23,10 @@ namespace osc {
 // (edits are echoed to the other subscribed clients).
 struct Outcome {
     std::vector<Message> replies;
-    bool edited = false;
+    // The edit as it went to the unit (its id in the address, the values taken),
+    // for the other clients; none when nothing was edited.
+    std::optional<Message> edit;
+    std::optional<DeviceUid> unit;
 };
 
 // The OSC address space over the session's typed unit edits, so a remote edit is

@@ -2,6 +2,7 @@
 
 #include <lo/lo.h>
 
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -129,10 +130,14 @@ std::vector<std::uint8_t> encodeMessage(const Message& message) {
     for (const Arg& a : message.args) {
         if (!a.isNumber()) {
             lo_message_add_string(m.get(), a.text.c_str());
-        } else if (a.type == 'f' || a.number != std::floor(a.number)) {
+        } else if (a.type == 'f') {
             lo_message_add_float(m.get(), static_cast<float>(a.number));
-        } else {
+        } else if (std::isfinite(a.number) && a.number == std::floor(a.number) &&
+                   a.number >= INT32_MIN && a.number <= INT32_MAX) {
             lo_message_add_int32(m.get(), static_cast<std::int32_t>(a.number));
+        } else {
+            // A fraction, or a number past int32 (infinite ones too), goes as it is.
+            lo_message_add_double(m.get(), a.number);
         }
     }
     std::size_t size = 0;

@@ -45,7 +45,8 @@ struct Packet {
 // message acts at once). A bad datagram gives its error and no message at all.
 Packet decodePacket(std::span<const std::uint8_t> datagram);
 
-// The message as an OSC datagram: ints as int32, numbers with a fraction as float.
+// The message as an OSC datagram: whole numbers within int32 as int32, floats as
+// float, anything else as double.
 std::vector<std::uint8_t> encodeMessage(const Message& message);
 
 } // namespace varento::osc

@@ -35,7 +35,6 @@ std::string unitAddress(const DeviceUid& unit, const char* what) {
 
 Server::Server(Session& session, QObject* parent)
     : QObject(parent), session_(session), space_(session) {
-    connect(&socket_, &QUdpSocket::readyRead, this, &Server::readSlice);
     silence_.setInterval(5000);
     connect(&silence_, &QTimer::timeout, this, &Server::dropSilent);
     connect(&session_, &Session::gainsChanged, this, &Server::shownGainsChanged);
@@ -43,28 +42,41 @@ Server::Server(Session& session, QObject* parent)
     connect(&session_, &Session::routingChanged, this, &Server::shownRoutingChanged);
     connect(&session_, &Session::connectedChanged, this, &Server::sendLink);
     connect(&session_, &Session::statusAlarmChanged, this, &Server::sendLink);
-    connect(&session_.spareSwitcher(), &SpareSwitcher::changed, this, &Server::sendSwitchOver);
+    connect(&session_.spareSwitcher(), &SpareSwitcher::changed, this,
+            [this](const DeviceUid& unit) { sendSwitchOver(unit); });
+    connect(&session_, &Session::currentUnitChanged, this, &Server::shownUnitChanged);
 }
 
+// A new socket is bound before the old one goes: settings that cannot be opened
+// leave a running server as it was. The same settings again change nothing.
 std::optional<QString> Server::apply(const Settings& settings) {
-    settings_ = settings;
-    socket_.close();
-    subscribers_.clear();
-    silence_.stop();
-    if (!settings.enabled) {
+    if (settings == settings_ && settings.enabled == listening() && settings.port != 0) {
         return std::nullopt;
     }
-    const QHostAddress address(settings.address);
-    if (address.isNull()) {
-        return QStringLiteral("\"%1\" is not an address to listen on.").arg(settings.address);
+    std::unique_ptr<QUdpSocket> fresh;
+    if (settings.enabled) {
+        const QHostAddress address(settings.address);
+        if (address.isNull()) {
+            return QStringLiteral("\"%1\" is not an address to listen on.").arg(settings.address);
+        }
+        fresh = std::make_unique<QUdpSocket>();
+        if (!fresh->bind(address, static_cast<quint16>(settings.port))) {
+            return QStringLiteral("OSC cannot listen on %1 port %2: %3")
+                .arg(settings.address)
+                .arg(settings.port)
+                .arg(fresh->errorString());
+        }
+        connect(fresh.get(), &QUdpSocket::readyRead, this, &Server::readSlice);
     }
-    if (!socket_.bind(address, static_cast<quint16>(settings.port))) {
-        return QStringLiteral("OSC cannot listen on %1 port %2: %3")
-            .arg(settings.address)
-            .arg(settings.port)
-            .arg(socket_.errorString());
+    settings_ = settings;
+    socket_ = std::move(fresh);
+    subscribers_.clear();
+    if (socket_) {
+        silence_.start();
+    } else {
+        silence_.stop();
     }
-    silence_.start();
+    emit countersChanged();
     return std::nullopt;
 }
 
@@ -94,12 +106,15 @@ void Server::refuse() {
 // drawing whatever a client sends.
 void Server::readSlice() {
     sliceQueued_ = false;
-    for (int n = 0; n < kDatagramsPerSlice && socket_.hasPendingDatagrams(); ++n) {
-        const QNetworkDatagram datagram = socket_.receiveDatagram();
+    if (!socket_) {
+        return;
+    }
+    for (int n = 0; n < kDatagramsPerSlice && socket_->hasPendingDatagrams(); ++n) {
+        const QNetworkDatagram datagram = socket_->receiveDatagram();
         receive(datagram.data(),
                 {datagram.senderAddress(), static_cast<quint16>(datagram.senderPort())});
     }
-    if (socket_.hasPendingDatagrams() && !sliceQueued_) {
+    if (socket_->hasPendingDatagrams() && !sliceQueued_) {
         sliceQueued_ = true;
         QTimer::singleShot(0, this, &Server::readSlice);
     }
@@ -134,10 +149,16 @@ void Server::handle(const Message& message, const Client& from) {
         return;
     }
     if (message.path == "/varento/unsubscribe") {
+        const std::optional<int> port =
+            message.args.empty() ? std::nullopt : wholeIn(message.args[0], 1, 65535);
+        if (!message.args.empty() && !port) {
+            refuse();
+            reply(AddressSpace::error(message.path, QStringLiteral("the port must be 1..65535")),
+                  from);
+            return;
+        }
         std::erase_if(subscribers_, [&](const auto& entry) {
-            return entry.first.address == from.address &&
-                   (message.args.empty() || !message.args[0].isNumber() ||
-                    entry.first.port == static_cast<quint16>(message.args[0].number));
+            return entry.first.address == from.address && (!port || entry.first.port == *port);
         });
         emit countersChanged();
         return;
@@ -150,11 +171,8 @@ void Server::handle(const Message& message, const Client& from) {
         }
         reply(answer, from);
     }
-    if (outcome.edited) {
-        const QString name = QString::fromStdString(message.path).section(QLatin1Char('/'), 3, 3);
-        if (const auto unit = space_.unitNamed(name)) {
-            toSubscribersOf(*unit, message, &from);
-        }
+    if (outcome.edit) {
+        toSubscribersOf(*outcome.unit, *outcome.edit, &from);
     }
 }
 
@@ -181,6 +199,18 @@ void Server::subscribe(const Message& message, const Client& from) {
             return;
         }
     }
+    if (subscribers_.find(to) == subscribers_.end()) {
+        const auto fromAddress =
+            std::count_if(subscribers_.begin(), subscribers_.end(),
+                          [&](const auto& e) { return e.first.address == to.address; });
+        if (static_cast<int>(subscribers_.size()) >= kMaxSubscribers ||
+            fromAddress >= kMaxSubscribersPerAddress) {
+            refuse();
+            reply(AddressSpace::error(message.path, QStringLiteral("too many subscriptions")),
+                  from);
+            return;
+        }
+    }
     Subscriber& s = subscribers_[to];
     s.unit = unit;
     s.seen.start();
@@ -189,9 +219,26 @@ void Server::subscribe(const Message& message, const Client& from) {
     // What the unit holds now, so the client starts from the truth.
     send({"/varento/link", {Arg::of(linkText())}}, to);
     if (const auto wanted = unit ? unit : shownUnit()) {
-        sendGains(*wanted, &to);
-        sendRouting(*wanted, &to);
-        sendSwitchOver(*wanted);
+        sendState(*wanted, to);
+    }
+}
+
+void Server::sendState(const DeviceUid& unit, const Client& to) {
+    sendGains(unit, &to);
+    sendRouting(unit, &to);
+    sendSwitchOver(unit, &to);
+}
+
+// Subscribers that follow the unit shown start again from the new one's state.
+void Server::shownUnitChanged() {
+    const auto shown = shownUnit();
+    if (!shown) {
+        return;
+    }
+    for (const auto& [client, s] : subscribers_) {
+        if (!s.unit) {
+            sendState(*shown, client);
+        }
     }
 }
 
@@ -221,8 +268,11 @@ void Server::reply(const Message& message, const Client& to) {
 
 void Server::send(const Message& message, const Client& to) {
     const std::vector<std::uint8_t> bytes = encodeMessage(message);
-    socket_.writeDatagram(reinterpret_cast<const char*>(bytes.data()),
-                          static_cast<qint64>(bytes.size()), to.address, to.port);
+    if (!socket_) {
+        return;
+    }
+    socket_->writeDatagram(reinterpret_cast<const char*>(bytes.data()),
+                           static_cast<qint64>(bytes.size()), to.address, to.port);
 }
 
 // ---- feedback ----------------------------------------------------------------------------
@@ -311,16 +361,17 @@ void Server::sendRouting(const DeviceUid& unit, const Client* only) {
     only != nullptr ? send(m, *only) : toSubscribersOf(unit, m);
 }
 
-void Server::sendSwitchOver(const DeviceUid& unit) {
+void Server::sendSwitchOver(const DeviceUid& unit, const Client* only) {
     if (subscribers_.empty()) {
         return;
     }
     const SpareSwitcher& switcher = session_.spareSwitcher();
     const auto record = switcher.switchOver(unit);
-    toSubscribersOf(unit, {unitAddress(unit, "switch"),
-                           {Arg::of(std::string(phaseWord(switcher.phase(unit)))),
-                            Arg::of(static_cast<std::int32_t>(record ? record->channel + 1 : 0)),
-                            Arg::of(static_cast<std::int32_t>(record ? record->spare + 1 : 0))}});
+    const Message m{unitAddress(unit, "switch"),
+                    {Arg::of(std::string(phaseWord(switcher.phase(unit)))),
+                     Arg::of(static_cast<std::int32_t>(record ? record->channel + 1 : 0)),
+                     Arg::of(static_cast<std::int32_t>(record ? record->spare + 1 : 0))}};
+    only != nullptr ? send(m, *only) : toSubscribersOf(unit, m);
 }
 
 std::string Server::linkText() const {

@@ -10,6 +10,7 @@
 #include <QUdpSocket>
 
 #include <map>
+#include <memory>
 #include <optional>
 
 namespace varento {
@@ -23,8 +24,10 @@ namespace osc {
 // the allow-list, malformed packets and (read only) edits are refused and counted.
 // A client that sends /varento/subscribe [unit] [port] gets the unit's changes (at
 // the port given, else at the port it sent from) until it unsubscribes or nothing
-// came from its address for kSilenceMs; one client's edits are echoed to the
-// others. Replies go to the sender and to the subscriptions of its address, so a
+// came from its address for kSilenceMs; each edit is echoed to every subscription
+// but the one it came from. Live gains, levels and routing come from the unit the
+// program shows (the one it polls); a subscription to another unit gets its state
+// and the edits made to it. Replies go to the sender and to the subscriptions of its address, so a
 // tool that sends from passing ports still hears them.
 class Server : public QObject {
     Q_OBJECT
@@ -33,6 +36,9 @@ public:
     static constexpr int kSilenceMs = 60000;
     static constexpr int kLevelsEveryMs = 50;
     static constexpr int kDatagramsPerSlice = 100;
+    // Each subscription costs a stream of levels: a client cannot ask for more.
+    static constexpr int kMaxSubscribers = 16;
+    static constexpr int kMaxSubscribersPerAddress = 4;
 
     explicit Server(Session& session, QObject* parent = nullptr);
 
@@ -40,8 +46,8 @@ public:
     // address or port cannot be opened.
     std::optional<QString> apply(const Settings& settings);
     const Settings& settings() const { return settings_; }
-    bool listening() const { return socket_.state() == QAbstractSocket::BoundState; }
-    quint16 port() const { return socket_.localPort(); }
+    bool listening() const { return socket_ != nullptr; }
+    quint16 port() const { return socket_ ? socket_->localPort() : 0; }
 
     int refusedPackets() const { return refused_; }
     int handledMessages() const { return handled_; }
@@ -85,14 +91,16 @@ private:
     void shownGainsChanged();
     void shownRoutingChanged();
     void sendLevels();
-    void sendSwitchOver(const DeviceUid& unit);
+    void sendSwitchOver(const DeviceUid& unit, const Client* only = nullptr);
+    void sendState(const DeviceUid& unit, const Client& to);
+    void shownUnitChanged();
     std::string linkText() const;
     void sendLink();
 
     Session& session_;
     AddressSpace space_;
     Settings settings_;
-    QUdpSocket socket_;
+    std::unique_ptr<QUdpSocket> socket_;
     std::map<Client, Subscriber> subscribers_;
     QTimer silence_;
     bool sliceQueued_ = false;

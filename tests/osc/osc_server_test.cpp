@@ -241,3 +241,44 @@ TEST_F(OscServerTest, LoopbackOnlyByDefault) {
     EXPECT_FALSE(received(*near).empty());
     QProcess::execute("ip", {"addr", "del", "10.77.0.1/32", "dev", "lo"});
 }
+
+// The echo is the edit as it went out: the unit's id in the address, the level as
+// rounded; odd numbers in an unsubscribe do nothing; one address gets at most four
+// subscriptions; settings that cannot be opened leave the running server alone.
+TEST_F(OscServerTest, OddClientsAndSettingsLeaveTheServerSound) {
+    listen();
+    auto watcher = client();
+    auto editor = client();
+    send(*watcher, {"/varento/subscribe", {}});
+    received(*watcher);
+    const std::string lower = AddressSpace::idText(lc).toLower().toStdString();
+    send(*editor,
+         {"/varento/unit/" + lower + "/level", {Arg::of(std::int32_t{3}), Arg::of(-3.6f)}});
+    const auto heard = received(*watcher);
+    const auto echo = std::find_if(heard.begin(), heard.end(),
+                                   [&](const Message& m) { return m.path == unitPath("level"); });
+    ASSERT_NE(echo, heard.end());
+    EXPECT_EQ(echo->args[1].number, -4);
+
+    send(*editor, {"/varento/unsubscribe", {Arg::of(70000.5f)}});
+    send(*editor, {"/varento/unsubscribe", {{'d', 1e300, {}}}});
+    received(*editor, 100);
+    EXPECT_EQ(server->subscriberCount(), 1);
+    for (int port = 1; port <= 4; ++port) {
+        send(*editor, {"/varento/subscribe", {Arg::of(static_cast<std::int32_t>(40000 + port))}});
+    }
+    const auto refused = received(*editor);
+    ASSERT_FALSE(refused.empty());
+    EXPECT_EQ(refused.back().args[1].text, "too many subscriptions");
+    EXPECT_EQ(server->subscriberCount(), Server::kMaxSubscribersPerAddress);
+
+    QUdpSocket taken;
+    ASSERT_TRUE(taken.bind(QHostAddress::LocalHost, 0));
+    const quint16 running = server->port();
+    Settings busy;
+    busy.enabled = true;
+    busy.port = taken.localPort();
+    EXPECT_TRUE(server->apply(busy).has_value());
+    EXPECT_EQ(server->port(), running);
+    EXPECT_EQ(server->subscriberCount(), Server::kMaxSubscribersPerAddress);
+}
