@@ -15,7 +15,8 @@ std::optional<std::uint8_t> unicodeToWindows1252(char32_t codePoint);
 // Text that a current editor saved as UTF-8 (with a byte-order mark, or valid
 // UTF-8 holding non-ASCII characters; a Windows-1252 text with umlauts is almost
 // never valid UTF-8) as Windows-1252 bytes. A character the code page lacks
-// becomes 0x81, which no label takes. Anything else comes back unchanged.
+// becomes 0x81, which no label takes. Anything else comes back unchanged, but for a
+// byte-order mark, which is dropped.
 std::vector<std::uint8_t> windows1252FromLikelyUtf8(std::span<const std::uint8_t> text);
 
 } // namespace varento
