@@ -79,10 +79,10 @@ std::optional<DeviceUid> AddressSpace::unitNamed(const QString& idOrName) const 
 
 const AddressSpace::Command* AddressSpace::findCommand(const QString& name) {
     static const Command kCommands[] = {
-        {"route", 2, &AddressSpace::route},      {"gain", 2, &AddressSpace::gain},
-        {"p48", 2, &AddressSpace::p48},          {"pad", 2, &AddressSpace::pad},
+        {"route", 2, &AddressSpace::route},      {"gain", 2, &AddressSpace::gain, true},
+        {"p48", 2, &AddressSpace::p48, true},    {"pad", 2, &AddressSpace::pad, true},
         {"level", 2, &AddressSpace::level},      {"gains_enabled", 1, &AddressSpace::gainsEnabled},
-        {"mute_all", 1, &AddressSpace::muteAll}, {"trip", 2, &AddressSpace::trip},
+        {"mute_all", 1, &AddressSpace::muteAll}, {"trip", 2, &AddressSpace::trip, true},
         {"untrip", 1, &AddressSpace::untrip},    {"identify", 0, &AddressSpace::identify},
     };
     for (const Command& c : kCommands) {
@@ -121,6 +121,9 @@ Outcome AddressSpace::handle(const Message& message, const QString& origin, bool
     }
     if (static_cast<int>(message.args.size()) < command->argc) {
         return refuse(QStringLiteral("takes %1 argument(s)").arg(command->argc));
+    }
+    if (command->micInputs && !hasMicInputs(session_.unit(*unit)->model)) {
+        return refuse(QStringLiteral("the unit has no microphone inputs"));
     }
     origin_ = origin;
     const OriginScope scope(session_, origin);
@@ -164,9 +167,6 @@ std::optional<QString> AddressSpace::route(const DeviceUid& unit, const Message&
 }
 
 std::optional<QString> AddressSpace::gain(const DeviceUid& unit, const Message& m) {
-    if (!hasMicInputs(session_.unit(unit)->model)) {
-        return QStringLiteral("the unit has no microphone inputs");
-    }
     const auto input = wholeIn(m.args[0], 1, kInputCount);
     const auto db = wholeIn(m.args[1], 8, 63);
     if (!input || !db) {
@@ -179,9 +179,6 @@ std::optional<QString> AddressSpace::gain(const DeviceUid& unit, const Message& 
 std::optional<QString> AddressSpace::inputSwitch(const DeviceUid& unit, const Message& m,
                                                  std::uint8_t bit) {
     const DeviceRecord* record = session_.unit(unit);
-    if (!hasMicInputs(record->model)) {
-        return QStringLiteral("the unit has no microphone inputs");
-    }
     const auto input = wholeIn(m.args[0], 1, kInputCount);
     const auto on = onOff(m.args[1]);
     if (!input || !on) {
@@ -240,9 +237,6 @@ std::optional<QString> AddressSpace::trip(const DeviceUid& unit, const Message& 
     const auto spare = wholeIn(m.args[1], 1, kInputCount);
     if (!channel || !spare || *channel == *spare) {
         return QStringLiteral("takes a channel and another spare input, each 1..32");
-    }
-    if (!hasMicInputs(session_.unit(unit)->model)) {
-        return QStringLiteral("the unit has no microphone inputs");
     }
     if (!session_.spareSwitcher().trip(unit, *channel - 1, *spare - 1)) {
         return QStringLiteral("the switch-over cannot start now");

@@ -58,6 +58,7 @@ private:
         const char* name;
         int argc; // arguments taken (at least)
         Handler handler;
+        bool micInputs = false; // only for units with microphone inputs
     };
     static const Command* findCommand(const QString& name);
 

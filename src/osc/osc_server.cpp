@@ -282,11 +282,14 @@ std::optional<DeviceUid> Server::shownUnit() const {
     return session_.unit(shown) != nullptr ? std::optional(shown) : std::nullopt;
 }
 
+// A subscription names its unit, or follows the unit shown.
+bool Server::wants(const Subscriber& s, const DeviceUid& unit) const {
+    return s.unit ? *s.unit == unit : shownUnit() == unit;
+}
+
 void Server::toSubscribersOf(const DeviceUid& unit, const Message& message, const Client* except) {
-    const auto shown = shownUnit();
     for (const auto& [client, s] : subscribers_) {
-        const auto wanted = s.unit ? s.unit : shown;
-        if (wanted == unit && (except == nullptr || client.address != except->address ||
+        if (wants(s, unit) && (except == nullptr || client.address != except->address ||
                                client.port != except->port)) {
             send(message, client);
         }
@@ -331,10 +334,9 @@ void Server::sendLevels() {
     }
     const DeviceRecord& r = session_.current();
     std::optional<Message> m;
-    const auto shown = shownUnit();
     for (auto& [client, s] : subscribers_) {
-        const auto wanted = s.unit ? s.unit : shown;
-        if (wanted != unit || (s.levelsSent.isValid() && s.levelsSent.elapsed() < kLevelsEveryMs)) {
+        if (!wants(s, *unit) ||
+            (s.levelsSent.isValid() && s.levelsSent.elapsed() < kLevelsEveryMs)) {
             continue;
         }
         if (!m) {

@@ -83,6 +83,7 @@ private:
 
     // Feedback.
     std::optional<DeviceUid> shownUnit() const;
+    bool wants(const Subscriber& s, const DeviceUid& unit) const;
     void toSubscribersOf(const DeviceUid& unit, const Message& message,
                          const Client* except = nullptr);
     // The unit's record as it stands: to one client, or to its subscribers.
