@@ -3,13 +3,19 @@
 // valid message; an edit changes only a unit that exists.
 #include "app/interaction.h"
 #include "app/session.h"
+#include "files/preset_file.h"
+#include "files/project_file.h"
 #include "osc/osc_address_space.h"
 #include "osc/osc_packet.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <span>
 
@@ -35,8 +41,28 @@ struct Rig {
     Rig() {
         session.useDemoUnits({11, 12});
         session.connectOrDisconnect();
-        for (int i = 0; i < 2000 && !session.unitsGathered(); ++i) {
+        // processEvents does not wait for the poll timer: the harness does.
+        QElapsedTimer clock;
+        clock.start();
+        while (!session.unitsGathered() && clock.elapsed() < 10000) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            QThread::msleep(2);
+        }
+        // Without units every edit is refused before it gets anywhere.
+        if (!session.unitsGathered()) {
+            std::abort();
+        }
+        // A preset "p" and a project "s" for the loads to find.
+        const DeviceRecord& unit = *session.discovered().begin();
+        const PresetBlock block = buildPresetBlock(unit);
+        write("p.vpf", encodePresetFile(kPresetFileType, block));
+        write("s.vrj", encodePresetFile(kProjectFileType, encodeProjectData({{unit.uid, block}})));
+    }
+    void write(const char* name, const std::vector<std::uint8_t>& bytes) {
+        QFile file(dir.filePath(QString::fromLatin1(name)));
+        if (file.open(QIODevice::WriteOnly)) {
+            file.write(reinterpret_cast<const char*>(bytes.data()),
+                       static_cast<qint64>(bytes.size()));
         }
     }
     QTemporaryDir dir;
@@ -63,7 +89,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         __builtin_trap();
     }
     for (const osc::Message& message : packet.messages) {
-        const osc::Outcome outcome = r.space.handle(message, "fuzz", (data[0] & 1) != 0);
+        // Read only when the last byte's top bit is set: OSC's zero padding edits.
+        const osc::Outcome outcome =
+            r.space.handle(message, "fuzz", size > 0 && (data[size - 1] & 0x80) != 0);
         for (const osc::Message& reply : outcome.replies) {
             const auto bytes = osc::encodeMessage(reply);
             if (osc::decodePacket(bytes).messages.size() != 1) {

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QStandardPaths>
+#include <QStringList>
 #include <QtGlobal>
 
 namespace varento {
@@ -22,6 +23,30 @@ std::filesystem::path dataFolder() {
     const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
 #endif
     return toPath(base) / "Maravelle Technologies" / "VARENTO Remote";
+}
+
+std::optional<std::filesystem::path> fileInFolder(const std::filesystem::path& folder,
+                                                  const QString& name, const QString& extension) {
+    if (name.isEmpty() || name.contains(QLatin1Char('\\')) || name.contains(QLatin1Char(':')) ||
+        name.contains(QChar(0))) {
+        return std::nullopt;
+    }
+    QStringList parts = name.split(QLatin1Char('/'));
+    for (const QString& part : parts) {
+        if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String("..")) {
+            return std::nullopt;
+        }
+    }
+    std::filesystem::path path = folder;
+    for (const QString& part : parts) {
+        path /= toPath(part);
+    }
+    std::error_code ignored;
+    if (!name.endsWith(extension, Qt::CaseInsensitive) &&
+        !std::filesystem::is_regular_file(path, ignored)) {
+        path += toPath(extension);
+    }
+    return path;
 }
 
 std::filesystem::path toPath(const QString& path) {

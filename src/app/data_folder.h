@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <filesystem>
+#include <optional>
 
 namespace varento {
 
@@ -11,6 +12,13 @@ namespace varento {
 // Technologies/VARENTO Remote". Only resolved here; the savers create it when they
 // first write into it.
 std::filesystem::path dataFolder();
+
+// A file a remote client names inside `folder`: plain names separated by "/", none
+// of them "." or "..", no root, drive or backslash, so nothing outside the folder
+// can be named. `extension` (".vpf") is added unless the name ends with it or names
+// a file as it stands.
+std::optional<std::filesystem::path> fileInFolder(const std::filesystem::path& folder,
+                                                  const QString& name, const QString& extension);
 
 std::filesystem::path toPath(const QString& path);
 QString toQString(const std::filesystem::path& path);

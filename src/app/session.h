@@ -12,6 +12,7 @@
 #include "devices/device_list.h"
 #include "devices/poll_engine.h"
 #include "files/preset_block.h"
+#include "files/project_file.h"
 #include "protocol/discovered_list.h"
 
 #include <QObject>
@@ -20,6 +21,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -227,6 +229,19 @@ public:
     // Projects: every discovered unit in one file.
     void saveProject(bool saveAs);
     void loadProject(bool gainsOnly);
+    // Loads by file for show control, with no dialog and no question: a preset (one
+    // part, or all when `only` is empty) into one unit, or a project into those of
+    // its units that are online under their own id. Frames, journal and views are
+    // those of the menu loads. A unit takes one such load at a time: a second one
+    // while the first is still going out is refused.
+    struct FileLoad {
+        QString error;    // empty when the load went out
+        int datasets = 0; // a project's datasets, and the units among them loaded
+        std::vector<DeviceUid> units;
+    };
+    FileLoad loadPresetFile(const DeviceUid& uid, const QString& path,
+                            std::optional<PresetKind> only);
+    FileLoad loadProjectFile(const QString& path, bool gainsOnly);
 
     // Offline mode: `model` 0 leaves it.
     void setOfflineModel(OfflineModel model);
@@ -333,8 +348,11 @@ private:
     void sendAllGains(const DeviceRecord& unit, int pauseMs);
     // After what a load queued: journal the load once its frames left, or as cut
     // short (and tell the user) when the link failed first.
+    // `unit` is the unit a preset went to (the current one when none); `sent` runs
+    // once the load's frames are out or have failed.
     void journalLoadWhenSent(JournalKind kind, const QString& path, const QString& what,
-                             int failuresBefore);
+                             int failuresBefore, std::optional<DeviceUid> unit = std::nullopt,
+                             std::function<void()> sent = {});
     bool readPreset(const QString& path, std::vector<std::uint8_t>& data);
     bool writePreset(const QString& path, std::uint8_t fileType,
                      std::span<const std::uint8_t> data);
@@ -343,6 +361,13 @@ private:
     bool confirmLoad(const char* title, const char* text);
     void writeProject(bool saveAs);
     std::optional<DeviceUid> projectTarget(const DeviceUid& uid);
+    // A read project into the units `target` finds for its datasets; it becomes the
+    // project of the gain window and the title. Returns the units loaded.
+    std::vector<DeviceUid>
+    applyProject(const QString& path, const std::vector<ProjectDataset>& datasets, bool gainsOnly,
+                 const std::function<std::optional<DeviceUid>(const DeviceUid&)>& target,
+                 const QString& origin, int failuresBefore);
+    bool remoteLoadRefused(const std::vector<DeviceUid>& units, FileLoad& load) const;
     // Journal entries of the flows above (session_journal.cpp).
     void journalLinkOpened(int result);
     void journalLinkLost();
@@ -351,7 +376,8 @@ private:
     void journalGathered();
     void journalResponse(bool answering);
     void journalEdit(const DeviceUid& unit, const QString& what, bool sent);
-    void journalFile(JournalKind kind, const QString& path, const QString& what = {});
+    void journalFile(JournalKind kind, const QString& path, const QString& what = {},
+                     std::optional<DeviceUid> unit = std::nullopt);
 
     QuestionGuard interaction_;
     SessionPaths paths_;
@@ -400,7 +426,8 @@ private:
     std::vector<std::vector<std::uint8_t>> heldFrames_; // arrived while a question was open
     QString loadAllFile_;                               // kept between the three reads of Load All
     QString loadedFile_;                                // the file the last single load read
-    QString projectWritePath_; // where Save (not Save As) writes the project
+    QString projectWritePath_;             // where Save (not Save As) writes the project
+    std::set<DeviceUid> fileLoadsSending_; // remote loads whose frames are not all out
     std::unique_ptr<SpareSwitcher> spares_;
     std::vector<DeviceUid> journaledUnits_; // found since the link opened
     bool noResponseShown_ = false;

@@ -40,18 +40,6 @@ ProgramFolderFiles besideProgram(const SessionPaths& paths) {
 }
 
 // The remembered name ends in .vrj whatever extension the file was saved with.
-QString presetKindName(PresetKind kind) {
-    switch (kind) {
-    case PresetKind::Settings:
-        return "settings";
-    case PresetKind::Matrix:
-        return "matrix";
-    case PresetKind::Gains:
-        return "gains";
-    }
-    return {};
-}
-
 QString withProjectExtension(const QString& title) {
     const qsizetype dot = title.lastIndexOf('.');
     return dot < 0 ? title : title.left(dot + 1) + "vrj";
@@ -412,10 +400,6 @@ void Session::loadProject(bool gainsOnly) {
         projectWritePath_.clear();
         return;
     }
-    state_.lastSnapshotFileDirectory = *path;
-    state_.lastSnapshotFileName = QFileInfo(*path).fileName();
-    projectWritePath_ = *path;
-
     const ProjectData project = decodeProjectData(data);
     if (project.declaredCount > static_cast<std::uint32_t>(discovered_.count())) {
         interaction_.inform("Project Load Warning",
@@ -423,15 +407,28 @@ void Session::loadProject(bool gainsOnly) {
                             "online. Datasets of offline devices will be skipped.",
                             MessageIcon::Warning);
     }
-    int applied = 0;
-    for (const ProjectDataset& dataset : project.datasets) {
-        const auto target = projectTarget(dataset.uid);
+    applyProject(
+        *path, project.datasets, gainsOnly,
+        [this](const DeviceUid& uid) { return projectTarget(uid); }, {}, failures);
+}
+
+std::vector<DeviceUid>
+Session::applyProject(const QString& path, const std::vector<ProjectDataset>& datasets,
+                      bool gainsOnly,
+                      const std::function<std::optional<DeviceUid>(const DeviceUid&)>& target,
+                      const QString& origin, int failures) {
+    state_.lastSnapshotFileDirectory = path;
+    state_.lastSnapshotFileName = QFileInfo(path).fileName();
+    projectWritePath_ = path;
+    std::vector<DeviceUid> loaded;
+    for (const ProjectDataset& dataset : datasets) {
+        const auto uid = target(dataset.uid);
         // A dataset is never applied to a unit other than the one chosen for it.
-        DeviceRecord* unit = target ? discovered_.find(*target) : nullptr;
+        DeviceRecord* unit = uid ? discovered_.find(*uid) : nullptr;
         if (unit == nullptr) {
             continue;
         }
-        ++applied;
+        loaded.push_back(unit->uid);
         state_.bulkTransfer = true;
         applyProjectDataset(dataset.block, gainsOnly, *unit);
         const bool kept = !gainsOnly && spares_->keepOnSpare(*unit);
@@ -445,39 +442,50 @@ void Session::loadProject(bool gainsOnly) {
     }
     emit projectChanged(state_.lastSnapshotFileName, state_.lastSnapshotFileDirectory, false);
     emit titleChanged(windowTitle());
-    journalLoadWhenSent(JournalKind::ProjectLoaded, *path,
-                        QString("%1 of %2 units%3")
-                            .arg(applied)
-                            .arg(project.datasets.size())
-                            .arg(gainsOnly ? ", gains only" : ""),
-                        failures);
+    fileLoadsSending_.insert(loaded.begin(), loaded.end());
+    journalLoadWhenSent(JournalKind::ProjectLoaded, path,
+                        QString("%1 of %2 units%3%4")
+                            .arg(loaded.size())
+                            .arg(datasets.size())
+                            .arg(gainsOnly ? ", gains only" : "", origin),
+                        failures, std::nullopt, [this, loaded] {
+                            for (const DeviceUid& uid : loaded) {
+                                fileLoadsSending_.erase(uid);
+                            }
+                        });
     if (!gainsOnly) {
         emit routingLoaded();
-    }
-    if (!gainsOnly) {
         emit routingChanged();
     }
     emit gainsChanged();
     emit parametersChanged();
     state_.bulkTransfer = false;
     state_.settingsSaved = state_.matrixSaved = state_.gainsSaved = true;
+    return loaded;
 }
 
 // The load's frames are queued behind everything before them: its journal line
 // waits for them, and a link that fails first makes it a cut-short load, which
 // the user is told about once the failure has been handled.
 void Session::journalLoadWhenSent(JournalKind kind, const QString& path, const QString& what,
-                                  int failuresBefore) {
+                                  int failuresBefore, std::optional<DeviceUid> unit,
+                                  std::function<void()> sent) {
     if (!state_.isConnected && sendQueue_.failureCount() == failuresBefore) {
-        journalFile(kind, path, what);
+        journalFile(kind, path, what, unit);
+        if (sent) {
+            sent();
+        }
         return;
     }
-    sendSequence({}, [this, kind, path, what, failuresBefore](int result) {
+    sendSequence({}, [this, kind, path, what, failuresBefore, unit, sent](int result) {
+        if (sent) {
+            sent();
+        }
         if (result == 0 && sendQueue_.failureCount() == failuresBefore) {
-            journalFile(kind, path, what);
+            journalFile(kind, path, what, unit);
             return;
         }
-        journalFile(JournalKind::LoadCutShort, path, what);
+        journalFile(JournalKind::LoadCutShort, path, what, unit);
         QMetaObject::invokeMethod(
             this,
             [this] {

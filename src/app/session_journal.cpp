@@ -98,10 +98,14 @@ void Session::journalEdit(const DeviceUid& unit, const QString& what, bool sent)
     journal_.record(sent ? JournalKind::Edit : JournalKind::EditNotSent, unit, what);
 }
 
-void Session::journalFile(JournalKind kind, const QString& path, const QString& what) {
+void Session::journalFile(JournalKind kind, const QString& path, const QString& what,
+                          std::optional<DeviceUid> unit) {
     const bool project = kind == JournalKind::ProjectLoaded || kind == JournalKind::ProjectSaved;
-    const std::optional<DeviceUid> unit =
-        project ? std::nullopt : std::optional<DeviceUid>(currentUid_);
+    if (project) {
+        unit.reset();
+    } else if (!unit) {
+        unit = currentUid_;
+    }
     journal_.record(kind, unit, what.isEmpty() ? path : what + ": " + path);
 }
 

@@ -19,8 +19,8 @@ constexpr std::size_t kRouteFlags = 416;
 
 // The eleven settings bytes at offsets 16..26, in block order.
 constexpr std::array<int, 11> kSettingsParams = {
-    param::clockRate,   param::ioOptions,   param::madiFormat,    param::routingA,
-    param::routingB,    param::srcEnable,   param::fanSlowTemp,   param::fanFastTemp,
+    param::clockRate,     param::ioOptions,   param::madiFormat,  param::routingA,
+    param::routingB,      param::srcEnable,   param::fanSlowTemp, param::fanFastTemp,
     param::remoteOptions, param::gainOptions, param::delayOptions};
 
 template <std::size_t N>
@@ -31,13 +31,25 @@ void put(PresetBlock& block, std::size_t offset, const std::array<std::uint8_t, 
 }
 
 template <std::size_t N>
-void take(std::span<const std::uint8_t> data, std::size_t offset, std::array<std::uint8_t, N>& values,
-          std::size_t first = 0, std::size_t count = N) {
+void take(std::span<const std::uint8_t> data, std::size_t offset,
+          std::array<std::uint8_t, N>& values, std::size_t first = 0, std::size_t count = N) {
     std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(offset), count,
                 values.begin() + static_cast<std::ptrdiff_t>(first));
 }
 
 } // namespace
+
+const char* presetKindName(PresetKind kind) {
+    switch (kind) {
+    case PresetKind::Settings:
+        return "settings";
+    case PresetKind::Matrix:
+        return "matrix";
+    case PresetKind::Gains:
+        return "gains";
+    }
+    return "";
+}
 
 PresetBlock buildPresetBlock(const DeviceRecord& r) {
     PresetBlock block{};

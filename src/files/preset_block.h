@@ -17,6 +17,9 @@ using PresetBlock = std::array<std::uint8_t, kPresetBlockSize>;
 // The three parts of a block that can be loaded on their own.
 enum class PresetKind { Settings = 1, Matrix = 2, Gains = 3 };
 
+// "settings", "matrix" or "gains", as the journal and show control name the parts.
+const char* presetKindName(PresetKind kind);
+
 PresetBlock buildPresetBlock(const DeviceRecord& record);
 
 // Applies one kind from a block of `data.size()` bytes (N). Nothing happens unless

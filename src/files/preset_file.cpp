@@ -2,6 +2,7 @@
 
 #include "files/byte_io.h"
 #include "files/file_io.h"
+#include "files/preset_block.h"
 
 #include <algorithm>
 #include <string>
@@ -40,13 +41,32 @@ std::string programVersionWarningText() {
            kSupportAddress + ".";
 }
 
+std::string presetFileProblem(const PresetFileContent& content, std::uint8_t fileType) {
+    if (content.error == PresetReadError::CannotOpen) {
+        return content.systemError.message();
+    }
+    if (content.error != PresetReadError::None) {
+        return presetReadErrorMessage(content.error).text;
+    }
+    if (content.header.fileType != fileType) {
+        return fileType == kPresetFileType ? "it is a project file, not a preset"
+                                           : "it is a preset file, not a project";
+    }
+    if (fileType == kPresetFileType &&
+        (content.data.size() < kMinPresetDataSize || content.data.size() > kMaxPresetDataSize)) {
+        return "its data length " + std::to_string(content.data.size()) +
+               " is outside 288..688, so a load would change nothing";
+    }
+    return {};
+}
+
 PresetFileContent decodePresetFile(std::span<const std::uint8_t> file) {
     PresetFileContent out;
     // A file shorter than the prefix reads as if padded with zeros.
     std::array<std::uint8_t, kPrefixSize> prefix{};
     std::copy_n(file.begin(), std::min(file.size(), kPrefixSize), prefix.begin());
     const std::span<const std::uint8_t, kFileHeaderSize> headerBytes(prefix.data(),
-                                                                    kFileHeaderSize);
+                                                                     kFileHeaderSize);
     if (!FileHeader::hasMagic(headerBytes)) {
         out.error = PresetReadError::BadMagic;
         return out;

@@ -43,6 +43,10 @@ MessageText presetReadErrorMessage(PresetReadError error);
 std::string programVersionWarningText();
 inline constexpr const char* kProgramVersionWarningTitle = "Program version warning";
 
+// Why the content cannot be loaded as a file of `fileType` (a preset or a project),
+// empty when it can. A preset must hold a block a load takes (288..688 bytes).
+std::string presetFileProblem(const PresetFileContent& content, std::uint8_t fileType);
+
 PresetFileContent decodePresetFile(std::span<const std::uint8_t> file);
 PresetFileContent readPresetFile(const std::filesystem::path& path);
 

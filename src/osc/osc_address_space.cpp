@@ -1,12 +1,15 @@
 #include "osc/osc_address_space.h"
 
 #include "app/cp1252.h"
+#include "app/data_folder.h"
 #include "app/session.h"
 #include "protocol/catalog.h"
 
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
+#include <variant>
 
 namespace varento::osc {
 
@@ -35,6 +38,47 @@ std::optional<bool> onOff(const Arg& arg) {
 
 QString range(const char* what, int min, int max) {
     return QStringLiteral("%1 must be a whole number %2..%3").arg(what).arg(min).arg(max);
+}
+
+// A file of the data folder named by a client, or why it cannot be.
+std::variant<QString, std::filesystem::path> namedFile(const Session& session, const Arg& arg,
+                                                       const char* extension) {
+    if (arg.isNumber()) {
+        return QStringLiteral("takes a file name");
+    }
+    const auto path = fileInFolder(session.paths().dataFolder, QString::fromStdString(arg.text),
+                                   QString::fromLatin1(extension));
+    if (!path) {
+        return QStringLiteral("\"%1\" does not name a file in the data folder")
+            .arg(QString::fromStdString(arg.text));
+    }
+    return *path;
+}
+
+// The optional part of a preset: "all" (or none given, `only` stays empty),
+// "settings", "matrix" or "gains". False for anything else.
+bool presetPart(const Message& m, std::optional<PresetKind>& only) {
+    if (m.args.size() < 2 || (!m.args[1].isNumber() && m.args[1].text == "all")) {
+        return true;
+    }
+    for (const PresetKind kind : {PresetKind::Settings, PresetKind::Matrix, PresetKind::Gains}) {
+        if (!m.args[1].isNumber() && m.args[1].text == presetKindName(kind)) {
+            only = kind;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The edit as it went out: numbers whole, names as given.
+Message echoOf(std::string path, const Message& m, std::size_t count) {
+    Message edit{std::move(path), {}};
+    for (std::size_t i = 0; i < std::min(count, m.args.size()); ++i) {
+        const Arg& arg = m.args[i];
+        edit.args.push_back(
+            arg.isNumber() ? Arg::of(static_cast<std::int32_t>(std::lround(arg.number))) : arg);
+    }
+    return edit;
 }
 
 } // namespace
@@ -79,11 +123,17 @@ std::optional<DeviceUid> AddressSpace::unitNamed(const QString& idOrName) const 
 
 const AddressSpace::Command* AddressSpace::findCommand(const QString& name) {
     static const Command kCommands[] = {
-        {"route", 2, &AddressSpace::route},      {"gain", 2, &AddressSpace::gain, true},
-        {"p48", 2, &AddressSpace::p48, true},    {"pad", 2, &AddressSpace::pad, true},
-        {"level", 2, &AddressSpace::level},      {"gains_enabled", 1, &AddressSpace::gainsEnabled},
-        {"mute_all", 1, &AddressSpace::muteAll}, {"trip", 2, &AddressSpace::trip, true},
-        {"untrip", 1, &AddressSpace::untrip},    {"identify", 0, &AddressSpace::identify},
+        {"route", 2, &AddressSpace::route},
+        {"gain", 2, &AddressSpace::gain, true},
+        {"p48", 2, &AddressSpace::p48, true},
+        {"pad", 2, &AddressSpace::pad, true},
+        {"level", 2, &AddressSpace::level},
+        {"gains_enabled", 1, &AddressSpace::gainsEnabled},
+        {"mute_all", 1, &AddressSpace::muteAll},
+        {"trip", 2, &AddressSpace::trip, true},
+        {"untrip", 1, &AddressSpace::untrip},
+        {"identify", 0, &AddressSpace::identify},
+        {"preset", 1, &AddressSpace::preset, false, 1},
     };
     for (const Command& c : kCommands) {
         if (name == QLatin1String(c.name)) {
@@ -104,6 +154,14 @@ Outcome AddressSpace::handle(const Message& message, const QString& origin, bool
         outcome.replies.push_back(error(message.path, reason));
         return outcome;
     };
+    if (path == QLatin1String("/varento/project")) {
+        if (readOnly) {
+            return refuse(QStringLiteral("this server is read only"));
+        }
+        origin_ = origin;
+        const OriginScope scope(session_, origin);
+        return project(message);
+    }
     if (!path.startsWith(kUnitPrefix)) {
         return refuse(QStringLiteral("unknown address"));
     }
@@ -126,17 +184,15 @@ Outcome AddressSpace::handle(const Message& message, const QString& origin, bool
         return refuse(QStringLiteral("the unit has no microphone inputs"));
     }
     origin_ = origin;
+    reloaded_.clear();
     const OriginScope scope(session_, origin);
     if (const auto reason = (this->*command->handler)(*unit, message)) {
         return refuse(*reason);
     }
-    Message edit{(kUnitPrefix + idText(*unit) + '/' + parts[1]).toStdString(), {}};
-    for (int i = 0; i < command->argc; ++i) {
-        edit.args.push_back(Arg::of(static_cast<std::int32_t>(
-            std::lround(message.args[static_cast<std::size_t>(i)].number))));
-    }
-    outcome.edit = std::move(edit);
+    outcome.edit = echoOf((kUnitPrefix + idText(*unit) + '/' + parts[1]).toStdString(), message,
+                          static_cast<std::size_t>(command->argc + command->optionalArgs));
     outcome.unit = unit;
+    outcome.reloaded = std::move(reloaded_);
     return outcome;
 }
 
@@ -258,6 +314,58 @@ std::optional<QString> AddressSpace::untrip(const DeviceUid& unit, const Message
 std::optional<QString> AddressSpace::identify(const DeviceUid& unit, const Message&) {
     session_.editor(unit).identify(*session_.unit(unit));
     return std::nullopt;
+}
+
+// A preset of the data folder, all of it or one part: the frames of Load All (or
+// Load Settings, Matrix, Gains).
+std::optional<QString> AddressSpace::preset(const DeviceUid& unit, const Message& m) {
+    std::optional<PresetKind> only;
+    if (!presetPart(m, only)) {
+        return QStringLiteral("the part must be all, settings, matrix or gains");
+    }
+    const auto file = namedFile(session_, m.args[0], ".vpf");
+    if (const auto* reason = std::get_if<QString>(&file)) {
+        return *reason;
+    }
+    const Session::FileLoad load =
+        session_.loadPresetFile(unit, toQString(std::get<std::filesystem::path>(file)), only);
+    if (!load.error.isEmpty()) {
+        return load.error;
+    }
+    reloaded_ = load.units;
+    return std::nullopt;
+}
+
+// A project of the data folder into its units that are online; "gains" loads their
+// gains alone. The sender learns how many of its units took it.
+Outcome AddressSpace::project(const Message& m) {
+    Outcome outcome;
+    const auto refuse = [&](const QString& reason) {
+        outcome.replies.push_back(error(m.path, reason));
+        return outcome;
+    };
+    if (m.args.empty()) {
+        return refuse(QStringLiteral("takes 1 argument(s)"));
+    }
+    const bool gainsOnly = m.args.size() > 1 && !m.args[1].isNumber() && m.args[1].text == "gains";
+    if (m.args.size() > 1 && !gainsOnly && (m.args[1].isNumber() || m.args[1].text != "all")) {
+        return refuse(QStringLiteral("the part must be all or gains"));
+    }
+    const auto file = namedFile(session_, m.args[0], ".vrj");
+    if (const auto* reason = std::get_if<QString>(&file)) {
+        return refuse(*reason);
+    }
+    const Session::FileLoad load =
+        session_.loadProjectFile(toQString(std::get<std::filesystem::path>(file)), gainsOnly);
+    if (!load.error.isEmpty()) {
+        return refuse(load.error);
+    }
+    outcome.replies.push_back({"/varento/project/loaded",
+                               {m.args[0], Arg::of(static_cast<std::int32_t>(load.units.size())),
+                                Arg::of(static_cast<std::int32_t>(load.datasets))}});
+    outcome.edit = echoOf(m.path, m, 2);
+    outcome.reloaded = load.units;
+    return outcome;
 }
 
 // ---- pacing ------------------------------------------------------------------------------

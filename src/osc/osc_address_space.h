@@ -26,7 +26,9 @@ struct Outcome {
     // The edit as it went to the unit (its id in the address, the values taken),
     // for the other clients; none when nothing was edited.
     std::optional<Message> edit;
-    std::optional<DeviceUid> unit;
+    std::optional<DeviceUid> unit; // none: the edit concerns every client (a project)
+    // Units whose state a file load replaced: their subscribers get it anew.
+    std::vector<DeviceUid> reloaded;
 };
 
 // The OSC address space over the session's typed unit edits, so a remote edit is
@@ -59,6 +61,7 @@ private:
         int argc; // arguments taken (at least)
         Handler handler;
         bool micInputs = false; // only for units with microphone inputs
+        int optionalArgs = 0;   // taken after those when given
     };
     static const Command* findCommand(const QString& name);
 
@@ -72,6 +75,8 @@ private:
     std::optional<QString> trip(const DeviceUid& unit, const Message& m);
     std::optional<QString> untrip(const DeviceUid& unit, const Message& m);
     std::optional<QString> identify(const DeviceUid& unit, const Message& m);
+    std::optional<QString> preset(const DeviceUid& unit, const Message& m);
+    Outcome project(const Message& m);
     std::optional<QString> inputSwitch(const DeviceUid& unit, const Message& m, std::uint8_t bit);
 
     std::vector<Message> unitList() const;
@@ -89,7 +94,8 @@ private:
     void flushPaced();
 
     Session& session_;
-    QString origin_; // the client of the message being handled
+    QString origin_;                  // the client of the message being handled
+    std::vector<DeviceUid> reloaded_; // by the message being handled
     std::map<PaceKey, QElapsedTimer> lastSent_;
     std::map<PaceKey, Waiting> waiting_;
     QTimer paceTimer_;

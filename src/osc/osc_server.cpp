@@ -1,5 +1,6 @@
 #include "osc/osc_server.h"
 
+#include "app/data_folder.h"
 #include "app/session.h"
 #include "app/spare_switcher.h"
 
@@ -78,6 +79,10 @@ std::optional<QString> Server::apply(const Settings& settings) {
     }
     emit countersChanged();
     return std::nullopt;
+}
+
+QString Server::fileFolder() const {
+    return toQString(session_.paths().dataFolder);
 }
 
 bool Server::allowed(const QHostAddress& address) const {
@@ -171,8 +176,21 @@ void Server::handle(const Message& message, const Client& from) {
         }
         reply(answer, from);
     }
-    if (outcome.edit) {
+    if (outcome.edit && outcome.unit) {
         toSubscribersOf(*outcome.unit, *outcome.edit, &from);
+    } else if (outcome.edit) {
+        for (const auto& [client, s] : subscribers_) {
+            if (client.address != from.address || client.port != from.port) {
+                send(*outcome.edit, client);
+            }
+        }
+    }
+    // The unit shown tells its own changes (its views follow them too).
+    for (const DeviceUid& unit : outcome.reloaded) {
+        if (unit != shownUnit()) {
+            sendGains(unit);
+            sendRouting(unit);
+        }
     }
 }
 

@@ -50,6 +50,8 @@ public:
     quint16 port() const { return socket_ ? socket_->localPort() : 0; }
 
     int refusedPackets() const { return refused_; }
+    // Where the presets and projects a client names are looked for.
+    QString fileFolder() const;
     int handledMessages() const { return handled_; }
     int subscriberCount() const { return static_cast<int>(subscribers_.size()); }
 

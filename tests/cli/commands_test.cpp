@@ -460,8 +460,8 @@ bool startOsc(QProcess& server, const QProcessEnvironment& env, const QStringLis
 
 } // namespace
 
-// A gain set, a route, a trip and its confirmation, sent by oscsend and heard by a
-// subscribed oscdump.
+// A preset of the data folder loaded (cue.vpf, saved before), a gain set, a route,
+// a trip and its confirmation, sent by oscsend and heard by a subscribed oscdump.
 void oscShowControl(const QProcessEnvironment& env, const QString& link, int port) {
     QProcess server;
     ASSERT_TRUE(
@@ -473,6 +473,12 @@ void oscShowControl(const QProcessEnvironment& env, const QString& link, int por
         0);
     ASSERT_TRUE(client.heard("/varento/unit/" + kLc + "/gains")) << client.lines().toStdString();
     const QString unit = "/varento/unit/" + kLc;
+    ASSERT_EQ(OscClient::send(port, {unit + "/preset", "ss", "cue", "gains"}), 0);
+    EXPECT_TRUE(client.heard(unit + "/preset ss \"cue\" \"gains\""))
+        << client.lines().toStdString();
+    ASSERT_EQ(OscClient::send(port, {unit + "/preset", "s", "../cue"}), 0);
+    EXPECT_TRUE(client.heard("/varento/error ss \"" + unit + "/preset\""))
+        << client.lines().toStdString();
     ASSERT_EQ(OscClient::send(port, {unit + "/gain", "ii", "4", "40"}), 0);
     EXPECT_TRUE(client.heard(unit + "/gain ii 4 40")) << client.lines().toStdString();
     ASSERT_EQ(OscClient::send(port, {unit + "/route", "ii", "0", "35"}), 0);
@@ -490,6 +496,8 @@ void oscShowControl(const QProcessEnvironment& env, const QString& link, int por
 TEST_F(Commands, OscShowControlWithLibloToolsOnTheDemoLink) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("VARENTO_DATA_DIR", dataDir.path());
+    ASSERT_EQ(cli({"--link", "demo", "preset", "save", kLc, dataDir.filePath("cue.vpf")}).exitCode,
+              0);
     oscShowControl(env, "demo", 19400);
 }
 
@@ -499,6 +507,8 @@ TEST_F(Commands, OscShowControlWithLibloToolsOverTheNetwork) {
     ASSERT_TRUE(emulator.ready());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("VARENTO_DATA_DIR", dataDir.path());
+    ASSERT_EQ(cli({"--link", "demo", "preset", "save", kLc, dataDir.filePath("cue.vpf")}).exitCode,
+              0);
     oscShowControl(env, "network", 19410);
     // The emulated unit took the gain.
     const Outcome dump = cli({"--link", "network", "--json", "dump", kLc});

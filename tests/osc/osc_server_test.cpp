@@ -1,6 +1,8 @@
 // The OSC server against demo units, with a real UDP client on loopback.
 #include "osc/osc_server.h"
 
+#include "files/preset_file.h"
+#include "files/project_file.h"
 #include "protocol/frame.h"
 #include "support/demo_session.h"
 #include "support/netns.h"
@@ -79,6 +81,11 @@ protected:
 
     std::uint8_t unitGain(int input) {
         return rack().units()[0].state().inputGain[static_cast<std::size_t>(input)];
+    }
+
+    QByteArray journalText() {
+        QFile journal(dir.filePath("journal.log"));
+        return journal.open(QIODevice::ReadOnly) ? journal.readAll() : QByteArray();
     }
 
     DeviceUid lc;
@@ -281,4 +288,101 @@ TEST_F(OscServerTest, OddClientsAndSettingsLeaveTheServerSound) {
     EXPECT_TRUE(server->apply(busy).has_value());
     EXPECT_EQ(server->port(), running);
     EXPECT_EQ(server->subscriberCount(), Server::kMaxSubscribersPerAddress);
+}
+
+namespace {
+
+// A preset or project file of the data folder, made from a unit's record.
+void writeFileOf(const QString& path, std::uint8_t type, std::span<const std::uint8_t> data) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const auto bytes = encodePresetFile(type, data);
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+}
+
+} // namespace
+
+// A cue loads a preset into the unit it names, shown or not, and a project into its
+// units that are online; subscribers of the unit get its new state, the journal
+// names the client.
+TEST_F(OscServerTest, FilesOfTheDataFolderLoadIntoTheUnitsNamed) {
+    const DeviceUid other = std::next(session->discovered().begin())->uid;
+    ASSERT_NE(session->currentUnit(), other);
+    DeviceRecord cue = *session->unit(other);
+    cue.routeSource[5] = static_cast<std::uint8_t>(cue.routeSource[5] == 9 ? 10 : 9);
+    writeFileOf(dir.filePath("cue 1.vpf"), kPresetFileType, buildPresetBlock(cue));
+    DeviceRecord show = *session->unit(lc);
+    show.inputGain[2] = static_cast<std::uint8_t>(show.inputGain[2] == 40 ? 41 : 40);
+    DeviceUid absent = lc;
+    absent.bytes[0] ^= 0xFF;
+    writeFileOf(
+        dir.filePath("show.vrj"), kProjectFileType,
+        encodeProjectData({{absent, buildPresetBlock(show)}, {lc, buildPresetBlock(show)}}));
+    const std::uint8_t shownRoute = rack().units()[0].state().routeSource[5];
+
+    listen();
+    auto watcher = client();
+    auto controller = client();
+    const std::string otherId = AddressSpace::idText(other).toStdString();
+    send(*watcher, {"/varento/subscribe", {Arg::of(otherId)}});
+    received(*watcher);
+    send(*controller, {"/varento/unit/" + otherId + "/preset", {Arg::of(std::string("cue 1"))}});
+    ASSERT_EVENTUALLY(rack().units()[1].state().routeSource[5] == cue.routeSource[5], 5000);
+    EXPECT_EQ(rack().units()[0].state().routeSource[5], shownRoute);
+    const auto heard = received(*watcher);
+    EXPECT_TRUE(has(heard, "/varento/unit/" + otherId + "/preset"));
+    const auto routing = std::find_if(heard.begin(), heard.end(), [&](const Message& m) {
+        return m.path == "/varento/unit/" + otherId + "/routing";
+    });
+    ASSERT_NE(routing, heard.end());
+    EXPECT_EQ(routing->args[5].number, cue.routeSource[5]);
+
+    send(*controller, {"/varento/project", {Arg::of(std::string("show"))}});
+    const auto replies = received(*controller);
+    ASSERT_EQ(replies.size(), 1U);
+    EXPECT_EQ(replies[0].path, "/varento/project/loaded");
+    EXPECT_EQ(replies[0].args[1].number, 1); // units loaded
+    EXPECT_EQ(replies[0].args[2].number, 2); // datasets in the file
+    ASSERT_EVENTUALLY(rack().units()[0].state().inputGain[2] == show.inputGain[2], 5000);
+    ASSERT_EVENTUALLY(journalText().contains("1 of 2 units (from OSC 127.0.0.1:"), 3000);
+    EXPECT_TRUE(journalText().contains("all (from OSC 127.0.0.1:"));
+}
+
+// A name that leaves the data folder, a file that is not there or not a preset, a
+// part not known: refused with the reason, nothing loaded. A second load into a unit
+// waits until the first has gone out.
+TEST_F(OscServerTest, BadFileLoadsAreRefusedAndALoadRunsAlone) {
+    DeviceRecord cue = *session->unit(lc);
+    writeFileOf(dir.filePath("cue.vpf"), kPresetFileType, buildPresetBlock(cue));
+    writeFileOf(dir.filePath("show.vrj"), kProjectFileType,
+                encodeProjectData({{lc, buildPresetBlock(cue)}}));
+    listen();
+    auto c = client();
+    const auto preset = [&](std::vector<Arg> args) {
+        send(*c, {unitPath("preset"), std::move(args)});
+    };
+    for (const char* name :
+         {"../cue", "/etc/passwd", "sub/../../cue", "a\\b", "C:cue", "nothing", "show.vrj"}) {
+        preset({Arg::of(std::string(name))});
+    }
+    preset({Arg::of(std::string("cue")), Arg::of(std::string("volume"))});
+    preset({Arg::of(std::int32_t{3})});
+    send(*c, {"/varento/project", {Arg::of(std::string("cue.vpf"))}});
+    const auto replies = received(*c);
+    ASSERT_EQ(replies.size(), 10U);
+    for (const Message& m : replies) {
+        EXPECT_EQ(m.path, "/varento/error");
+    }
+    EXPECT_EQ(replies[0].args[1].text, "\"../cue\" does not name a file in the data folder");
+    EXPECT_EQ(replies[6].args[1].text, "it is a project file, not a preset");
+    EXPECT_EQ(replies[9].args[1].text, "it is a preset file, not a project");
+    EXPECT_FALSE(journalText().contains("preset-loaded"));
+
+    const QString path = dir.filePath("cue.vpf");
+    EXPECT_TRUE(session->loadPresetFile(lc, path, {}).error.isEmpty());
+    EXPECT_EQ(session->loadPresetFile(lc, path, PresetKind::Gains).error,
+              "an earlier load into the unit is still being sent");
+    EXPECT_FALSE(session->loadProjectFile(dir.filePath("show.vrj"), false).error.isEmpty());
+    ASSERT_EVENTUALLY(!session->bulkTransfer(), 5000);
+    EXPECT_TRUE(session->loadPresetFile(lc, path, PresetKind::Gains).error.isEmpty());
 }

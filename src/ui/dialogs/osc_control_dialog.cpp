@@ -52,6 +52,10 @@ OscControlDialog::OscControlDialog(osc::Server& server, QWidget* parent)
     form->addRow(QStringLiteral("&Listen on:"), address_);
     form->addRow(QStringLiteral("&Allowed clients:"), allowed_);
     form->addRow(readOnly_);
+    auto* folder = new QLabel(server.fileFolder(), this);
+    folder->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    folder->setWordWrap(true);
+    form->addRow(QStringLiteral("Presets and projects from:"), folder);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -666,23 +666,10 @@ int Runner::labelsImport() {
 }
 
 bool Runner::checkPresetFile(std::uint8_t fileType) {
-    const PresetFileContent content = readPresetFile(toPath(line_.file));
-    QString problem;
-    if (content.error == PresetReadError::CannotOpen) {
-        problem = QString::fromStdString(content.systemError.message());
-    } else if (content.error != PresetReadError::None) {
-        problem = presetReadErrorMessage(content.error).text;
-    } else if (content.header.fileType != fileType) {
-        problem = fileType == kPresetFileType
-                      ? "it is a project file; load it with \"project load\""
-                      : "it is a preset file; load it with \"preset load\"";
-    } else if (fileType == kPresetFileType && (content.data.size() < kMinPresetDataSize ||
-                                               content.data.size() > kMaxPresetDataSize)) {
-        problem = QString("its data length %1 is outside 288..688, so a load would change nothing")
-                      .arg(content.data.size());
-    }
-    if (!problem.isEmpty()) {
-        fail(exit_status::file, QString("%1: %2.").arg(line_.file, problem));
+    const std::string problem = presetFileProblem(readPresetFile(toPath(line_.file)), fileType);
+    if (!problem.empty()) {
+        fail(exit_status::file,
+             QString("%1: %2.").arg(line_.file, QString::fromStdString(problem)));
         return false;
     }
     return true;
