@@ -35,7 +35,7 @@
 // other client's discoveries and dumps being all that happens then).
 #include "app/link_set.h"
 #include "app/session.h"
-#include "core/parameters.h"
+#include "app/parameters.h"
 #include "core/text_format.h"
 #include "support/scripted_interaction.h"
 
@@ -200,7 +200,7 @@ QStringList differences(const DeviceRecord& ours, const QJsonObject& theirs) {
     QStringList out;
     const QJsonObject parameters = theirs.value(QStringLiteral("parameters")).toObject();
     for (int number : {0, 1, 2, 3, 4, 5, 6, 7, 8, 13, 14, 15, 17, 19, 20, 21}) {
-        const char* name = cli::parameterInfo(number)->name;
+        const char* name = parameterInfo(number)->name;
         const int mask = number >= 17 ? 0x40 : 0xFF;
         const int value = parameters.value(QLatin1String(name)).toInt(-1);
         if (value < 0 || (ours.at(number) & mask) != (value & mask)) {

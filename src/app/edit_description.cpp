@@ -19,8 +19,14 @@ std::uint8_t at(const auto& values, int index) {
     return values[static_cast<std::size_t>(index)];
 }
 
-QString flagName(int flag) {
-    switch (static_cast<UnitFlag>(flag)) {
+QString switches(std::uint8_t bits) {
+    return QString("P48 %1, PAD %2").arg(bits & 2 ? "on" : "off", bits & 1 ? "on" : "off");
+}
+
+} // namespace
+
+QString unitFlagName(UnitFlag flag) {
+    switch (flag) {
     case UnitFlag::MatrixMode:
         return "matrix mode";
     case UnitFlag::ExtendedRouting:
@@ -34,14 +40,8 @@ QString flagName(int flag) {
     case UnitFlag::OutputsMuted:
         return "all outputs muted";
     }
-    return QString("flag %1").arg(flag);
+    return QString("flag %1").arg(static_cast<int>(flag));
 }
-
-QString switches(std::uint8_t bits) {
-    return QString("P48 %1, PAD %2").arg(bits & 2 ? "on" : "off", bits & 1 ? "on" : "off");
-}
-
-} // namespace
 
 QString describeEdit(const UnitEdit& edit, const DeviceRecord& unit) {
     using Kind = UnitEdit::Kind;
@@ -49,7 +49,7 @@ QString describeEdit(const UnitEdit& edit, const DeviceRecord& unit) {
     case Kind::Parameter:
         return QString("parameter %1 = %2").arg(edit.index).arg(unit.at(edit.index));
     case Kind::Flag:
-        return QString("%1 %2").arg(flagName(edit.index),
+        return QString("%1 %2").arg(unitFlagName(static_cast<UnitFlag>(edit.index)),
                                     unit.flag(static_cast<UnitFlag>(edit.index)) ? "on" : "off");
     case Kind::RoutingRange:
         return edit.index == edit.last ? QString("routing: output %1 from source %2")

@@ -12,8 +12,8 @@ enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class Answer { Ok, Cancel, Yes, No };
 
 struct FileDialogOptions {
-    QString title;            // empty: the platform's default caption
-    QString filter;           // Qt filter text, e.g. "K.E.LTA VARENTO preset (*.vpf);;All Files (*.*)"
+    QString title;  // empty: the platform's default caption
+    QString filter; // Qt filter text, e.g. "K.E.LTA VARENTO preset (*.vpf);;All Files (*.*)"
     QString defaultExtension; // without the dot
     QString directory;
     QString fileName;

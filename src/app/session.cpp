@@ -438,6 +438,9 @@ void Session::frameReceived(std::span<const std::uint8_t> frame) {
     if (outcome.result == frame_result::accepted && frame[kCommandOffset] == cmd::routingReply) {
         spares_->routingRead(from);
     }
+    if (outcome.result == frame_result::accepted) {
+        emit replyTaken(from, frame[kCommandOffset]);
+    }
 }
 
 void Session::dataArrived(int changeCode, const DeviceUid& from) {

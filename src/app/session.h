@@ -5,10 +5,12 @@
 #include "app/device_list_store.h"
 #include "app/interaction.h"
 #include "app/journal.h"
+#include "app/project_compare.h"
 #include "app/question_guard.h"
 #include "app/send_queue.h"
 #include "app/spare_switcher.h"
 #include "app/unit_editor.h"
+#include "app/unit_reader.h"
 #include "devices/device_list.h"
 #include "devices/poll_engine.h"
 #include "files/preset_block.h"
@@ -241,7 +243,21 @@ public:
     };
     FileLoad loadPresetFile(const DeviceUid& uid, const QString& path,
                             std::optional<PresetKind> only);
-    FileLoad loadProjectFile(const QString& path, bool gainsOnly);
+    FileLoad loadProjectFile(const QString& path, bool gainsOnly,
+                             const std::vector<DeviceUid>* only = nullptr);
+    // Compares a project file with the units, each of its units online read afresh
+    // first; `done` gets the result. The reason, and no call, when the file cannot
+    // be read or a comparison is already reading.
+    using CompareDone = std::function<void(const ProjectComparison&)>;
+    std::optional<QString> compareProject(const QString& path, CompareDone done);
+    bool comparing() const { return compareReader_ != nullptr; }
+    const UnitReader* compareReader() const { return compareReader_.get(); }
+    // After a comparison: the project's values (its datasets and the labels kept
+    // beside it) into the units named, or their state into the project, where the
+    // datasets of the other units stay as they were.
+    FileLoad loadProjectInto(const QString& path, const std::vector<DeviceUid>& units);
+    std::optional<QString> saveUnitsIntoProject(const QString& path,
+                                                const std::vector<DeviceUid>& units);
 
     // Offline mode: `model` 0 leaves it.
     void setOfflineModel(OfflineModel model);
@@ -255,6 +271,8 @@ public:
     // Queues one routing request to a discovered unit; `done` learns whether it
     // left. False, with nothing queued, while the unit or the link is not there.
     bool requestRouting(const DeviceUid& uid, SendQueue::Done done);
+    // The same for cmd::requestParams, requestRouting or requestGains.
+    bool requestFromUnit(const DeviceUid& uid, std::uint8_t request, SendQueue::Done done);
 
 signals:
     void connectedChanged(bool connected);
@@ -282,6 +300,8 @@ signals:
     void currentUnitChanged(const DeviceUid& uid);
     // A typed edit of the current unit.
     void edited(const UnitEdit& edit);
+    // A unit's reply (cmd::paramsReply, ...) was taken into its record, changed or not.
+    void replyTaken(const DeviceUid& unit, std::uint8_t reply);
     // The current unit's model is known: show its windows.
     void unitIdentified(int model);
     void offlineModelChanged(OfflineModel model);
@@ -428,6 +448,7 @@ private:
     QString loadedFile_;                                // the file the last single load read
     QString projectWritePath_;             // where Save (not Save As) writes the project
     std::set<DeviceUid> fileLoadsSending_; // remote loads whose frames are not all out
+    std::unique_ptr<UnitReader> compareReader_;
     std::unique_ptr<SpareSwitcher> spares_;
     std::vector<DeviceUid> journaledUnits_; // found since the link opened
     bool noResponseShown_ = false;

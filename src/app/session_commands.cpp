@@ -253,11 +253,17 @@ void Session::sendRoutingAll(const DeviceRecord& unit) {
 }
 
 bool Session::requestRouting(const DeviceUid& uid, SendQueue::Done done) {
+    return requestFromUnit(uid, cmd::requestRouting, std::move(done));
+}
+
+bool Session::requestFromUnit(const DeviceUid& uid, std::uint8_t request, SendQueue::Done done) {
     const DeviceRecord* unit = discovered_.find(uid);
     if (unit == nullptr || !state_.isConnected) {
         return false;
     }
-    const int length = buildRequestRouting(sendBuffer_, *unit);
+    const int length = request == cmd::requestParams    ? buildRequestParams(sendBuffer_, *unit)
+                       : request == cmd::requestRouting ? buildRequestRouting(sendBuffer_, *unit)
+                                                        : buildRequestGains(sendBuffer_, *unit);
     std::vector<SequenceStep> step(1);
     step[0].frame.assign(sendBuffer_.begin(), sendBuffer_.begin() + length);
     sendSequence(std::move(step), std::move(done));

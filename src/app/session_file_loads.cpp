@@ -3,6 +3,8 @@
 #include "app/session.h"
 #include "files/preset_file.h"
 
+#include <algorithm>
+
 namespace varento {
 
 namespace {
@@ -89,7 +91,8 @@ Session::FileLoad Session::loadPresetFile(const DeviceUid& uid, const QString& p
     return load;
 }
 
-Session::FileLoad Session::loadProjectFile(const QString& path, bool gainsOnly) {
+Session::FileLoad Session::loadProjectFile(const QString& path, bool gainsOnly,
+                                           const std::vector<DeviceUid>* only) {
     FileLoad load;
     const PresetFileContent content = readPresetFile(toPath(path));
     if (const std::string problem = presetFileProblem(content, kProjectFileType);
@@ -99,9 +102,13 @@ Session::FileLoad Session::loadProjectFile(const QString& path, bool gainsOnly) 
     }
     const ProjectData project = decodeProjectData(content.data);
     // Only a unit's own dataset: nobody is there to choose a stand-in.
+    const auto wanted = [this, only](const DeviceUid& uid) {
+        return discovered_.find(uid) != nullptr &&
+               (only == nullptr || std::find(only->begin(), only->end(), uid) != only->end());
+    };
     std::vector<DeviceUid> online;
     for (const ProjectDataset& dataset : project.datasets) {
-        if (discovered_.find(dataset.uid) != nullptr) {
+        if (wanted(dataset.uid)) {
             online.push_back(dataset.uid);
         }
     }
@@ -111,9 +118,7 @@ Session::FileLoad Session::loadProjectFile(const QString& path, bool gainsOnly) 
     load.datasets = static_cast<int>(project.datasets.size());
     load.units = applyProject(
         path, project.datasets, gainsOnly,
-        [this](const DeviceUid& uid) {
-            return discovered_.find(uid) != nullptr ? std::optional(uid) : std::nullopt;
-        },
+        [&wanted](const DeviceUid& uid) { return wanted(uid) ? std::optional(uid) : std::nullopt; },
         fromOrigin(editOrigin_), sendQueue_.failureCount());
     return load;
 }

@@ -8,6 +8,7 @@
 #include "files/preset_block.h"
 #include "files/preset_file.h"
 #include "files/project_file.h"
+#include "files/project_labels.h"
 
 #include <QFileInfo>
 
@@ -339,6 +340,18 @@ void Session::writeProject(bool saveAs) {
         // Nothing was saved: the project, its path and the unsaved marks stay.
         interaction_.inform("Project Save Error", kProjectWriteFailed, MessageIcon::Error);
         return;
+    }
+    // Labels live only here: the project keeps them beside it.
+    for (const auto& [uid, block] : units) {
+        if (const std::error_code error =
+                writeProjectLabels(toPath(path), uid, discovered_.find(uid)->labels)) {
+            interaction_.inform("Project Save Error",
+                                "The project was saved, but the labels could not be saved "
+                                "beside it: " +
+                                    QString::fromStdString(error.message()),
+                                MessageIcon::Warning);
+            break;
+        }
     }
     projectWritePath_ = path;
     state_.lastSnapshotFileName = withProjectExtension(QFileInfo(path).fileName());

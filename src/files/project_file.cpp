@@ -6,17 +6,25 @@
 
 namespace varento {
 
-std::vector<std::uint8_t> encodeProjectData(
-    const std::vector<std::pair<DeviceUid, PresetBlock>>& units) {
+std::vector<std::uint8_t> encodeProjectData(const std::vector<ProjectDataset>& datasets) {
     std::vector<std::uint8_t> out;
-    out.reserve(4 + units.size() * (kProjectDatasetHeadSize + kPresetBlockSize));
-    bytes::appendBe32(out, static_cast<std::uint32_t>(units.size()));
-    for (const auto& [uid, block] : units) {
-        bytes::appendBe32(out, static_cast<std::uint32_t>(block.size()));
-        out.insert(out.end(), uid.bytes.begin(), uid.bytes.end());
-        out.insert(out.end(), block.begin(), block.end());
+    out.reserve(4 + datasets.size() * (kProjectDatasetHeadSize + kPresetBlockSize));
+    bytes::appendBe32(out, static_cast<std::uint32_t>(datasets.size()));
+    for (const ProjectDataset& dataset : datasets) {
+        bytes::appendBe32(out, static_cast<std::uint32_t>(dataset.block.size()));
+        out.insert(out.end(), dataset.uid.bytes.begin(), dataset.uid.bytes.end());
+        out.insert(out.end(), dataset.block.begin(), dataset.block.end());
     }
     return out;
+}
+
+std::vector<std::uint8_t>
+encodeProjectData(const std::vector<std::pair<DeviceUid, PresetBlock>>& units) {
+    std::vector<ProjectDataset> datasets;
+    for (const auto& [uid, block] : units) {
+        datasets.push_back({uid, {block.begin(), block.end()}});
+    }
+    return encodeProjectData(datasets);
 }
 
 ProjectData decodeProjectData(std::span<const std::uint8_t> data) {

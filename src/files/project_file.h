@@ -22,8 +22,11 @@ struct ProjectData {
 };
 
 // The data part of a project file: K big-endian, then per unit L, uid and block.
-std::vector<std::uint8_t> encodeProjectData(
-    const std::vector<std::pair<DeviceUid, PresetBlock>>& units);
+std::vector<std::uint8_t>
+encodeProjectData(const std::vector<std::pair<DeviceUid, PresetBlock>>& units);
+
+// The same for datasets as read, whatever their length (those of older programs).
+std::vector<std::uint8_t> encodeProjectData(const std::vector<ProjectDataset>& datasets);
 
 // Reads datasets only as far as the data goes; a dataset whose head or block
 // would reach past the end ends the list, and one longer than 688 is skipped.
@@ -31,7 +34,6 @@ ProjectData decodeProjectData(std::span<const std::uint8_t> data);
 
 // Applies one dataset: everything (settings except the USB embedder bit, matrix,
 // gains) or the gains alone.
-void applyProjectDataset(std::span<const std::uint8_t> block, bool gainsOnly,
-                         DeviceRecord& record);
+void applyProjectDataset(std::span<const std::uint8_t> block, bool gainsOnly, DeviceRecord& record);
 
 } // namespace varento

@@ -1,6 +1,6 @@
 #include "command_line.h"
 
-#include "parameters.h"
+#include "app/parameters.h"
 #include "protocol/device_record.h"
 #include "text_format.h"
 

@@ -1,6 +1,6 @@
 #include "file_decoder.h"
 
-#include "parameters.h"
+#include "app/parameters.h"
 #include "text_format.h"
 
 #include "app/cp1252.h"

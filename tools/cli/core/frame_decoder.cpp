@@ -1,6 +1,6 @@
 #include "frame_decoder.h"
 
-#include "parameters.h"
+#include "app/parameters.h"
 #include "text_format.h"
 
 #include "protocol/catalog.h"

@@ -1,7 +1,7 @@
 #include "runner.h"
 
 #include "frame_decoder.h"
-#include "parameters.h"
+#include "app/parameters.h"
 #include "text_format.h"
 #include "unit_report.h"
 

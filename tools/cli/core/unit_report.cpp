@@ -1,9 +1,10 @@
 #include "unit_report.h"
 
-#include "parameters.h"
+#include "app/parameters.h"
 #include "text_format.h"
 
 #include "app/cp1252.h"
+#include "app/routing_labels.h"
 #include "files/label_file.h"
 #include "protocol/catalog.h"
 
@@ -62,37 +63,6 @@ QStringList cells(const std::array<std::uint8_t, N>& values, std::size_t count =
 }
 
 constexpr int kOutputCount = kWireRouteSlots;
-constexpr int kFirstOutputLabel = 192;
-constexpr int kFirstBusChannel = 192;
-constexpr int kBusCount = 4;
-
-QString outputLabel(const DeviceRecord& r, int output) {
-    return labelText(r.labels[static_cast<std::size_t>(kFirstOutputLabel + output)]);
-}
-
-// A unit may report a source number that names no channel; it has no label.
-std::optional<QString> sourceLabel(const DeviceRecord& r, int source) {
-    if (source < kFirstBusChannel) {
-        return labelText(r.labels[static_cast<std::size_t>(source)]);
-    }
-    if (source < kFirstBusChannel + kBusCount) {
-        return labelText(
-            r.labels[static_cast<std::size_t>(kFirstBusLabel + source - kFirstBusChannel)]);
-    }
-    return std::nullopt;
-}
-
-// The channels summed onto bus b (0..3): bit b+1 of a channel's flags. Only the
-// channels the wire carries can be on a bus.
-std::vector<int> sourcesOnBus(const DeviceRecord& r, int bus) {
-    std::vector<int> sources;
-    for (int channel = 0; channel < kWireRouteSlots; ++channel) {
-        if ((r.routeFlags[static_cast<std::size_t>(channel)] & (1u << (bus + 1))) != 0) {
-            sources.push_back(channel);
-        }
-    }
-    return sources;
-}
 
 } // namespace
 
@@ -236,7 +206,7 @@ QJsonObject routingToJson(const DeviceRecord& r, const std::optional<KnownDevice
     addIdentity(o, r.uid, r.model, r.at(param::firmwareMajor), r.at(param::firmwareMinor), known);
     QJsonArray busLabels;
     for (int bus = 0; bus < kBusCount; ++bus) {
-        busLabels.append(*sourceLabel(r, kFirstBusChannel + bus));
+        busLabels.append(*sourceLabel(r, kFirstBus + bus));
     }
     o["busLabels"] = busLabels;
     QJsonArray outputs;
@@ -255,7 +225,7 @@ QJsonObject routingToJson(const DeviceRecord& r, const std::optional<KnownDevice
     QJsonArray buses;
     for (int bus = 0; bus < kBusCount; ++bus) {
         buses.append(QJsonObject{{"bus", bus + 1},
-                                 {"label", *sourceLabel(r, kFirstBusChannel + bus)},
+                                 {"label", *sourceLabel(r, kFirstBus + bus)},
                                  {"sources", jsonNumbers(sourcesOnBus(r, bus))}});
     }
     o["buses"] = buses;
@@ -291,7 +261,7 @@ QString routingToText(const DeviceRecord& r) {
     out += '\n' + busRow("bus", "bus label", "sources");
     for (int bus = 0; bus < kBusCount; ++bus) {
         const std::vector<int> sources = sourcesOnBus(r, bus);
-        out += busRow(QString::number(bus + 1), *sourceLabel(r, kFirstBusChannel + bus),
+        out += busRow(QString::number(bus + 1), *sourceLabel(r, kFirstBus + bus),
                       sources.empty() ? QString("-") : numberCells(sources).join(','));
     }
     return out;

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-namespace varento::cli {
+namespace varento {
 
 // Whether `set` may send a parameter on its own.
 enum class Settable {
@@ -31,4 +31,4 @@ std::optional<int> parameterNumber(std::string_view text);
 // A short reading of the value where one helps ("48 kHz, internal clock"); empty otherwise.
 QString parameterMeaning(int number, std::uint8_t value);
 
-} // namespace varento::cli
+} // namespace varento

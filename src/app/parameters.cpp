@@ -1,4 +1,4 @@
-#include "parameters.h"
+#include "app/parameters.h"
 
 #include "protocol/catalog.h"
 #include "protocol/device_record.h"
@@ -10,7 +10,7 @@
 #include <cctype>
 #include <charconv>
 
-namespace varento::cli {
+namespace varento {
 
 namespace {
 
@@ -124,4 +124,4 @@ QString parameterMeaning(int number, std::uint8_t value) {
     }
 }
 
-} // namespace varento::cli
+} // namespace varento
