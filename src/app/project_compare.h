@@ -43,6 +43,7 @@ const char* presenceText(UnitComparison::Presence presence);
 struct ProjectComparison {
     QString path;
     int datasets = 0;
+    double readMs = 0; // the fresh reads of the units, on the wire and waiting
     std::vector<UnitComparison> units;
     // Anything a pre-show check must report: a difference, a unit of the project
     // that is not there or did not answer, a unit online that the project lacks.

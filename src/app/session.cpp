@@ -536,6 +536,7 @@ void Session::discoveryAnswered() {
     }
     fillUnitSelector();
     journalUnitsFound();
+    loadLabelsOfFoundUnits();
     if (!onlineUnit(1)) {
         stopTimers();
         interaction_.inform("Error", "Unable to retrieve device index", MessageIcon::Error);

@@ -393,6 +393,7 @@ private:
     void journalLinkLost();
     void journalLinkRegained();
     void journalUnitsFound();
+    void loadLabelsOfFoundUnits();
     void journalGathered();
     void journalResponse(bool answering);
     void journalEdit(const DeviceUid& unit, const QString& what, bool sent);

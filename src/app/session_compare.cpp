@@ -57,6 +57,7 @@ std::optional<QString> Session::compareProject(const QString& path, CompareDone 
             ProjectComparison result;
             result.path = path;
             result.datasets = static_cast<int>(datasets.size());
+            result.readMs = compareReader_->elapsedMs();
             std::vector<DeviceUid> listed;
             for (const ProjectDataset& dataset : datasets) {
                 if (contains(listed, dataset.uid)) {

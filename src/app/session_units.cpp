@@ -5,7 +5,10 @@
 #include "app/label_flows.h"
 #include "app/link_set.h"
 #include "app/session.h"
+#include "files/label_store.h"
 #include "protocol/catalog.h"
+
+#include <algorithm>
 
 namespace varento {
 
@@ -213,6 +216,19 @@ void Session::daemonAnnounced() {
 }
 
 // ---- labels --------------------------------------------------------------------------------
+
+// Each unit found carries its own labels from the start: a comparison, a project
+// save or a label edit made while another unit is shown must not see, or store, an
+// empty table. The unit shown has its labels (and their messages) as before.
+void Session::loadLabelsOfFoundUnits() {
+    for (DeviceRecord& unit : discovered_) {
+        const bool none = std::all_of(unit.labels.begin(), unit.labels.end(),
+                                      [](const Label& label) { return label[0] == '\0'; });
+        if (none && unit.uid != currentUid_) {
+            loadUnitLabels(paths_.dataFolder, unit.uid, unit.labels);
+        }
+    }
+}
 
 void Session::loadCurrentLabels() {
     applyLabels(currentRecord(), paths_.dataFolder, interaction_);

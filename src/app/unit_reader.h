@@ -32,7 +32,7 @@ public:
     // Requests sent so far, out of all (units x 3): for a progress bar.
     int stepsDone() const { return step_; }
     int stepCount() const { return static_cast<int>(units_.size()) * 3; }
-    qint64 elapsedMs() const { return clock_.elapsed(); }
+    double elapsedMs() const { return static_cast<double>(clock_.nsecsElapsed()) / 1e6; }
 
 signals:
     void progressed();

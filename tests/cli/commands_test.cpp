@@ -515,3 +515,73 @@ TEST_F(Commands, OscShowControlWithLibloToolsOverTheNetwork) {
     ASSERT_EQ(dump.exitCode, 0) << dump.err.toStdString();
     EXPECT_EQ(json(dump)["units"].toArray()[0].toObject()["inputGain"].toArray()[3].toInt(), 40);
 }
+
+// Before the doors open: a project saved from the units matches them (exit 0); a
+// gain and a route changed on a unit and a label edited here are exactly the three
+// differences, in text and in JSON (exit 1).
+TEST_F(Commands, ProjectCompareAgainstEmulatedUnitsOverTheNetwork) {
+    VARENTO_REQUIRE_NETNS();
+    const Emulator emulator({"network", "--data-port", "17895"});
+    ASSERT_TRUE(emulator.ready());
+    const QString project = dataDir.filePath("show.vrj");
+    ASSERT_EQ(cli({"--link", "network", "project", "save", project}).exitCode, 0);
+    Outcome run = cli({"--link", "network", "project", "compare", project});
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("The units hold what the project says.")) << run.out.toStdString();
+
+    ASSERT_EQ(cli({"--link", "network", "--yes", "gain", kLc, "3", "47"}).exitCode, 0);
+    ASSERT_EQ(cli({"--link", "network", "--yes", "route", kLc, "5", "9"}).exitCode, 0);
+    const QString labels = dataDir.filePath("labels.txt");
+    ASSERT_EQ(cli({"--link", "network", "labels", "export", kLc, labels}).exitCode, 0);
+    QFile file(labels);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QList<QByteArray> lines = file.readAll().split('\n');
+    file.close();
+    lines[40] = "Kick\r";
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(lines.join('\n'));
+    file.close();
+    ASSERT_EQ(cli({"--link", "network", "--yes", "labels", "import", kLc, labels}).exitCode, 0);
+
+    run = cli({"--link", "network", "project", "compare", project});
+    EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(kLc + " (VARENTO.LC): 3 difference(s)")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("input 4 gain")) << run.out.toStdString();
+    run = cli({"--link", "network", "--json", "project", "compare", project});
+    EXPECT_EQ(run.exitCode, 1);
+    const QJsonObject report = json(run);
+    EXPECT_TRUE(report["differs"].toBool());
+    QStringList found;
+    for (const QJsonValue u : report["units"].toArray()) {
+        for (const QJsonValue d : u.toObject()["differences"].toArray()) {
+            found << u.toObject()["uid"].toString() + " " + d.toObject()["part"].toString() + " " +
+                         d.toObject()["item"].toString() + " " + d.toObject()["unit"].toString();
+        }
+    }
+    ASSERT_EQ(found.size(), 3) << found.join('\n').toStdString();
+    EXPECT_TRUE(found[0].startsWith(kLc + " routing output 5 ")) << found[0].toStdString();
+    EXPECT_EQ(found[1], kLc + " gains input 4 gain 47 dB");
+    EXPECT_EQ(found[2], kLc + " labels Analog IN 9 Kick");
+}
+
+// The figure: a four-unit project compared with emulated units over the network.
+TEST_F(Commands, ProjectCompareOfFourUnitsTakesTheReadsWireTime) {
+    VARENTO_REQUIRE_NETNS();
+    QStringList args{"network", "--data-port", "17899"};
+    for (int k = 1; k <= 4; ++k) {
+        args << "--unit"
+             << QString("11:0B0201000A050F030B0804060E0D07%1:6.6").arg(k, 2, 10, QChar('0'));
+    }
+    const Emulator emulator(args);
+    ASSERT_TRUE(emulator.ready());
+    const QString project = dataDir.filePath("four.vrj");
+    ASSERT_EQ(cli({"--link", "network", "project", "save", project}).exitCode, 0);
+    const Outcome run = cli({"--link", "network", "--json", "project", "compare", project});
+    ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    const QJsonObject report = json(run);
+    EXPECT_EQ(report["units"].toArray().size(), 4);
+    std::cout << "project compare of 4 units over the network: reads "
+              << report["readMs"].toDouble() << " ms, whole command " << run.ms << " ms\n";
+    // Twelve reads, each a request and its reply: far from any reply timeout.
+    EXPECT_LT(report["readMs"].toDouble(), 2000);
+}

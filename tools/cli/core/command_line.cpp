@@ -221,6 +221,7 @@ struct Parser {
             {"preset", "load", Command::PresetLoad},
             {"project", "save", Command::ProjectSave},
             {"project", "load", Command::ProjectLoad},
+            {"project", "compare", Command::ProjectCompare},
             {"labels", "export", Command::LabelsExport},
             {"labels", "import", Command::LabelsImport},
         };
@@ -236,8 +237,9 @@ struct Parser {
                 return true;
             }
         }
-        const QString verbs =
-            name == "labels" ? "\"export\" or \"import\"" : "\"save\" or \"load\"";
+        const QString verbs = name == "labels"    ? "\"export\" or \"import\""
+                              : name == "project" ? "\"save\", \"load\" or \"compare\""
+                                                  : "\"save\" or \"load\"";
         return fail(QString("\"%1\" needs %2.").arg(name, verbs));
     }
 
@@ -668,6 +670,10 @@ Commands:
                                   load a project into the units (--gains: only gains
                                   and switches); --map loads the dataset of unit FROM
                                   into unit TO when FROM is not online
+  project compare FILE            read each unit of the project afresh and list what
+                                  differs from it (settings, routing, gains, labels),
+                                  units missing and units extra; exit 0 when nothing
+                                  differs, 1 when something does
   labels export UID FILE          write a unit's 388 channel labels to a label file
   labels import UID FILE          read 384 channel labels from a label file
   devices                         the device list: position, uid, online state, type
@@ -690,7 +696,8 @@ Options:
                     process (default 3) and opens no socket
   --timeout SEC     how long to wait for units to answer (default 10)
   --json            one JSON document for discover, dump, devices, route --table,
-                    trip --status, show and decode (monitor, journal: one JSON object per line)
+                    project compare, trip --status, show and decode (monitor,
+                    journal: one JSON object per line)
   --yes             answer yes to every question (loading into a unit, replacing
                     a file); without it questions are asked only on a terminal
   --hex             monitor: print each frame in hexadecimal under its line

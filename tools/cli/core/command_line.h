@@ -46,6 +46,7 @@ enum class Command {
     PresetLoad,
     ProjectSave,
     ProjectLoad,
+    ProjectCompare,
     LabelsExport,
     LabelsImport,
     Show,

@@ -1,7 +1,7 @@
 #include "runner.h"
 
-#include "frame_decoder.h"
 #include "app/parameters.h"
+#include "frame_decoder.h"
 #include "text_format.h"
 #include "unit_report.h"
 
@@ -26,14 +26,6 @@
 #include <QTimer>
 
 namespace varento::cli {
-
-namespace {
-
-QString jsonText(const QJsonObject& object) {
-    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented));
-}
-
-} // namespace
 
 Runner::Runner(Session& session, CliInteraction& ui, Console& console, const CommandLine& line)
     : session_(session), ui_(ui), console_(console), line_(line), watch_(session.links()) {
@@ -92,6 +84,9 @@ int Runner::run() {
         break;
     case Command::ProjectLoad:
         status = projectLoad();
+        break;
+    case Command::ProjectCompare:
+        status = projectCompare();
         break;
     case Command::Monitor:
         status = monitor();

@@ -51,6 +51,7 @@ private:
     int presetLoad();
     int projectSave();
     int projectLoad();
+    int projectCompare(); // runner_compare.cpp
     // Reads the preset or project file the way the session will and reports what
     // would make its load fail or change nothing; the unit is not touched then.
     bool checkPresetFile(std::uint8_t fileType);

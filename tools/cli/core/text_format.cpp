@@ -1,5 +1,7 @@
 #include "text_format.h"
 
+#include <QJsonDocument>
+
 #include <algorithm>
 #include <cmath>
 
@@ -25,6 +27,10 @@ bool isSeparator(char c) {
 }
 
 } // namespace
+
+QString jsonText(const QJsonObject& object) {
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented));
+}
 
 QString uidHex(const DeviceUid& uid) {
     return hexBytes(uid.bytes);

@@ -3,6 +3,7 @@
 #include "protocol/device_uid.h"
 
 #include <QJsonArray>
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 
@@ -15,6 +16,8 @@ namespace varento::cli {
 
 // A unit id as 32 upper-case hexadecimal digits, two per byte.
 QString uidHex(const DeviceUid& uid);
+// An object as indented JSON text.
+QString jsonText(const QJsonObject& object);
 // 32 hexadecimal digits in either case; every byte 00..7F, as on the wire.
 std::optional<DeviceUid> parseUidHex(std::string_view text);
 
