@@ -20,7 +20,7 @@ ensure_packages() {
 BUILD_PACKAGES=(cmake ninja-build g++ ccache pkg-config
     qt6-base-dev qt6-serialport-dev libgl-dev librtmidi-dev liblo-dev)
 TEST_PACKAGES=(clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
-    jackd2 socat iproute2 util-linux liblo-tools)
+    jackd2 socat iproute2 util-linux liblo-tools poppler-utils)
 # ./test --windows: the core built with MinGW-w64 and tested under Wine.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64)
 # ./package: the manual pages, the package's dependencies, the validators.

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <iostream>
 #include <vector>
@@ -584,4 +585,54 @@ TEST_F(Commands, ProjectCompareOfFourUnitsTakesTheReadsWireTime) {
               << report["readMs"].toDouble() << " ms, whole command " << run.ms << " ms\n";
     // Twelve reads, each a request and its reply: far from any reply timeout.
     EXPECT_LT(report["readMs"].toDouble(), 2000);
+}
+
+// The routing sheet: a PDF page per output bank and unit on A4 or Letter that a
+// renderer opens, a picture of its first page, and 192 CSV rows per unit.
+TEST_F(Commands, RoutingSheetAsPdfPictureAndCsv) {
+    const QString pdf = dataDir.filePath("sheet.pdf");
+    ASSERT_EQ(cli({"--link", "demo", "route", "--sheet", "all", "--output", pdf}).exitCode, 0);
+    const auto info = [](const QString& file) {
+        QProcess p;
+        p.start("pdfinfo", {file});
+        p.waitForFinished(10000);
+        return QString::fromUtf8(p.readAllStandardOutput());
+    };
+    QString text = info(pdf);
+    EXPECT_TRUE(QRegularExpression("Pages:\\s+12\\n").match(text).hasMatch()) << text.toStdString();
+    EXPECT_TRUE(text.contains("(A4)")) << text.toStdString();
+    ASSERT_EQ(QProcess::execute("pdftoppm", {"-f", "12", "-l", "12", "-r", "40", "-png", pdf,
+                                             dataDir.filePath("page")}),
+              0);
+    EXPECT_TRUE(QFile::exists(dataDir.filePath("page-12.png")));
+
+    const QString letter = dataDir.filePath("letter.pdf");
+    ASSERT_EQ(
+        cli({"--link", "demo", "route", "--sheet", kLc, "--output", letter, "--paper", "letter"})
+            .exitCode,
+        0);
+    text = info(letter);
+    EXPECT_TRUE(QRegularExpression("Pages:\\s+4\\n").match(text).hasMatch()) << text.toStdString();
+    EXPECT_TRUE(text.contains("(letter)")) << text.toStdString();
+
+    const QString png = dataDir.filePath("sheet.png");
+    ASSERT_EQ(cli({"--link", "demo", "route", "--sheet", kLc, "--output", png}).exitCode, 0);
+    QFile picture(png);
+    ASSERT_TRUE(picture.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(picture.read(8).startsWith("\x89PNG"));
+
+    const QString csv = dataDir.filePath("sheet.csv");
+    ASSERT_EQ(cli({"--link", "demo", "route", "--sheet", "all", "--output", csv}).exitCode, 0);
+    QFile table(csv);
+    ASSERT_TRUE(table.open(QIODevice::ReadOnly));
+    const QList<QByteArray> rows = table.readAll().split('\n');
+    EXPECT_EQ(rows.size() - 2, 3 * 192); // the head row, and nothing after the last line end
+    EXPECT_EQ(std::count_if(rows.begin(), rows.end(),
+                            [](const QByteArray& row) { return row.startsWith(kLc.toLatin1()); }),
+              192);
+
+    const Outcome wrong = cli(
+        {"--link", "demo", "route", "--sheet", "all", "--output", dataDir.filePath("sheet.doc")});
+    EXPECT_EQ(wrong.exitCode, 3);
+    EXPECT_EQ(cli({"--link", "demo", "route", "--sheet", "all"}).exitCode, 2);
 }

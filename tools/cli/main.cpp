@@ -14,10 +14,14 @@
 #include "links/frame_link.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 
 using namespace varento;
@@ -46,7 +50,15 @@ std::optional<QString> readLine() {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // Only the routing sheet draws (fonts need a GUI application); it needs no screen.
+    const bool drawing = std::any_of(
+        argv + 1, argv + argc, [](const char* a) { return std::string_view(a) == "--sheet"; });
+    if (drawing && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    const std::unique_ptr<QCoreApplication> app =
+        drawing ? std::make_unique<QGuiApplication>(argc, argv)
+                : std::make_unique<QCoreApplication>(argc, argv);
     Console console;
     console.out = [](const QString& text) { write(stdout, text); };
     console.err = [](const QString& text) { write(stderr, text); };

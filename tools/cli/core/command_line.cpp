@@ -88,6 +88,16 @@ struct Parser {
             line.command = Command::Set;
             return need(3, "UID PARAM VALUE") && uidAt(1) && parameterAt(2) && valueAt(3, 0, 127);
         }
+        if (name == "route" && line.sheet) {
+            line.command = Command::RouteSheet;
+            positional[0] = "route --sheet";
+            if (!need(1, "UID or all")) {
+                return false;
+            }
+            return (positional[1] == "all" || uidAt(1)) &&
+                   (!line.output.isEmpty() ||
+                    fail("\"route --sheet\" needs --output FILE (.pdf, .png or .csv)."));
+        }
         if (name == "route" && line.table) {
             line.command = Command::RouteTable;
             positional[0] = "route --table";
@@ -470,6 +480,8 @@ ParsedCommandLine parseCommandLine(const QStringList& args) {
             p.line.reconnect = true;
         } else if (name == "--table") {
             p.line.table = true;
+        } else if (name == "--sheet") {
+            p.line.sheet = true;
         } else if (name == "--status") {
             p.line.status = true;
         } else if (name == "--settings" || name == "--matrix" || name == "--gains" ||
@@ -535,6 +547,20 @@ ParsedCommandLine parseCommandLine(const QStringList& args) {
                         QString("--bus takes a summing bus 1..4, not \"%1\".").arg(v)};
             }
             p.line.bus = *bus - 1;
+        } else if (name == "--output") {
+            if (!value(v)) {
+                return {std::nullopt, p.error};
+            }
+            p.line.output = v;
+        } else if (name == "--paper") {
+            if (!value(v)) {
+                return {std::nullopt, p.error};
+            }
+            if (v.compare("a4", Qt::CaseInsensitive) != 0 &&
+                v.compare("letter", Qt::CaseInsensitive) != 0) {
+                return {std::nullopt, QString("--paper takes a4 or letter, not \"%1\".").arg(v)};
+            }
+            p.line.letter = v.compare("letter", Qt::CaseInsensitive) == 0;
         } else if (name == "--port") {
             if (!value(v)) {
                 return {std::nullopt, p.error};
@@ -620,6 +646,10 @@ ParsedCommandLine parseCommandLine(const QStringList& args) {
     if (p.line.bus && p.line.command != Command::RouteBus) {
         return {std::nullopt, "--bus goes with \"route\", without --table."};
     }
+    if ((p.line.sheet || !p.line.output.isEmpty() || p.line.letter) &&
+        p.line.command != Command::RouteSheet) {
+        return {std::nullopt, "--sheet, --output and --paper go with \"route --sheet\"."};
+    }
     if (p.line.table && p.line.command != Command::RouteTable) {
         return {std::nullopt, "--table goes with \"route\"."};
     }
@@ -644,6 +674,11 @@ Commands:
                                   label, its source (- for none; 192..195 are the
                                   buses) and the source's label; then the bus sums,
                                   which sources each bus 1..4 adds up
+  route --sheet UID|all --output FILE [--paper a4|letter]
+                                  the routing sheet of a unit or of every unit: a
+                                  PDF page per output bank and unit (A4 unless
+                                  --paper letter), its first page as a .png picture,
+                                  or .csv with a row per output
   osc [SECONDS]                   show control: an OSC server on --listen ADDR
                                   (127.0.0.1) --port N (9000), optionally
                                   --allow ADDR[,ADDR] and --read-only, until Ctrl+C

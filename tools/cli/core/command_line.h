@@ -61,6 +61,7 @@ enum class Command {
     TripStatus,
     Journal,
     Osc,
+    RouteSheet,
 };
 
 enum class PresetPart { Settings, Matrix, Gains, All };
@@ -74,6 +75,9 @@ struct CommandLine {
     bool hex = false;             // monitor: the raw frame under each line
     bool reconnect = false;       // monitor: open a lost link again every two seconds
     bool table = false;           // route: print the routing instead of changing it
+    bool sheet = false;           // route: write the routing sheet to `output`
+    QString output;               // route --sheet: .pdf, .png or .csv
+    bool letter = false;          // route --sheet: Letter paper instead of A4
     bool status = false;          // trip: print the switch-over instead of switching
     std::optional<DeviceUid> uid; // dump: none for all units
     int parameter = 0;            // set

@@ -85,6 +85,9 @@ int Runner::run() {
     case Command::ProjectLoad:
         status = projectLoad();
         break;
+    case Command::RouteSheet:
+        status = routeSheet();
+        break;
     case Command::ProjectCompare:
         status = projectCompare();
         break;

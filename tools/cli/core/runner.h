@@ -41,6 +41,7 @@ private:
     int route();
     int routeTable();
     int routeBus();
+    int routeSheet(); // runner_sheet.cpp
     int oscServer();
     int gain();
     int spareSwitch(bool trip);
