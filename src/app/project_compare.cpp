@@ -35,15 +35,16 @@ QString sourceWords(const DeviceRecord& labels, std::uint8_t source) {
         return QStringLiteral("none");
     }
     const auto label = sourceLabel(labels, source);
-    return label ? QStringLiteral("%1 \"%2\"").arg(source).arg(*label) : QString::number(source);
+    return label ? QStringLiteral("%1 \"%2\"").arg(sourceChannelName(source), *label)
+                 : QStringLiteral("source %1").arg(source);
 }
 
 QString busWords(const std::vector<int>& sources) {
     QStringList out;
     for (const int s : sources) {
-        out << QString::number(s);
+        out << sourceChannelName(s);
     }
-    return out.isEmpty() ? QStringLiteral("-") : out.join(',');
+    return out.isEmpty() ? QStringLiteral("nothing") : out.join(QStringLiteral(", "));
 }
 
 void compareSettings(const DeviceRecord& want, const DeviceRecord& is,
@@ -79,10 +80,11 @@ void compareRouting(const DeviceRecord& want, const DeviceRecord& is,
     for (int output = 0; output < kWireRouteSlots; ++output) {
         const auto slot = static_cast<std::size_t>(output);
         if (want.routeSource[slot] != is.routeSource[slot]) {
-            out.push_back(
-                {Difference::Part::Routing,
-                 QStringLiteral("output %1 \"%2\"").arg(output).arg(outputLabel(is, output)),
-                 sourceWords(is, want.routeSource[slot]), sourceWords(is, is.routeSource[slot])});
+            out.push_back({Difference::Part::Routing,
+                           QStringLiteral("%1 \"%2\"")
+                               .arg(outputChannelName(output), outputLabel(is, output)),
+                           sourceWords(is, want.routeSource[slot]),
+                           sourceWords(is, is.routeSource[slot])});
         }
     }
     for (int bus = 0; bus < kBusCount; ++bus) {
@@ -90,9 +92,9 @@ void compareRouting(const DeviceRecord& want, const DeviceRecord& is,
         const auto held = sourcesOnBus(is, bus);
         if (wanted != held) {
             out.push_back({Difference::Part::Routing,
-                           QStringLiteral("bus %1 \"%2\"")
-                               .arg(bus + 1)
-                               .arg(sourceLabel(is, kFirstBus + bus).value_or(QString())),
+                           QStringLiteral("%1 \"%2\"")
+                               .arg(sourceChannelName(kFirstBus + bus),
+                                    sourceLabel(is, kFirstBus + bus).value_or(QString())),
                            busWords(wanted), busWords(held)});
         }
     }

@@ -15,7 +15,7 @@ namespace varento {
 struct Difference {
     enum class Part { Settings, Routing, Gains, Labels };
     Part part;
-    QString item;    // "clockRate", "output 3 \"AES 4 OUT\"", "input 4 gain"
+    QString item;    // "clockRate", "AES OUT 4 \"Monitor L\"", "input 4 gain"
     QString project; // the project's value
     QString unit;    // the unit's value
     friend bool operator==(const Difference&, const Difference&) = default;

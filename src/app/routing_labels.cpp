@@ -18,6 +18,20 @@ const OutputBank& outputBankOf(int output) {
     return kOutputBanks.back();
 }
 
+QString outputChannelName(int output) {
+    return QString::fromStdString(labelIoTypeText(kFirstOutputLabel + output));
+}
+
+QString sourceChannelName(int source) {
+    if (source < kFirstBus) {
+        return QString::fromStdString(labelIoTypeText(source));
+    }
+    if (source < kFirstBus + kBusCount) {
+        return QString::fromStdString(labelIoTypeText(kFirstBusLabel + source - kFirstBus));
+    }
+    return {};
+}
+
 QString outputLabel(const DeviceRecord& r, int output) {
     return labelText(r.labels[static_cast<std::size_t>(kFirstOutputLabel + output)]);
 }

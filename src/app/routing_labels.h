@@ -28,6 +28,11 @@ inline constexpr std::array<OutputBank, 4> kOutputBanks = {{
 }};
 const OutputBank& outputBankOf(int output);
 
+// The channel's own name, whatever its label: "AES OUT 5", "Analog IN 3",
+// "SUM Bus 1"; a source number that names no channel has none.
+QString outputChannelName(int output);
+QString sourceChannelName(int source);
+
 QString outputLabel(const DeviceRecord& record, int output);
 // A unit may report a source number that names no channel; it has no label.
 std::optional<QString> sourceLabel(const DeviceRecord& record, int source);

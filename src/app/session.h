@@ -76,6 +76,9 @@ inline constexpr int saveProjectAs = 40066;
 // The Offline Mode menu command of a model code, 0 for a model it does not offer.
 int offlineModeCommand(int modelCode);
 
+// The file dialog of the project files.
+FileDialogOptions projectDialogOptions();
+
 struct SessionPaths {
     std::filesystem::path dataFolder;    // device list and labels
     std::filesystem::path programFolder; // the routing preset, PresetLabel.txt

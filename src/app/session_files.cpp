@@ -32,10 +32,6 @@ FileDialogOptions presetDialog() {
     return {{}, "K.E.LTA VARENTO preset (*.vpf);;All Files (*.*)", "vpf", {}, {}};
 }
 
-FileDialogOptions projectDialog() {
-    return {{}, "K.E.LTA VARENTO Project (*.vrj);;All Files (*.*)", "vrj", {}, {}};
-}
-
 ProgramFolderFiles besideProgram(const SessionPaths& paths) {
     return {paths.programFolder, paths.dataFolder};
 }
@@ -47,6 +43,10 @@ QString withProjectExtension(const QString& title) {
 }
 
 } // namespace
+
+FileDialogOptions projectDialogOptions() {
+    return {{}, "K.E.LTA VARENTO Project (*.vrj);;All Files (*.*)", "vrj", {}, {}};
+}
 
 // ---- reading and writing preset files ----------------------------------------------------------
 
@@ -314,7 +314,7 @@ void Session::writeProject(bool saveAs) {
     }
     QString path = projectWritePath_;
     if (!keepPath) {
-        const auto chosen = interaction_.saveFileName(projectDialog());
+        const auto chosen = interaction_.saveFileName(projectDialogOptions());
         if (!chosen) {
             return;
         }
@@ -399,7 +399,7 @@ std::optional<DeviceUid> Session::projectTarget(const DeviceUid& uid) {
 
 void Session::loadProject(bool gainsOnly) {
     const int failures = sendQueue_.failureCount();
-    FileDialogOptions options = projectDialog();
+    FileDialogOptions options = projectDialogOptions();
     options.directory = QFileInfo(state_.lastSnapshotFileDirectory).absolutePath();
     options.fileName = state_.lastSnapshotFileName;
     const auto path = interaction_.openFileName(options);

@@ -29,6 +29,9 @@ inline constexpr int drSpareMicSwitch = 40080;
 inline constexpr int reconnectAutomatically = 40082;
 // Settings > "OSC Control...": the show-control server's settings.
 inline constexpr int oscControl = 40083;
+// File > "Compare Project with Units..." and "Export Routing Sheet...".
+inline constexpr int compareProject = 40084;
+inline constexpr int exportRoutingSheet = 40085;
 // Help > "Journal": the event journal's window.
 inline constexpr int journal = 40081;
 } // namespace varento::command_id

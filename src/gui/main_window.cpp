@@ -58,6 +58,8 @@ const std::vector<Menu>& menuTable() {
           {nullptr, 0},
           {"Save Project As...", cid::saveProjectAs, false, false, false},
           {"Load Project...", cid::loadProject, false, false, false},
+          {"Compare Project with Units...", cid::compareProject, false, false, false},
+          {"Export Routing Sheet...", cid::exportRoutingSheet, false, false, false},
           {nullptr, 0},
           {"&Quit \t Alt+F4", cid::quit}}},
         {"&Command",
@@ -121,8 +123,9 @@ constexpr std::initializer_list<int> kLockedWhileConnected{
     cid::offlineBase, cid::offlinePx,     cid::offlineLc,    cid::offlineAes,      cid::enableMidi,
     cid::selectMidi,  cid::enableNetwork, cid::enableSerial, cid::selectSerialPort};
 // Items that need a unit.
-constexpr std::initializer_list<int> kNeedAUnit{cid::calibration, cid::disableRemoteOverMadi,
-                                                cid::saveProjectAs, cid::loadProject};
+constexpr std::initializer_list<int> kNeedAUnit{cid::calibration,    cid::disableRemoteOverMadi,
+                                                cid::saveProjectAs,  cid::loadProject,
+                                                cid::compareProject, cid::exportRoutingSheet};
 
 constexpr int kStatusEdges[3] = {360, 460, 710};
 
@@ -278,6 +281,8 @@ void MainWindow::registerCommands() {
     d.handle(cid::editLabels, [this](int) { editLabels(); });
     d.handle(cid::journal, [this](int) { showJournal(); });
     d.handle(cid::oscControl, [this](int) { showOscControl(); });
+    d.handle(cid::compareProject, [this](int) { compareProjectWithUnits(); });
+    d.handle(cid::exportRoutingSheet, [this](int) { exportRoutingSheet(); });
     d.handle(cid::matrixDragging, [this](int) {
         session_.state().matrixDraggingMode = !session_.state().matrixDraggingMode;
         syncChecks();

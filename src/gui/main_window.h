@@ -121,6 +121,15 @@ private:
     void openDeviceManager();
     void startOsc();
     void showOscControl();
+    // Before a show (pre_show.cpp): the project against the units, the patch on paper.
+    void compareProjectWithUnits();
+    void exportRoutingSheet();
+
+public:
+    // The comparison window of a project file, reading the units at once.
+    void openComparison(const QString& path);
+
+private:
     void editLabels();
     void showJournal();
     bool closeFlow();

@@ -1,6 +1,11 @@
 #include "gui/screenshot.h"
 
+#include "app/data_folder.h"
 #include "app/session.h"
+#include "files/file_io.h"
+#include "files/preset_file.h"
+#include "files/project_file.h"
+#include "files/project_labels.h"
 #include "gui/front_end_ids.h"
 #include "gui/main_window.h"
 #include "ui/controls/my_button.h"
@@ -96,6 +101,23 @@ void poseJournal(MainWindow&, Session& session) {
     session.editor().setFlag(UnitFlag::GainsEnabled, true);
 }
 
+// Before the doors open: the project saved at the sound check, and since then input
+// 4's gain and one route changed on the unit and a label edited here.
+void poseCompare(MainWindow& window, Session& session) {
+    std::vector<std::pair<DeviceUid, PresetBlock>> units;
+    for (const DeviceRecord& unit : session.discovered()) {
+        units.emplace_back(unit.uid, buildPresetBlock(unit));
+        writeProjectLabels(session.paths().dataFolder / "Sound check.vrj", unit.uid, unit.labels);
+    }
+    const std::filesystem::path path = session.paths().dataFolder / "Sound check.vrj";
+    writeFileAtomically(path, encodePresetFile(kProjectFileType, encodeProjectData(units)));
+    UnitEditor edit = session.editor();
+    edit.setInputGain(3, static_cast<std::uint8_t>(session.current().inputGain[3] + 6));
+    edit.setRoute(4, 12);
+    edit.setLabel(36, QStringLiteral("Lead vocal"));
+    window.openComparison(toQString(path));
+}
+
 // What --view shows: the command that brings it up, how it is posed, the window of
 // its own to save instead of the main window, and how long its meters need levels.
 struct ShownView {
@@ -118,6 +140,7 @@ const ShownView kViews[] = {
     {"devices", command_id::deviceManager, 0, nullptr, std::nullopt, 0},
     {"labels", command_id::editLabels, 0, nullptr, std::nullopt, 0},
     {"journal", command_id::journal, 0, poseJournal, std::nullopt, 0},
+    {"compare", 0, 0, poseCompare, std::nullopt, 1500},
 };
 
 const ShownView* findView(const QString& name) {

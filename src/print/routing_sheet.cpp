@@ -21,22 +21,11 @@ constexpr int kPdfDpi = 300;
 constexpr int kPngDpi = 150;
 constexpr double kMarginPt = 36; // half an inch
 
-// "Analog IN 3" for a source, "SUM Bus 1" for a bus; empty for a number without a channel.
-QString sourceChannel(int source) {
-    if (source < kFirstBus) {
-        return QString::fromStdString(labelIoTypeText(source));
-    }
-    if (source < kFirstBus + kBusCount) {
-        return QString::fromStdString(labelIoTypeText(kFirstBusLabel + source - kFirstBus));
-    }
-    return {};
-}
-
 QString sourceCell(int source) {
     if (source == kNoSource) {
         return QStringLiteral("-");
     }
-    const QString channel = sourceChannel(source);
+    const QString channel = sourceChannelName(source);
     return channel.isEmpty() ? QString::number(source) : channel;
 }
 
@@ -135,12 +124,13 @@ void paintSheetPage(QPainter& painter, const QRectF& page, const SheetUnit& unit
     for (int bus = 0; bus < kBusCount; ++bus) {
         QStringList sources;
         for (const int s : sourcesOnBus(r, bus)) {
-            sources << QStringLiteral("%1 %2").arg(sourceChannel(s),
+            sources << QStringLiteral("%1 %2").arg(sourceChannelName(s),
                                                    sourceLabel(r, s).value_or(""));
         }
         const QString text =
             QStringLiteral("%1 \"%2\": %3")
-                .arg(sourceChannel(kFirstBus + bus), sourceLabel(r, kFirstBus + bus).value_or(""),
+                .arg(sourceChannelName(kFirstBus + bus),
+                     sourceLabel(r, kFirstBus + bus).value_or(""),
                      sources.isEmpty() ? QStringLiteral("nothing") : sources.join(", "));
         painter.drawText(QRectF(area.left(), y, area.width(), busLine),
                          Qt::AlignLeft | Qt::AlignVCenter,

@@ -93,7 +93,7 @@ TEST_F(ProjectCompare, ExactlyTheChangesAreListed) {
     ASSERT_NE(u, nullptr);
     ASSERT_EQ(u->differences.size(), 3U);
     EXPECT_EQ(u->differences[0].part, Difference::Part::Routing);
-    EXPECT_TRUE(u->differences[0].item.startsWith("output 5 "));
+    EXPECT_TRUE(u->differences[0].item.startsWith("AES OUT 6 "));
     EXPECT_EQ(u->differences[1].part, Difference::Part::Gains);
     EXPECT_EQ(u->differences[1].item, "input 4 gain");
     EXPECT_EQ(u->differences[1].unit, QString("%1 dB").arg(gain));

@@ -560,7 +560,8 @@ TEST_F(Commands, ProjectCompareAgainstEmulatedUnitsOverTheNetwork) {
         }
     }
     ASSERT_EQ(found.size(), 3) << found.join('\n').toStdString();
-    EXPECT_TRUE(found[0].startsWith(kLc + " routing output 5 ")) << found[0].toStdString();
+    EXPECT_TRUE(found[0].startsWith(kLc + " routing AES OUT 6 \"AES 6 OUT\" AES IN 10"))
+        << found[0].toStdString();
     EXPECT_EQ(found[1], kLc + " gains input 4 gain 47 dB");
     EXPECT_EQ(found[2], kLc + " labels Analog IN 9 Kick");
 }
