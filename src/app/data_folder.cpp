@@ -1,6 +1,7 @@
 #include "app/data_folder.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStringList>
 #include <QtGlobal>
@@ -31,9 +32,14 @@ std::optional<std::filesystem::path> fileInFolder(const std::filesystem::path& f
         name.contains(QChar(0))) {
         return std::nullopt;
     }
-    QStringList parts = name.split(QLatin1Char('/'));
+    // Windows opens a device for these names, whatever the extension.
+    static const QRegularExpression kDevice(
+        QStringLiteral("^(con|prn|aux|nul|com\\d|lpt\\d)(\\..*)?$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QStringList parts = name.split(QLatin1Char('/'));
     for (const QString& part : parts) {
-        if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String("..")) {
+        if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String("..") ||
+            kDevice.match(part).hasMatch()) {
             return std::nullopt;
         }
     }

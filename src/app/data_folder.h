@@ -14,9 +14,9 @@ namespace varento {
 std::filesystem::path dataFolder();
 
 // A file a remote client names inside `folder`: plain names separated by "/", none
-// of them "." or "..", no root, drive or backslash, so nothing outside the folder
-// can be named. `extension` (".vpf") is added unless the name ends with it or names
-// a file as it stands.
+// of them "." or "..", no root, drive, backslash or device name (NUL, COM1), so
+// nothing outside the folder can be named. `extension` (".vpf") is added unless the name ends with
+// it or names a file as it stands.
 std::optional<std::filesystem::path> fileInFolder(const std::filesystem::path& folder,
                                                   const QString& name, const QString& extension);
 

@@ -98,6 +98,8 @@ public:
     static constexpr int kReconnectMs = 2000;
     // The send result of a frame addressed to a unit that is no longer found.
     static constexpr int kUnitGone = -3;
+    // Load Gains paces its frames; the other loads send theirs without pauses.
+    static constexpr int kLoadGainsPauseMs = 20;
 
     Session(Interaction& interaction, SessionPaths paths, QObject* parent = nullptr);
     ~Session() override;
@@ -384,12 +386,14 @@ private:
     bool confirmLoad(const char* title, const char* text);
     void writeProject(bool saveAs);
     std::optional<DeviceUid> projectTarget(const DeviceUid& uid);
-    // A read project into the units `target` finds for its datasets; it becomes the
-    // project of the gain window and the title. Returns the units loaded.
+    // A read project into the units `target` finds for its datasets. A menu load
+    // makes it the project of the title, the gain window and Save; a load of some
+    // units (a cue, the comparison window) leaves the project the user works on
+    // alone. Returns the units loaded.
     std::vector<DeviceUid>
     applyProject(const QString& path, const std::vector<ProjectDataset>& datasets, bool gainsOnly,
                  const std::function<std::optional<DeviceUid>(const DeviceUid&)>& target,
-                 const QString& origin, int failuresBefore);
+                 const QString& origin, int failuresBefore, bool becomesProject = true);
     bool remoteLoadRefused(const std::vector<DeviceUid>& units, FileLoad& load) const;
     // Journal entries of the flows above (session_journal.cpp).
     void journalLinkOpened(int result);

@@ -9,16 +9,14 @@ namespace varento {
 
 namespace {
 
-constexpr int kGainsPauseMs = 20; // as Load Gains paces its frames
-
 QString fromOrigin(const QString& origin) {
     return origin.isEmpty() ? QString() : " (from " + origin + ")";
 }
 
 } // namespace
 
-// A unit still taking an earlier load would get both interleaved on the wire; the
-// second press of a cue is refused instead.
+// A second press of a cue while the first load still goes out would send the
+// whole load again behind it; it is refused instead.
 bool Session::remoteLoadRefused(const std::vector<DeviceUid>& units, FileLoad& load) const {
     if (!state_.isConnected) {
         load.error = "no link is open";
@@ -64,7 +62,7 @@ Session::FileLoad Session::loadPresetFile(const DeviceUid& uid, const QString& p
     }
     if (wanted(PresetKind::Gains)) {
         applyPresetBlock(content.data, PresetKind::Gains, *unit);
-        sendAllGains(*unit, only ? kGainsPauseMs : 0);
+        sendAllGains(*unit, only ? kLoadGainsPauseMs : 0);
     }
     state_.bulkTransfer = false;
     fileLoadsSending_.insert(uid);
@@ -108,18 +106,24 @@ Session::FileLoad Session::loadProjectFile(const QString& path, bool gainsOnly,
     };
     std::vector<DeviceUid> online;
     for (const ProjectDataset& dataset : project.datasets) {
-        if (wanted(dataset.uid)) {
+        if (wanted(dataset.uid) &&
+            std::find(online.begin(), online.end(), dataset.uid) == online.end()) {
             online.push_back(dataset.uid);
         }
+    }
+    if (online.empty()) {
+        load.error = "none of the project's units is online";
+        return load;
     }
     if (remoteLoadRefused(online, load)) {
         return load;
     }
     load.datasets = static_cast<int>(project.datasets.size());
-    load.units = applyProject(
+    applyProject(
         path, project.datasets, gainsOnly,
         [&wanted](const DeviceUid& uid) { return wanted(uid) ? std::optional(uid) : std::nullopt; },
-        fromOrigin(editOrigin_), sendQueue_.failureCount());
+        fromOrigin(editOrigin_), sendQueue_.failureCount(), false);
+    load.units = online;
     return load;
 }
 

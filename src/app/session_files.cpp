@@ -18,8 +18,6 @@ namespace varento {
 
 namespace {
 
-constexpr int kSequencePauseMs = 20;
-
 const char* const kRoutingPresetName = "_Preset.vpf";
 const char* const kWriteFailed =
     "An error occured while writing the file! Not all data has been written.";
@@ -238,7 +236,7 @@ void Session::loadGainSettings() {
     }
     const bool read = chooseAndReadPreset(PresetKind::Gains);
     if (state_.isConnected) {
-        sendAllGains(currentRecord(), kSequencePauseMs);
+        sendAllGains(currentRecord(), kLoadGainsPauseMs);
         restartTimers();
     }
     if (read) {
@@ -429,10 +427,12 @@ std::vector<DeviceUid>
 Session::applyProject(const QString& path, const std::vector<ProjectDataset>& datasets,
                       bool gainsOnly,
                       const std::function<std::optional<DeviceUid>(const DeviceUid&)>& target,
-                      const QString& origin, int failures) {
-    state_.lastSnapshotFileDirectory = path;
-    state_.lastSnapshotFileName = QFileInfo(path).fileName();
-    projectWritePath_ = path;
+                      const QString& origin, int failures, bool becomesProject) {
+    if (becomesProject) {
+        state_.lastSnapshotFileDirectory = path;
+        state_.lastSnapshotFileName = QFileInfo(path).fileName();
+        projectWritePath_ = path;
+    }
     std::vector<DeviceUid> loaded;
     for (const ProjectDataset& dataset : datasets) {
         const auto uid = target(dataset.uid);
@@ -453,8 +453,10 @@ Session::applyProject(const QString& path, const std::vector<ProjectDataset>& da
             sendAllGains(*unit, 0);
         }
     }
-    emit projectChanged(state_.lastSnapshotFileName, state_.lastSnapshotFileDirectory, false);
-    emit titleChanged(windowTitle());
+    if (becomesProject) {
+        emit projectChanged(state_.lastSnapshotFileName, state_.lastSnapshotFileDirectory, false);
+        emit titleChanged(windowTitle());
+    }
     fileLoadsSending_.insert(loaded.begin(), loaded.end());
     journalLoadWhenSent(JournalKind::ProjectLoaded, path,
                         QString("%1 of %2 units%3%4")
@@ -473,7 +475,9 @@ Session::applyProject(const QString& path, const std::vector<ProjectDataset>& da
     emit gainsChanged();
     emit parametersChanged();
     state_.bulkTransfer = false;
-    state_.settingsSaved = state_.matrixSaved = state_.gainsSaved = true;
+    if (becomesProject) {
+        state_.settingsSaved = state_.matrixSaved = state_.gainsSaved = true;
+    }
     return loaded;
 }
 

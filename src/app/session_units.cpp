@@ -224,8 +224,18 @@ void Session::loadLabelsOfFoundUnits() {
     for (DeviceRecord& unit : discovered_) {
         const bool none = std::all_of(unit.labels.begin(), unit.labels.end(),
                                       [](const Label& label) { return label[0] == '\0'; });
-        if (none && unit.uid != currentUid_) {
+        if (!none || unit.uid == currentUid_) {
+            continue;
+        }
+        // A new unit gets its defaults; a store that cannot be read is left for the
+        // unit's turn to be shown, which says so and keeps the store aside.
+        const std::filesystem::path store = labelStorePath(paths_.dataFolder, unit.uid);
+        std::error_code ignored;
+        if (!std::filesystem::exists(store, ignored)) {
             loadUnitLabels(paths_.dataFolder, unit.uid, unit.labels);
+        } else if (LabelTable read{}; readLabelFile(store, read).status == LabelFileStatus::Ok) {
+            fillMissingBusLabels(read);
+            unit.labels = read;
         }
     }
 }

@@ -3,6 +3,8 @@
 #include "app/session.h"
 #include "protocol/frame.h"
 
+#include <QPointer>
+
 #include <array>
 
 namespace varento {
@@ -42,11 +44,16 @@ void UnitReader::next() {
             continue;
         }
         awaited_ = read.reply;
-        timeout_.start();
-        if (session_.requestFromUnit(unit, read.request, {})) {
+        // The wait starts when the request has left: it may queue behind a load.
+        const QPointer<UnitReader> self(this);
+        const int step = step_;
+        if (session_.requestFromUnit(unit, read.request, [self, step](int result) {
+                if (self && self->step_ == step) {
+                    result == 0 ? self->timeout_.start() : self->timedOut();
+                }
+            })) {
             return;
         }
-        timeout_.stop();
         missed_.insert(unit);
         ++step_;
     }

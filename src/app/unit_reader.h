@@ -16,8 +16,9 @@ namespace varento {
 class Session;
 
 // Reads units afresh before their records are trusted: parameters, routing and
-// gains, one request at a time, each waiting for its reply. A unit that misses one
-// reply counts as not answering; the others go on.
+// gains, one request at a time, each waiting for its reply from the moment the
+// request left. A unit that misses one reply counts as not answering; the others
+// go on.
 class UnitReader : public QObject {
     Q_OBJECT
 

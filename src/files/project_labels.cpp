@@ -6,8 +6,9 @@ namespace varento {
 
 std::filesystem::path projectLabelsPath(const std::filesystem::path& project,
                                         const DeviceUid& uid) {
+    // The whole name: show.vrj and show.bak keep labels of their own.
     std::filesystem::path folder = project;
-    folder.replace_extension(".labels");
+    folder += ".labels";
     return folder / ("Labels_" + labelUidText(uid) + ".txt");
 }
 

@@ -11,7 +11,7 @@ namespace varento {
 
 // Labels live only on this computer and a project file has no room for them, so
 // a project keeps its units' labels beside it, one label file per unit:
-// show.vrj -> show.labels/Labels_<id>.txt. Programs that know only the project
+// show.vrj -> show.vrj.labels/Labels_<id>.txt. Programs that know only the project
 // file read it as before.
 std::filesystem::path projectLabelsPath(const std::filesystem::path& project, const DeviceUid& uid);
 // Creates the folder when it is missing.

@@ -45,7 +45,9 @@ void MainWindow::exportRoutingSheet() {
     }
     std::vector<SheetUnit> units;
     for (const DeviceRecord& unit : session_.discovered()) {
-        units.push_back({unit, session_.unitName(unit.uid)});
+        if (session_.unitReady(unit.uid)) { // a unit still being read has no routing yet
+            units.push_back({unit, session_.unitName(unit.uid)});
+        }
     }
     const SheetPaper paper = QLocale::system().measurementSystem() == QLocale::ImperialUSSystem
                                  ? SheetPaper::Letter

@@ -192,6 +192,9 @@ std::optional<QString> writeSheetPng(const QString& path, const std::vector<Shee
 
 std::optional<QString> writeSheet(const QString& path, const std::vector<SheetUnit>& units,
                                   SheetPaper paper, const QDateTime& date) {
+    if (units.empty()) {
+        return QStringLiteral("there is no unit to print");
+    }
     const QString lower = path.toLower();
     if (lower.endsWith(QLatin1String(".pdf"))) {
         return writeSheetPdf(path, units, paper, date);

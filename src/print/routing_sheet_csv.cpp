@@ -24,17 +24,17 @@ QString csvCell(const QString& text) {
 
 QString sheetCsv(const std::vector<SheetUnit>& units) {
     QString out = QStringLiteral("unit id,unit name,model,bank,output,output label,source,"
-                                 "source label,buses\r\n");
+                                 "source label,source on buses\r\n");
     for (const SheetUnit& unit : units) {
         const DeviceRecord& r = unit.record;
         const QString id = sheetUnitId(r.uid);
         for (int output = 0; output < kWireRouteSlots; ++output) {
             const OutputBank& bank = outputBankOf(output);
             const int source = r.routeSource[static_cast<std::size_t>(output)];
-            // The buses this output's channel is summed onto (bit b+1 of its flags).
+            // The buses the source is summed onto: bit b+1 of the source channel's flags.
             QStringList buses;
-            for (int bus = 0; bus < kBusCount; ++bus) {
-                if ((r.routeFlags[static_cast<std::size_t>(output)] & (1u << (bus + 1))) != 0) {
+            for (int bus = 0; source < kWireRouteSlots && bus < kBusCount; ++bus) {
+                if ((r.routeFlags[static_cast<std::size_t>(source)] & (1u << (bus + 1))) != 0) {
                     buses << QString::number(bus + 1);
                 }
             }

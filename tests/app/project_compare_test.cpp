@@ -1,5 +1,6 @@
 // Comparing a project with the units: what a load would change, read afresh.
 #include "app/data_folder.h"
+#include "files/label_store.h"
 #include "files/preset_file.h"
 #include "files/project_file.h"
 #include "files/project_labels.h"
@@ -66,7 +67,7 @@ TEST_F(ProjectCompare, ExactlyTheChangesAreListed) {
     connectToDemo();
     ui.files.push_back(file("show.vrj"));
     session->command(command_id::saveProjectAs);
-    ASSERT_TRUE(QFile::exists(file("show.labels")));
+    ASSERT_TRUE(QFile::exists(file("show.vrj.labels")));
     const ProjectComparison same = compare(file("show.vrj"));
     ASSERT_EQ(same.units.size(), 3U);
     EXPECT_FALSE(same.differs());
@@ -108,6 +109,35 @@ TEST_F(ProjectCompare, ExactlyTheChangesAreListed) {
     // Loading the project's values into that unit settles all three.
     EXPECT_TRUE(session->loadProjectInto(file("show.vrj"), {target}).error.isEmpty());
     EXPECT_FALSE(compare(file("show.vrj")).differs());
+}
+
+// The labels of a unit not shown are its own from the start; a store that cannot
+// be read is neither replaced nor moved while another unit is shown.
+TEST_F(ProjectCompare, LabelsOfUnitsNotShownAreTheirOwn) {
+    session->useDemoUnits({12, 14, 11});
+    const DeviceUid lcId = [&] {
+        for (const auto& unit : rack().units()) {
+            if (unit.state().model == 11) {
+                return unit.state().uid;
+            }
+        }
+        return DeviceUid{};
+    }();
+    const auto store = labelStorePath(dir.path().toStdString(), lcId);
+    std::filesystem::create_directories(store.parent_path());
+    QFile bad(toQString(store));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("Kick\r\nSnare\x01\r\n");
+    bad.close();
+    connectToDemo({12, 14, 11});
+    ASSERT_NE(session->currentUnit(), lcId);
+    EXPECT_TRUE(QFile::exists(toQString(store)));
+    EXPECT_EQ(bad.size(), 14);
+    for (const DeviceRecord& r : session->discovered()) {
+        if (r.uid != lcId && r.uid != session->currentUnit()) {
+            EXPECT_STREQ(r.labels[192].data(), "AES 1 OUT") << "a unit not shown has its labels";
+        }
+    }
 }
 
 // A unit of the project that is not online and a unit online that the project

@@ -337,6 +337,7 @@ TEST_F(OscServerTest, FilesOfTheDataFolderLoadIntoTheUnitsNamed) {
     ASSERT_NE(routing, heard.end());
     EXPECT_EQ(routing->args[5].number, cue.routeSource[5]);
 
+    const QString title = session->windowTitle();
     send(*controller, {"/varento/project", {Arg::of(std::string("show"))}});
     const auto replies = received(*controller);
     ASSERT_EQ(replies.size(), 1U);
@@ -344,6 +345,9 @@ TEST_F(OscServerTest, FilesOfTheDataFolderLoadIntoTheUnitsNamed) {
     EXPECT_EQ(replies[0].args[1].number, 1); // units loaded
     EXPECT_EQ(replies[0].args[2].number, 2); // datasets in the file
     ASSERT_EVENTUALLY(rack().units()[0].state().inputGain[2] == show.inputGain[2], 5000);
+    // A cue is no File > Load Project: the project the user works on stays.
+    EXPECT_EQ(session->windowTitle(), title);
+    EXPECT_TRUE(session->state().lastSnapshotFileName.isEmpty());
     ASSERT_EVENTUALLY(journalText().contains("1 of 2 units (from OSC 127.0.0.1:"), 3000);
     EXPECT_TRUE(journalText().contains("all (from OSC 127.0.0.1:"));
 }
@@ -356,26 +360,32 @@ TEST_F(OscServerTest, BadFileLoadsAreRefusedAndALoadRunsAlone) {
     writeFileOf(dir.filePath("cue.vpf"), kPresetFileType, buildPresetBlock(cue));
     writeFileOf(dir.filePath("show.vrj"), kProjectFileType,
                 encodeProjectData({{lc, buildPresetBlock(cue)}}));
+    DeviceUid absent = lc;
+    absent.bytes[0] ^= 0xFF;
+    writeFileOf(dir.filePath("elsewhere.vrj"), kProjectFileType,
+                encodeProjectData({{absent, buildPresetBlock(cue)}}));
     listen();
     auto c = client();
     const auto preset = [&](std::vector<Arg> args) {
         send(*c, {unitPath("preset"), std::move(args)});
     };
-    for (const char* name :
-         {"../cue", "/etc/passwd", "sub/../../cue", "a\\b", "C:cue", "nothing", "show.vrj"}) {
+    for (const char* name : {"../cue", "/etc/passwd", "sub/../../cue", "a\\b", "C:cue", "COM3.vpf",
+                             "nothing", "show.vrj"}) {
         preset({Arg::of(std::string(name))});
     }
     preset({Arg::of(std::string("cue")), Arg::of(std::string("volume"))});
     preset({Arg::of(std::int32_t{3})});
     send(*c, {"/varento/project", {Arg::of(std::string("cue.vpf"))}});
+    send(*c, {"/varento/project", {Arg::of(std::string("elsewhere"))}});
     const auto replies = received(*c);
-    ASSERT_EQ(replies.size(), 10U);
+    ASSERT_EQ(replies.size(), 12U);
     for (const Message& m : replies) {
         EXPECT_EQ(m.path, "/varento/error");
     }
     EXPECT_EQ(replies[0].args[1].text, "\"../cue\" does not name a file in the data folder");
-    EXPECT_EQ(replies[6].args[1].text, "it is a project file, not a preset");
-    EXPECT_EQ(replies[9].args[1].text, "it is a preset file, not a project");
+    EXPECT_EQ(replies[7].args[1].text, "it is a project file, not a preset");
+    EXPECT_EQ(replies[10].args[1].text, "it is a preset file, not a project");
+    EXPECT_EQ(replies[11].args[1].text, "none of the project's units is online");
     EXPECT_FALSE(journalText().contains("preset-loaded"));
 
     const QString path = dir.filePath("cue.vpf");

@@ -79,6 +79,12 @@ CompareProjectDialog::CompareProjectDialog(Session& session, const QString& path
 }
 
 void CompareProjectDialog::compare() {
+    // Set before asking: a project none of whose units is online is done at once.
+    summary_->setText(QStringLiteral("Reading the units of the project..."));
+    tree_->clear();
+    progress_->show();
+    reading_ = true;
+    updateButtons();
     QPointer<CompareProjectDialog> guard(this);
     const auto refused = session_.compareProject(path_, [guard](const ProjectComparison& c) {
         if (guard) {
@@ -88,22 +94,21 @@ void CompareProjectDialog::compare() {
     if (refused) {
         summary_->setText(QStringLiteral("The project cannot be compared: %1.").arg(*refused));
         progress_->hide();
+        reading_ = false;
+        updateButtons();
         return;
     }
-    summary_->setText(QStringLiteral("Reading the units of the project..."));
-    tree_->clear();
-    progress_->show();
-    if (const UnitReader* reader = session_.compareReader()) {
+    if (const UnitReader* reader = reading_ ? session_.compareReader() : nullptr) {
         progress_->setRange(0, std::max(1, reader->stepCount()));
         progress_->setValue(reader->stepsDone());
         connect(reader, &UnitReader::progressed, progress_,
                 [this, reader] { progress_->setValue(reader->stepsDone()); });
     }
-    updateButtons();
 }
 
 void CompareProjectDialog::showComparison(const ProjectComparison& comparison) {
     comparison_ = comparison;
+    reading_ = false;
     progress_->hide();
     tree_->clear();
     for (const UnitComparison& u : comparison.units) {
@@ -158,7 +163,7 @@ std::optional<DeviceUid> CompareProjectDialog::selectedUnit() const {
 }
 
 void CompareProjectDialog::updateButtons() {
-    const bool idle = !session_.comparing();
+    const bool idle = !reading_;
     loadUnit_->setEnabled(idle && selectedUnit().has_value());
     loadAll_->setEnabled(idle && !comparedUnits().empty());
     keepUnits_->setEnabled(idle && !comparedUnits().empty());

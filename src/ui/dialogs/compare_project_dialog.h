@@ -37,6 +37,7 @@ private:
     Session& session_;
     QString path_;
     ProjectComparison comparison_;
+    bool reading_ = false;
     QLabel* summary_;
     QProgressBar* progress_;
     QTreeWidget* tree_;

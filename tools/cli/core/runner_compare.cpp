@@ -19,7 +19,7 @@ int Runner::projectCompare() {
     std::optional<ProjectComparison> result;
     if (const auto refused = session_.compareProject(
             line_.file, [&result](const ProjectComparison& c) { result = c; })) {
-        return fail(exit_status::file, QString("%1: %2.").arg(line_.file, *refused));
+        return fail(exit_status::noAnswer, QString("%1: %2.").arg(line_.file, *refused));
     }
     // The reads time out on their own; the wait only ends them on Ctrl+C.
     waitUntil([&result] { return result.has_value(); }, -1);
