@@ -278,6 +278,9 @@ public:
     bool requestRouting(const DeviceUid& uid, SendQueue::Done done);
     // The same for cmd::requestParams, requestRouting or requestGains.
     bool requestFromUnit(const DeviceUid& uid, std::uint8_t request, SendQueue::Done done);
+    // Replies come only through the daemon selected: a read of a unit behind another
+    // daemon selects its daemon first, and the unit shown's daemon afterwards.
+    void listenToUnit(const DeviceUid& uid);
 
 signals:
     void connectedChanged(bool connected);
