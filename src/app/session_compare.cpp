@@ -1,5 +1,4 @@
 // Comparing a project with the units before a show, and settling what differs.
-#include "app/cp1252.h"
 #include "app/data_folder.h"
 #include "app/session.h"
 #include "files/file_io.h"
@@ -9,7 +8,6 @@
 #include "files/project_labels.h"
 #include "protocol/catalog.h"
 
-#include <QMetaObject>
 
 #include <algorithm>
 
