@@ -4,6 +4,10 @@
 
 #include <QSerialPortInfo>
 
+#ifdef Q_OS_UNIX
+#include <termios.h>
+#endif
+
 namespace varento {
 
 namespace {
@@ -25,6 +29,19 @@ bool canOpen(const QString& path) {
     }
     probe.close();
     return true;
+}
+
+// A read that woke to find nothing is reported as a read error carrying a stale
+// system text; the port is sound while its terminal still answers. A port whose
+// device went or whose peer hung up no longer does.
+bool terminalStillAnswers(const QSerialPort& port) {
+#ifdef Q_OS_UNIX
+    termios mode{};
+    return port.handle() >= 0 && ::tcgetattr(port.handle(), &mode) == 0;
+#else
+    Q_UNUSED(port);
+    return false;
+#endif
 }
 
 } // namespace
@@ -182,6 +199,10 @@ void SerialLink::onError(QSerialPort::SerialPortError error) {
         return;
     }
     if (error == QSerialPort::TimeoutError || !receiving_) {
+        return;
+    }
+    if (error == QSerialPort::ReadError && terminalStillAnswers(port_)) {
+        port_.clearError();
         return;
     }
     // Reception ends here; the port stays open until disconnect. A port that failed

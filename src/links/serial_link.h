@@ -66,7 +66,7 @@ private:
     void onError(QSerialPort::SerialPortError error);
 
     Interaction& ui_;
-    QSerialPort port_;
+    QSerialPort port_{this};
     SerialFrameAssembler assembler_;
     int baudRate_ = kDefaultBaudRate;
     int selectedIndex_ = -1;

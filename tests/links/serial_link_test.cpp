@@ -4,7 +4,9 @@
 #include "support/pty.h"
 #include "support/scripted_interaction.h"
 
+#include <QCoreApplication>
 #include <QSignalSpy>
+#include <QSocketNotifier>
 #include <QTest>
 #include <QTimer>
 
@@ -165,6 +167,31 @@ TEST_F(SerialLinkTest, LosingThePeerEndsReceptionAndMakesSendsFail) {
     EXPECT_EQ(ui.messages.size(), 2u);
     EXPECT_EQ(ui.messages[1].title, "Error!");
     link.close();
+}
+
+// The system can wake the reader of a terminal with no byte waiting (a busy
+// machine, another opener of the same terminal); the read then finds nothing,
+// which the port reports as a read error. The port is sound: reception goes on.
+TEST_F(SerialLinkTest, AWakeWithNothingToReadIsNoFailure) {
+    ASSERT_EQ(link.open(), 0);
+    QSocketNotifier* reader = nullptr;
+    for (QSocketNotifier* n : link.findChildren<QSocketNotifier*>()) {
+        if (n->type() == QSocketNotifier::Read && n->isEnabled()) {
+            reader = n;
+        }
+    }
+    ASSERT_NE(reader, nullptr);
+    StderrCapture err;
+    QEvent wake(QEvent::SockAct);
+    QCoreApplication::sendEvent(reader, &wake);
+    EXPECT_TRUE(ui.messages.empty()) << ui.messages[0].text.toStdString();
+    EXPECT_EQ(err.text(), "");
+
+    const Bytes reply = frameOf(uidOf(1), 0x30, {0, 4});
+    ASSERT_TRUE(pty.write(reply));
+    ASSERT_TRUE(frames.wait(2000));
+    EXPECT_EQ(frames.at(0).at(0).toByteArray(), qbytes(reply));
+    EXPECT_EQ(link.send(frameOf(uidOf(1), 0x10)), 0);
 }
 
 TEST(SerialPortSelection, TheProbeSelectsTheRememberedPortOnlyWhenItOpens) {
