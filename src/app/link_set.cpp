@@ -36,6 +36,12 @@ LinkSet::LinkSet(Interaction& interaction, QObject* parent)
             [this](const QString& text) { emit statusTextChanged(0, text); });
     connect(network_.get(), &NetworkLink::daemonAnnounced, this, &LinkSet::daemonAnnounced);
     connect(network_.get(), &NetworkLink::daemonWithdrawn, this, &LinkSet::daemonWithdrawn);
+    connect(network_.get(), &NetworkLink::otherDaemonFrame, this,
+            [this](int index, const QByteArray& frame) {
+                if (open_ && selected() == network_.get()) {
+                    emit otherDaemonFrame(index, frame);
+                }
+            });
 }
 
 LinkSet::~LinkSet() = default;

@@ -83,6 +83,8 @@ signals:
     void daemonAnnounced();
     // A daemon withdrew; units found through it are dropped, then the link ends.
     void daemonWithdrawn(int index);
+    // A message through a daemon not selected (the network link only).
+    void otherDaemonFrame(int index, const QByteArray& frame);
 
 private:
     FrameLink* selected() const;

@@ -62,6 +62,11 @@ Session::Session(Interaction& interaction, SessionPaths paths, QObject* parent)
         frameReceived({reinterpret_cast<const std::uint8_t*>(frame.constData()),
                        static_cast<std::size_t>(frame.size())});
     });
+    connect(links_.get(), &LinkSet::otherDaemonFrame, this,
+            [this](int daemon, const QByteArray& frame) {
+                otherDaemonFrame(daemon, {reinterpret_cast<const std::uint8_t*>(frame.constData()),
+                                          static_cast<std::size_t>(frame.size())});
+            });
     connect(links_.get(), &LinkSet::opened, this, &Session::linkOpened);
     connect(links_.get(), &LinkSet::statusTextChanged, this, &Session::statusTextChanged);
     connect(links_.get(), &LinkSet::daemonAnnounced, this, &Session::daemonAnnounced);
@@ -398,7 +403,7 @@ void Session::frameReceived(std::span<const std::uint8_t> frame) {
     if (interaction_.open()) {
         // Nothing changes the unit under an open question; the frame is handled
         // once it has been answered.
-        heldFrames_.emplace_back(frame.begin(), frame.end());
+        heldFrames_.push_back({-1, {frame.begin(), frame.end()}});
         return;
     }
     if (frame.size() > kCommandOffset && frame[kCommandOffset] == cmd::discover) {
@@ -415,22 +420,41 @@ void Session::frameReceived(std::span<const std::uint8_t> frame) {
             notFoundAgain_.erase(uid);
         }
         if (handleFrame(frame, standIn_, standInShadow_, discovered_).notify) {
-            dataArrived(change::unitList, DeviceUid::broadcast());
+            dataArrived(change::unitList, DeviceUid::broadcast(), true);
         }
         return;
     }
-    // A reply goes into the record of the unit that sent it, whoever is shown.
-    DeviceUid from;
-    if (frame.size() > kCommandOffset) {
-        std::copy_n(frame.begin() + 1, from.bytes.size(), from.bytes.begin());
+    const bool daemons = state_.networkMode && links_->overrideLink() == nullptr;
+    takeReply(frame, daemons ? links_->selectedDaemon() : -1, true);
+}
+
+void Session::otherDaemonFrame(int daemon, std::span<const std::uint8_t> frame) {
+    if (frame.size() <= kCommandOffset || frame[kCommandOffset] == cmd::discover) {
+        return;
     }
+    const DeviceRecord* unit = discovered_.find(frameUnit(frame));
+    if (unit == nullptr || unit->daemonIndex != daemon) {
+        return;
+    }
+    if (interaction_.open()) {
+        heldFrames_.push_back({daemon, {frame.begin(), frame.end()}});
+        return;
+    }
+    takeReply(frame, daemon, false);
+}
+
+// A reply goes into the record of the unit that sent it, whoever is shown: only
+// through the daemon it was found behind (`daemon` -1 where there are none), as
+// a second daemon that bridges the same units delivers copies.
+void Session::takeReply(std::span<const std::uint8_t> frame, int daemon, bool polled) {
+    const DeviceUid from = frameUnit(frame);
     DeviceRecord* unit = discovered_.find(from);
-    if (unit == nullptr) {
-        return; // a unit we have not found (or no longer know)
+    if (unit == nullptr || (daemon >= 0 && unit->daemonIndex != daemon)) {
+        return; // a unit we have not found (or no longer know), or a copy
     }
     const FrameOutcome outcome = handleFrame(frame, *unit, shadowOf(from), discovered_);
     if (outcome.notify) {
-        dataArrived(outcome.changeCode, from);
+        dataArrived(outcome.changeCode, from, polled);
     }
     if (outcome.modelChanged) {
         modelChanged(from);
@@ -443,12 +467,15 @@ void Session::frameReceived(std::span<const std::uint8_t> frame) {
     }
 }
 
-void Session::dataArrived(int changeCode, const DeviceUid& from) {
-    replySeen_ = true;
-    if (regainUnconfirmed_) {
-        unitAnswersAgain();
+void Session::dataArrived(int changeCode, const DeviceUid& from, bool polled) {
+    bool endOfGathering = false;
+    if (polled) {
+        replySeen_ = true;
+        if (regainUnconfirmed_) {
+            unitAnswersAgain();
+        }
+        endOfGathering = poll_.dataArrived(changeCode, discovered_.count());
     }
-    const bool endOfGathering = poll_.dataArrived(changeCode, discovered_.count());
     // Only the unit shown moves the views; the others fill their own records.
     const bool shown = from == currentUid_;
     switch (changeCode) {
@@ -512,8 +539,12 @@ void Session::releaseHeldFrames() {
     }
     auto frames = std::move(heldFrames_);
     heldFrames_.clear();
-    for (const auto& frame : frames) {
-        frameReceived(frame);
+    for (const HeldFrame& frame : frames) {
+        if (frame.otherDaemon < 0) {
+            frameReceived(frame.bytes);
+        } else {
+            otherDaemonFrame(frame.otherDaemon, frame.bytes);
+        }
     }
 }
 

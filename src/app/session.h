@@ -184,6 +184,11 @@ public:
 
     // A complete frame from the active link.
     void frameReceived(std::span<const std::uint8_t> frame);
+    // A frame through a daemon other than the selected one: a unit found behind
+    // that daemon answering a read made of it (a comparison, a switch-over's
+    // read-back). It fills the unit's record but is no answer to the poll, and
+    // discovery answers are the selected daemon's alone.
+    void otherDaemonFrame(int daemon, std::span<const std::uint8_t> frame);
 
     // Labels of the current unit.
     void loadCurrentLabels();
@@ -278,9 +283,6 @@ public:
     bool requestRouting(const DeviceUid& uid, SendQueue::Done done);
     // The same for cmd::requestParams, requestRouting or requestGains.
     bool requestFromUnit(const DeviceUid& uid, std::uint8_t request, SendQueue::Done done);
-    // Replies come only through the daemon selected: a read of a unit behind another
-    // daemon selects its daemon first, and the unit shown's daemon afterwards.
-    void listenToUnit(const DeviceUid& uid);
 
 signals:
     void connectedChanged(bool connected);
@@ -338,7 +340,9 @@ private:
     void showReconnecting();
     void returnToUnitBeforeLoss();
     void linkOpened(int result);
-    void dataArrived(int changeCode, const DeviceUid& from);
+    void takeReply(std::span<const std::uint8_t> frame, int daemon, bool polled);
+    // `polled`: through the selected daemon, where the poll waits for its answers.
+    void dataArrived(int changeCode, const DeviceUid& from, bool polled);
     void modelChanged(const DeviceUid& from);
     void discoveryAnswered();
     void fillUnitSelector();
@@ -454,7 +458,11 @@ private:
     bool matrixEdit_ = false;
     bool unitsDiscovered_ = false;
     bool unitsGathered_ = false;
-    std::vector<std::vector<std::uint8_t>> heldFrames_; // arrived while a question was open
+    struct HeldFrame {
+        int otherDaemon; // -1: through the selected daemon or another link
+        std::vector<std::uint8_t> bytes;
+    };
+    std::vector<HeldFrame> heldFrames_; // arrived while a question was open
     QString loadAllFile_;                               // kept between the three reads of Load All
     QString loadedFile_;                                // the file the last single load read
     QString projectWritePath_;             // where Save (not Save As) writes the project

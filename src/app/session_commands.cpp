@@ -206,10 +206,7 @@ int Session::sendNow(std::span<const std::uint8_t> frame) {
     if (!state_.isConnected) {
         return 0;
     }
-    DeviceUid to = DeviceUid::broadcast();
-    if (frame.size() > kCommandOffset) {
-        std::copy_n(frame.begin() + 1, to.bytes.size(), to.bytes.begin());
-    }
+    const DeviceUid to = frameUnit(frame);
     if (to == DeviceUid::broadcast()) {
         return links_->send(frame);
     }

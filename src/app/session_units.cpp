@@ -153,12 +153,6 @@ void Session::followUnitsDaemon(const DeviceRecord& unit) {
     }
 }
 
-void Session::listenToUnit(const DeviceUid& uid) {
-    if (const DeviceRecord* unit = discovered_.find(uid)) {
-        followUnitsDaemon(*unit);
-    }
-}
-
 void Session::selectUnit(int selectorIndex) {
     showUnit(selectorIndex);
     if (capabilities(current().model).micInputs) {

@@ -47,7 +47,6 @@ void UnitReader::next() {
         // The wait starts when the request has left: it may queue behind a load.
         const QPointer<UnitReader> self(this);
         const int step = step_;
-        session_.listenToUnit(unit);
         if (session_.requestFromUnit(unit, read.request, [self, step](int result) {
                 if (self && self->step_ == step) {
                     result == 0 ? self->timeout_.start() : self->timedOut();
@@ -60,7 +59,6 @@ void UnitReader::next() {
     }
     if (!finished_) {
         finished_ = true;
-        session_.listenToUnit(session_.currentUnit());
         std::set<DeviceUid> answered(units_.begin(), units_.end());
         for (const DeviceUid& unit : missed_) {
             answered.erase(unit);

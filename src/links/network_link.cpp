@@ -414,9 +414,7 @@ void NetworkLink::readData(int index) {
             }
             return;
         }
-        // Only the selected daemon's messages reach the handler; the others' are
-        // drained so that nothing stale is waiting when one of them is selected.
-        if (!active_ || index != selected_) {
+        if (!active_) {
             continue;
         }
         // Two interfaces on one network (a wired and a wireless card on the same
@@ -428,8 +426,13 @@ void NetworkLink::readData(int index) {
             continue;
         }
         if (classifyDatagram(buffer).kind == DatagramClass::Incoming) {
-            emit frameReceived(QByteArray(reinterpret_cast<const char*>(buffer.data()) + 1,
-                                          static_cast<qsizetype>(buffer.size()) - 1));
+            const QByteArray frame(reinterpret_cast<const char*>(buffer.data()) + 1,
+                                   static_cast<qsizetype>(buffer.size()) - 1);
+            if (index == selected_) {
+                emit frameReceived(frame);
+            } else {
+                emit otherDaemonFrame(index, frame);
+            }
         }
     }
     QUdpSocket* socket = dataSockets_[static_cast<std::size_t>(index)].get();

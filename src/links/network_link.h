@@ -81,6 +81,10 @@ signals:
     // A withdrawal; `index` is -1 when no entry served the port. The session
     // removes the units found through it and then runs Connect/Disconnect.
     void daemonWithdrawn(int index);
+    // A message that came through a daemon other than the selected one. Only the
+    // selected daemon's messages are the handler's; a unit behind another daemon
+    // still answers a read made of it through its own.
+    void otherDaemonFrame(int index, const QByteArray& frame);
 
 private:
     std::unique_ptr<QUdpSocket> openGroupSocket(quint16 port);

@@ -185,6 +185,14 @@ FrameOutcome handleGains(Bytes f, DeviceRecord& record, DeviceRecord& shadow) {
 
 } // namespace
 
+DeviceUid frameUnit(Bytes frame) {
+    DeviceUid uid = DeviceUid::broadcast();
+    if (frame.size() > kCommandOffset) {
+        std::copy_n(frame.begin() + 1, uid.bytes.size(), uid.bytes.begin());
+    }
+    return uid;
+}
+
 std::vector<DeviceUid> unitListIds(Bytes frame) {
     if (frame.size() <= kPayloadOffset || frame[0] != kFrameStart ||
         frame[kCommandOffset] != cmd::discover) {

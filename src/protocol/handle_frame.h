@@ -37,6 +37,10 @@ struct FrameOutcome {
     bool modelChanged = false;
 };
 
+// The unit a frame is addressed to or comes from; the all-units id for a frame
+// too short to name one.
+DeviceUid frameUnit(std::span<const std::uint8_t> frame);
+
 // The unit ids of a unit-list (discovery answer) frame, in order; nothing for
 // any other frame.
 std::vector<DeviceUid> unitListIds(std::span<const std::uint8_t> frame);

@@ -2,10 +2,12 @@
 // daemons, inside the private network namespace.
 #include "app/link_set.h"
 #include "app/session.h"
+#include "app/spare_switcher.h"
 #include "files/preset_file.h"
 #include "files/project_file.h"
 #include "links/network_link.h"
 #include "support/emulator_process.h"
+#include "support/frames.h"
 #include "support/netns.h"
 #include "support/scripted_interaction.h"
 #include "support/unit_selector.h"
@@ -251,4 +253,52 @@ TEST_F(SessionNetwork, ARestartedSweepAsksEveryDaemon) {
     EXPECT_EQ(session->discovered().count(), 3);
     EXPECT_EQ(session->unitSelectorItems().size(), 3);
     EXPECT_EQ(session->currentUnit(), kUnits[1].uid);
+}
+
+// The unit shown is behind the first daemon; a unit behind the second one is
+// switched over to its spare. Its routing read back comes through its own daemon,
+// which is not the one selected, and confirms the switch-over while the unit
+// shown is polled on. A copy of a reply through a daemon the unit was not found
+// behind is not taken.
+TEST_F(SessionNetwork, AUnitBehindAnotherDaemonAnswersWhatIsAskedOfIt) {
+    session->connectOrDisconnect();
+    ASSERT_EVENTUALLY(session->unitsGathered(), 15000);
+    for (int i = 0; i < 3; ++i) {
+        DeviceUid uid;
+        if (session->deviceList().onlineId(i + 1, uid) == 0 && uid == kUnits[0].uid) {
+            session->command(command_id::deviceCombo, i);
+        }
+    }
+    ASSERT_EQ(session->currentUnit(), kUnits[0].uid);
+    ASSERT_EQ(session->links().selectedDaemon(), 0);
+
+    const DeviceUid lc = kUnits[2].uid;
+    QSignalSpy finished(&session->spareSwitcher(), &SpareSwitcher::finished);
+    QSignalSpy levels(session.get(), &Session::levelsChanged);
+    ASSERT_TRUE(session->spareSwitcher().trip(lc, 4, 6));
+    ASSERT_EVENTUALLY(!finished.isEmpty(), 5000);
+    EXPECT_TRUE(finished.at(0).at(1).toBool());
+    EXPECT_EQ(session->spareSwitcher().phase(lc), SwitchPhase::Switched);
+    EXPECT_EQ(session->links().selectedDaemon(), 0);
+    EXPECT_EQ(session->currentUnit(), kUnits[0].uid);
+    EXPECT_TRUE(levels.wait(3000));
+
+    QUdpSocket forger;
+    ASSERT_TRUE(forger.bind(QHostAddress::AnyIPv4, 0,
+                            QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint));
+    const auto forge = [&](quint16 port, std::uint8_t fanTemp) {
+        const Bytes reply = frameOf(lc, cmd::paramsReply, {param::fanSlowTemp, fanTemp});
+        QByteArray datagram("I");
+        datagram.append(reinterpret_cast<const char*>(reply.data()),
+                        static_cast<qsizetype>(reply.size()));
+        forger.writeDatagram(datagram, QHostAddress(QStringLiteral("224.7.7.7")), port);
+    };
+    const int before = session->unit(lc)->at(param::fanSlowTemp);
+    forge(17401, 77); // daemon 0: the LC was not found behind it
+    QTest::qWait(300);
+    EXPECT_EQ(session->unit(lc)->at(param::fanSlowTemp), before);
+    QSignalSpy taken(session.get(), &Session::replyTaken);
+    forge(17402, 77); // its own daemon
+    ASSERT_EVENTUALLY(!taken.isEmpty(), 2000);
+    EXPECT_EQ(taken.at(0).at(0).value<DeviceUid>(), lc);
 }
