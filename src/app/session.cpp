@@ -561,7 +561,7 @@ void Session::modelChanged(const DeviceUid& from) {
 }
 
 void Session::discoveryAnswered() {
-    const bool sweeping = state_.networkMode && poll_.pendingMark() == 7;
+    const bool sweeping = state_.networkMode && poll_.sweeping();
     if (!sweeping) {
         dropUnitsNotFound();
     }

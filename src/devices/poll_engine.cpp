@@ -133,8 +133,11 @@ bool PollEngine::dataArrived(int changeCode, int discoveredCount) {
 }
 
 void PollEngine::discoveryAnswered(bool networkLink) {
-    if (networkLink && pendingMark_ == 7) {
-        return; // the sweep goes on; it moves to gathering itself
+    // Also an answer that arrives between the daemons' turns (a late one, or one
+    // to the discovery the sweep replaced): the sweep goes on and moves to
+    // gathering itself.
+    if (networkLink && sweeping()) {
+        return;
     }
     phase_ = PollPhase::GatherParameters;
     pendingMark_ = 0;

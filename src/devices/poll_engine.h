@@ -80,6 +80,8 @@ public:
     bool discovering() const {
         return phase_ == PollPhase::Discover || phase_ == PollPhase::SweepDaemons;
     }
+    // Daemons are asked one after the other; an answer does not end the sweep.
+    bool sweeping() const { return phase_ == PollPhase::SweepDaemons; }
     // Whether the top bar shows its gathering text; never while daemons are swept.
     bool gathering(int discoveredCount) const {
         return phase_ != PollPhase::SweepDaemons && gatheringIndex_ < discoveredCount;

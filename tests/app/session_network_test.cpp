@@ -302,3 +302,44 @@ TEST_F(SessionNetwork, AUnitBehindAnotherDaemonAnswersWhatIsAskedOfIt) {
     ASSERT_EVENTUALLY(!taken.isEmpty(), 2000);
     EXPECT_EQ(taken.at(0).at(0).value<DeviceUid>(), lc);
 }
+
+// A daemon that announces itself only after the query burst, while the first
+// discovery still waits for the first daemon's (late) answer: its units are
+// found too, behind their own daemon. The test plays that daemon.
+TEST_F(SessionNetwork, ADaemonAnnouncedDuringDiscoveryIsSweptToo) {
+    emulator.stop();
+    EmulatorProcess slow;
+    ASSERT_TRUE(slow.start({"network", "--data-port", "17401", "--delay", "500", "--unit",
+                            QString::fromStdString(emu::unitConfigText(kUnits[0]))}))
+        << slow.problem();
+    const QHostAddress group(QStringLiteral("224.7.7.7"));
+    const DeviceUid lateUnit = uidOf(9);
+    QUdpSocket late;
+    ASSERT_TRUE(late.bind(QHostAddress::AnyIPv4, 17990,
+                          QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint));
+    ASSERT_TRUE(late.joinMulticastGroup(group));
+    QObject::connect(&late, &QUdpSocket::readyRead, [&] {
+        while (late.hasPendingDatagrams()) {
+            const QByteArray d = late.receiveDatagram().data();
+            if (d.startsWith('O') && d.size() > kCommandOffset + 1 &&
+                static_cast<std::uint8_t>(d[kCommandOffset + 1]) == cmd::discover) {
+                const Bytes answer = unitListFrame({{lateUnit, 13}});
+                QByteArray reply("I");
+                reply.append(reinterpret_cast<const char*>(answer.data()),
+                             static_cast<qsizetype>(answer.size()));
+                late.writeDatagram(reply, group, 17990);
+            }
+        }
+    });
+    // The query burst is over once the link has opened.
+    QObject::connect(&session->links().network(), &NetworkLink::opened, [&](int result) {
+        if (result == 0) {
+            late.writeDatagram(QByteArray("QR17990"), group, 7777);
+        }
+    });
+    session->connectOrDisconnect();
+    ASSERT_EVENTUALLY(session->unitsDiscovered() && session->discovered().count() == 2, 10000);
+    ASSERT_NE(session->unit(lateUnit), nullptr);
+    EXPECT_EQ(session->unit(lateUnit)->daemonIndex, 1);
+    EXPECT_EQ(session->unit(kUnits[0].uid)->daemonIndex, 0);
+}

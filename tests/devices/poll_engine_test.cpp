@@ -166,6 +166,31 @@ TEST(PollEngine, SweepAsksEachDaemonOnceThenGathersEveryUnit) {
     EXPECT_EQ(engine.phase(), PollPhase::Parameters);
 }
 
+// A discovery replaced by a sweep (a daemon announced meanwhile): the answer to
+// the old request comes before the sweep has asked anyone and does not cut the
+// sweep short, or the new daemon's units would never be asked for.
+TEST(PollEngine, AnAnswerBeforeTheSweepsFirstTurnLeavesTheSweepRunning) {
+    PollEngine engine;
+    engine.beginDiscovery(false);
+    PollContext context;
+    context.daemonCount = 1;
+    EXPECT_EQ(engine.tick(context).request, PollRequest::Discover);
+    context.daemonCount = 2;
+    engine.beginDiscovery(true);
+    context.discoveredCount = 1;
+    engine.discoveryAnswered(true);
+    EXPECT_TRUE(engine.sweeping());
+    std::vector<int> asked;
+    for (int i = 0; i < 13; ++i) {
+        const PollStep step = engine.tick(context);
+        if (step.selectDaemon) {
+            asked.push_back(*step.selectDaemon);
+        }
+    }
+    EXPECT_EQ(asked, (std::vector<int>{0, 1}));
+    EXPECT_EQ(engine.phase(), PollPhase::GatherParameters);
+}
+
 TEST(PollEngine, EmptySweepStartsAgainAtDaemonZero) {
     PollEngine engine;
     engine.beginDiscovery(true);
