@@ -250,6 +250,9 @@ public:
         QString error;    // empty when the load went out
         int datasets = 0; // a project's datasets, and the units among them loaded
         std::vector<DeviceUid> units;
+        // Labels taken into a unit that could not be stored on this computer: the
+        // units' names and the system's reasons. The load itself went out.
+        QString labelsNotStored;
     };
     FileLoad loadPresetFile(const DeviceUid& uid, const QString& path,
                             std::optional<PresetKind> only);

@@ -114,7 +114,12 @@ Session::FileLoad Session::loadProjectInto(const QString& path,
             continue;
         }
         unit->labels = *labels;
-        storeUnitLabels(paths_.dataFolder, uid, *labels);
+        if (const std::error_code error = storeUnitLabels(paths_.dataFolder, uid, *labels)) {
+            load.labelsNotStored += QStringLiteral("%1%2: %3")
+                                        .arg(load.labelsNotStored.isEmpty() ? "" : "; ",
+                                             unitName(uid),
+                                             QString::fromStdString(error.message()));
+        }
         if (uid == currentUid_) {
             emit labelsChanged();
         }

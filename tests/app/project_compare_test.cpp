@@ -111,6 +111,26 @@ TEST_F(ProjectCompare, ExactlyTheChangesAreListed) {
     EXPECT_FALSE(compare(file("show.vrj")).differs());
 }
 
+// The labels a load takes into a unit whose store cannot be written are said,
+// not lost in silence; the load itself goes out.
+TEST_F(ProjectCompare, LabelsThatCannotBeStoredAreSaid) {
+    connectToDemo();
+    ui.files.push_back(file("show.vrj"));
+    session->command(command_id::saveProjectAs);
+    const DeviceUid target = lc();
+    const std::string saved = session->unit(target)->labels[40].data();
+    ASSERT_TRUE(session->editor(target).setLabel(40, "Kick"));
+    const auto store = labelStorePath(dir.path().toStdString(), target);
+    std::filesystem::remove(store);
+    std::filesystem::create_directories(store / "in the way");
+
+    const Session::FileLoad load = session->loadProjectInto(file("show.vrj"), {target});
+    EXPECT_TRUE(load.error.isEmpty());
+    EXPECT_TRUE(load.labelsNotStored.startsWith(session->unitName(target) + ": "))
+        << load.labelsNotStored.toStdString();
+    EXPECT_EQ(std::string(session->unit(target)->labels[40].data()), saved);
+}
+
 // The labels of a unit not shown are its own from the start; a store that cannot
 // be read is neither replaced nor moved while another unit is shown.
 TEST_F(ProjectCompare, LabelsOfUnitsNotShownAreTheirOwn) {
