@@ -343,6 +343,10 @@ private:
     void showReconnecting();
     void returnToUnitBeforeLoss();
     void linkOpened(int result);
+    // The labels kept beside a project, each into its own unit (by id) and its
+    // store; the names and reasons of the stores that could not be written, which
+    // are also said.
+    QString takeProjectLabels(const QString& path, const std::vector<DeviceUid>& units);
     void takeReply(std::span<const std::uint8_t> frame, int daemon, bool polled);
     // `polled`: through the selected daemon, where the poll waits for its answers.
     void dataArrived(int changeCode, const DeviceUid& from, bool polled);

@@ -104,10 +104,15 @@ std::optional<QString> Session::compareProject(const QString& path, CompareDone 
 Session::FileLoad Session::loadProjectInto(const QString& path,
                                            const std::vector<DeviceUid>& units) {
     FileLoad load = loadProjectFile(path, false, &units);
-    if (!load.error.isEmpty()) {
-        return load;
+    if (load.error.isEmpty()) {
+        load.labelsNotStored = takeProjectLabels(path, load.units);
     }
-    for (const DeviceUid& uid : load.units) {
+    return load;
+}
+
+QString Session::takeProjectLabels(const QString& path, const std::vector<DeviceUid>& units) {
+    QString notStored;
+    for (const DeviceUid& uid : units) {
         DeviceRecord* unit = discovered_.find(uid);
         const auto labels = readProjectLabels(toPath(path), uid);
         if (unit == nullptr || !labels) {
@@ -115,16 +120,22 @@ Session::FileLoad Session::loadProjectInto(const QString& path,
         }
         unit->labels = *labels;
         if (const std::error_code error = storeUnitLabels(paths_.dataFolder, uid, *labels)) {
-            load.labelsNotStored += QStringLiteral("%1%2: %3")
-                                        .arg(load.labelsNotStored.isEmpty() ? "" : "; ",
-                                             unitName(uid),
-                                             QString::fromStdString(error.message()));
+            notStored += QStringLiteral("%1%2: %3")
+                             .arg(notStored.isEmpty() ? "" : "; ", unitName(uid),
+                                  QString::fromStdString(error.message()));
         }
         if (uid == currentUid_) {
             emit labelsChanged();
         }
     }
-    return load;
+    if (!notStored.isEmpty()) {
+        interaction_.inform("Project Load Warning",
+                            QStringLiteral("The project was loaded, but its labels could not be "
+                                           "stored on this computer: %1.")
+                                .arg(notStored),
+                            MessageIcon::Warning);
+    }
+    return notStored;
 }
 
 std::optional<QString> Session::saveUnitsIntoProject(const QString& path,

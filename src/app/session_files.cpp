@@ -418,9 +418,13 @@ void Session::loadProject(bool gainsOnly) {
                             "online. Datasets of offline devices will be skipped.",
                             MessageIcon::Warning);
     }
-    applyProject(
+    const std::vector<DeviceUid> loaded = applyProject(
         *path, project.datasets, gainsOnly,
         [this](const DeviceUid& uid) { return projectTarget(uid); }, {}, failures);
+    // Labels travel with a project beside its file; a gains load leaves them.
+    if (!gainsOnly) {
+        takeProjectLabels(*path, loaded);
+    }
 }
 
 std::vector<DeviceUid>

@@ -1,5 +1,6 @@
 // Comparing a project with the units: what a load would change, read afresh.
 #include "app/data_folder.h"
+#include "files/label_file.h"
 #include "files/label_store.h"
 #include "files/preset_file.h"
 #include "files/project_file.h"
@@ -129,6 +130,32 @@ TEST_F(ProjectCompare, LabelsThatCannotBeStoredAreSaid) {
     EXPECT_TRUE(load.labelsNotStored.startsWith(session->unitName(target) + ": "))
         << load.labelsNotStored.toStdString();
     EXPECT_EQ(std::string(session->unit(target)->labels[40].data()), saved);
+    ASSERT_EQ(ui.messages.size(), 1U);
+    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Warning);
+}
+
+// Save Project keeps the labels beside the file, and Load Project brings them
+// back into each unit and its store; a gains load leaves them.
+TEST_F(ProjectCompare, LoadProjectBringsItsLabelsBack) {
+    connectToDemo();
+    ui.files.push_back(file("show.vrj"));
+    session->command(command_id::saveProjectAs);
+    const DeviceUid target = lc();
+    const std::string saved = session->unit(target)->labels[40].data();
+    ASSERT_TRUE(session->editor(target).setLabel(40, "Kick"));
+
+    ui.files.push_back(file("show.vrj"));
+    session->command(command_id::loadProjectGains);
+    EXPECT_EQ(std::string(session->unit(target)->labels[40].data()), "Kick");
+
+    ui.files.push_back(file("show.vrj"));
+    session->command(command_id::loadProject);
+    EXPECT_EQ(std::string(session->unit(target)->labels[40].data()), saved);
+    LabelTable stored{};
+    ASSERT_EQ(readLabelFile(labelStorePath(dir.path().toStdString(), target), stored).status,
+              LabelFileStatus::Ok);
+    EXPECT_EQ(std::string(stored[40].data()), saved);
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 // The labels of a unit not shown are its own from the start; a store that cannot

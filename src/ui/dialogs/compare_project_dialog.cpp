@@ -182,12 +182,6 @@ void CompareProjectDialog::loadInto(const std::vector<DeviceUid>& units, const Q
         summary_->setText(QStringLiteral("The project was not loaded: %1.").arg(load.error));
         return;
     }
-    if (!load.labelsNotStored.isEmpty()) {
-        QMessageBox::warning(this, QStringLiteral("Compare Project"),
-                             QStringLiteral("The project was loaded, but its labels could not "
-                                            "be stored on this computer: %1.")
-                                 .arg(load.labelsNotStored));
-    }
     compare(); // the reads queue behind the load's frames
 }
 
