@@ -418,12 +418,22 @@ void Session::loadProject(bool gainsOnly) {
                             "online. Datasets of offline devices will be skipped.",
                             MessageIcon::Warning);
     }
-    const std::vector<DeviceUid> loaded = applyProject(
+    // Labels travel with a project beside its file, into the units loaded from
+    // their own datasets: a unit standing in for another keeps its labels, and a
+    // gains load leaves them all.
+    std::vector<DeviceUid> ownDatasets;
+    applyProject(
         *path, project.datasets, gainsOnly,
-        [this](const DeviceUid& uid) { return projectTarget(uid); }, {}, failures);
-    // Labels travel with a project beside its file; a gains load leaves them.
+        [this, &ownDatasets](const DeviceUid& uid) {
+            const auto target = projectTarget(uid);
+            if (target == uid) {
+                ownDatasets.push_back(uid);
+            }
+            return target;
+        },
+        {}, failures);
     if (!gainsOnly) {
-        takeProjectLabels(*path, loaded);
+        takeProjectLabels(*path, ownDatasets);
     }
 }
 

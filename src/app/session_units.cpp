@@ -204,7 +204,7 @@ void Session::restartDiscovery() {
 
 // A daemon that appears while connected (another computer's, or one that came
 // back) has its units found; the unit shown stays. One that answers only while
-// the first discovery runs (after the query burst) is swept along with the rest.
+// the first discovery runs (after the query burst) is swept with the others.
 void Session::daemonAnnounced() {
     if (!state_.isConnected) {
         discovered_.clear();
@@ -212,10 +212,8 @@ void Session::daemonAnnounced() {
     }
     if (unitsDiscovered_) {
         unitBeforeLoss_ = currentUid_;
-        restartDiscovery();
-    } else if (poll_.discovering()) {
-        restartDiscovery();
     }
+    restartDiscovery();
 }
 
 // ---- labels --------------------------------------------------------------------------------

@@ -146,6 +146,7 @@ int SerialLink::open() {
     assembler_.reset();
     writeFailed_ = false;
     failure_.clear();
+    emptyWakes_ = 0;
     portOpen_ = true;
     receiving_ = true;
     return 0;
@@ -179,6 +180,7 @@ int SerialLink::send(std::span<const std::uint8_t> frame) {
 
 void SerialLink::readBytes() {
     const QByteArray bytes = port_.readAll();
+    emptyWakes_ = 0;
     if (!receiving_) {
         return;
     }
@@ -201,7 +203,10 @@ void SerialLink::onError(QSerialPort::SerialPortError error) {
     if (error == QSerialPort::TimeoutError || !receiving_) {
         return;
     }
-    if (error == QSerialPort::ReadError && terminalStillAnswers(port_)) {
+    // A wake now and then is let pass; one that keeps coming with nothing to read
+    // would spin the loop, and is a failed port.
+    if (error == QSerialPort::ReadError && ++emptyWakes_ <= kEmptyWakesLetPass &&
+        terminalStillAnswers(port_)) {
         port_.clearError();
         return;
     }

@@ -76,6 +76,9 @@ private:
     bool portOpen_ = false;
     bool receiving_ = false;
     bool writeFailed_ = false;
+    // Read errors in a row with no byte between them (wakes that found nothing).
+    static constexpr int kEmptyWakesLetPass = 100;
+    int emptyWakes_ = 0;
     QString failure_; // the system's text once the port has failed
 };
 

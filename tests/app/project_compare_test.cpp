@@ -7,6 +7,7 @@
 #include "files/project_labels.h"
 #include "protocol/frame_builders.h"
 #include "support/demo_session.h"
+#include "support/frames.h"
 
 #include <QDir>
 
@@ -156,6 +157,49 @@ TEST_F(ProjectCompare, LoadProjectBringsItsLabelsBack) {
               LabelFileStatus::Ok);
     EXPECT_EQ(std::string(stored[40].data()), saved);
     EXPECT_TRUE(ui.messages.empty());
+}
+
+// A unit that stands in for one that is offline takes that unit's dataset, but
+// keeps its own labels: the labels beside the project are not its.
+TEST_F(ProjectCompare, AStandInUnitKeepsItsLabels) {
+    connectToDemo();
+    ui.files.push_back(file("show.vrj"));
+    session->command(command_id::saveProjectAs);
+    const DeviceUid target = lc();
+    const DeviceUid offline = uidOf(9);
+    // The LC's dataset becomes that of a unit that is not online, with its labels.
+    const auto path = file("show.vrj").toStdString();
+    const PresetFileContent content = readPresetFile(path);
+    ProjectData project = decodeProjectData(content.data);
+    for (ProjectDataset& dataset : project.datasets) {
+        if (dataset.uid == target) {
+            dataset.uid = offline;
+        }
+    }
+    const auto bytes = encodePresetFile(content.header.fileType,
+                                        encodeProjectData(project.datasets));
+    QFile out(file("show.vrj"));
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    out.close();
+    LabelTable foreign = session->unit(target)->labels;
+    std::snprintf(foreign[40].data(), foreign[40].size(), "Foreign");
+    ASSERT_FALSE(writeProjectLabels(path, offline, foreign));
+    ASSERT_TRUE(session->editor(target).setLabel(40, "Kick"));
+
+    ui.answers.push_back(Answer::Ok);
+    int lcChoice = 0;
+    for (const KnownDevice& known : session->deviceList()) {
+        if (known.uid == target) {
+            break;
+        }
+        lcChoice += known.presence == presence::online ? 1 : 0;
+    }
+    ui.replacementChoices.push_back(lcChoice);
+    ui.files.push_back(file("show.vrj"));
+    session->command(command_id::loadProject);
+    ASSERT_EQ(ui.replacementQuestions.size(), 1U);
+    EXPECT_EQ(std::string(session->unit(target)->labels[40].data()), "Kick");
 }
 
 // The labels of a unit not shown are its own from the start; a store that cannot

@@ -286,28 +286,32 @@ TEST_F(SessionNetwork, AUnitBehindAnotherDaemonAnswersWhatIsAskedOfIt) {
     QUdpSocket forger;
     ASSERT_TRUE(forger.bind(QHostAddress::AnyIPv4, 0,
                             QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint));
-    const auto forge = [&](quint16 port, std::uint8_t fanTemp) {
-        const Bytes reply = frameOf(lc, cmd::paramsReply, {param::fanSlowTemp, fanTemp});
+    const auto forge = [&](quint16 port, const Bytes& frame) {
         QByteArray datagram("I");
-        datagram.append(reinterpret_cast<const char*>(reply.data()),
-                        static_cast<qsizetype>(reply.size()));
+        datagram.append(reinterpret_cast<const char*>(frame.data()),
+                        static_cast<qsizetype>(frame.size()));
         forger.writeDatagram(datagram, QHostAddress(QStringLiteral("224.7.7.7")), port);
     };
+    const Bytes reply = frameOf(lc, cmd::paramsReply, {param::fanSlowTemp, 77});
     const int before = session->unit(lc)->at(param::fanSlowTemp);
-    forge(17401, 77); // daemon 0: the LC was not found behind it
+    forge(17401, reply); // daemon 0: the LC was not found behind it
+    // A unit list through a daemon not selected finds nothing.
+    forge(17402, unitListFrame({{uidOf(9), 13}}));
     QTest::qWait(300);
     EXPECT_EQ(session->unit(lc)->at(param::fanSlowTemp), before);
-    forge(17402, 77); // its own daemon
+    EXPECT_EQ(session->unit(uidOf(9)), nullptr);
+    forge(17402, reply); // its own daemon
     ASSERT_EVENTUALLY(session->unit(lc)->at(param::fanSlowTemp) == 77, 2000);
 }
 
 // A daemon that announces itself only after the query burst, while the first
 // discovery still waits for the first daemon's (late) answer: its units are
-// found too, behind their own daemon. The test plays that daemon.
+// found too, behind their own daemon. The test plays that daemon. (The late
+// answer stays well inside the first daemon's turn of the sweep, 600 ms.)
 TEST_F(SessionNetwork, ADaemonAnnouncedDuringDiscoveryIsSweptToo) {
     emulator.stop();
     EmulatorProcess slow;
-    ASSERT_TRUE(slow.start({"network", "--data-port", "17401", "--delay", "500", "--unit",
+    ASSERT_TRUE(slow.start({"network", "--data-port", "17401", "--delay", "300", "--unit",
                             QString::fromStdString(emu::unitConfigText(kUnits[0]))}))
         << slow.problem();
     const QHostAddress group(QStringLiteral("224.7.7.7"));

@@ -192,6 +192,13 @@ TEST_F(SerialLinkTest, AWakeWithNothingToReadIsNoFailure) {
     ASSERT_TRUE(frames.wait(2000));
     EXPECT_EQ(frames.at(0).at(0).toByteArray(), qbytes(reply));
     EXPECT_EQ(link.send(frameOf(uidOf(1), 0x10)), 0);
+
+    // Wakes that keep coming with nothing to read are a failed port, not a loop.
+    for (int i = 0; i < 101 && ui.messages.empty(); ++i) {
+        QCoreApplication::sendEvent(reader, &wake);
+    }
+    ASSERT_EQ(ui.messages.size(), 1U);
+    EXPECT_EQ(ui.messages[0].title, "Error!");
 }
 
 TEST(SerialPortSelection, TheProbeSelectsTheRememberedPortOnlyWhenItOpens) {
