@@ -5,6 +5,7 @@
 #include "app/program_folder.h"
 #include "app/session.h"
 #include "files/file_io.h"
+#include "files/label_store.h"
 #include "files/preset_block.h"
 #include "files/preset_file.h"
 #include "files/project_file.h"
@@ -435,6 +436,34 @@ void Session::loadProject(bool gainsOnly) {
     if (!gainsOnly) {
         takeProjectLabels(*path, ownDatasets);
     }
+}
+
+QString Session::takeProjectLabels(const QString& path, const std::vector<DeviceUid>& units) {
+    QString notStored;
+    for (const DeviceUid& uid : units) {
+        DeviceRecord* unit = discovered_.find(uid);
+        const auto labels = readProjectLabels(toPath(path), uid);
+        if (unit == nullptr || !labels) {
+            continue;
+        }
+        unit->labels = *labels;
+        if (const std::error_code error = storeUnitLabels(paths_.dataFolder, uid, *labels)) {
+            notStored += QStringLiteral("%1%2: %3")
+                             .arg(notStored.isEmpty() ? "" : "; ", unitName(uid),
+                                  QString::fromStdString(error.message()));
+        }
+        if (uid == currentUid_) {
+            emit labelsChanged();
+        }
+    }
+    if (!notStored.isEmpty()) {
+        interaction_.inform("Project Load Warning",
+                            QStringLiteral("The project was loaded, but its labels could not be "
+                                           "stored on this computer: %1.")
+                                .arg(notStored),
+                            MessageIcon::Warning);
+    }
+    return notStored;
 }
 
 std::vector<DeviceUid>
