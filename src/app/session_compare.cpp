@@ -7,7 +7,6 @@
 #include "files/project_labels.h"
 #include "protocol/catalog.h"
 
-
 #include <algorithm>
 
 namespace varento {
@@ -15,13 +14,10 @@ namespace varento {
 namespace {
 
 std::optional<ProjectData> readProject(const QString& path, QString& error) {
-    const PresetFileContent content = readPresetFile(toPath(path));
-    if (const std::string problem = presetFileProblem(content, kProjectFileType);
-        !problem.empty()) {
-        error = QString::fromStdString(problem);
-        return std::nullopt;
-    }
-    return decodeProjectData(content.data);
+    std::string problem;
+    auto project = readProjectFile(toPath(path), problem);
+    error = QString::fromStdString(problem);
+    return project;
 }
 
 bool contains(const std::vector<DeviceUid>& units, const DeviceUid& uid) {

@@ -2,6 +2,7 @@
 #include "app/data_folder.h"
 #include "app/session.h"
 #include "files/preset_file.h"
+#include "files/project_file.h"
 
 #include <algorithm>
 
@@ -92,13 +93,13 @@ Session::FileLoad Session::loadPresetFile(const DeviceUid& uid, const QString& p
 Session::FileLoad Session::loadProjectFile(const QString& path, bool gainsOnly,
                                            const std::vector<DeviceUid>* only) {
     FileLoad load;
-    const PresetFileContent content = readPresetFile(toPath(path));
-    if (const std::string problem = presetFileProblem(content, kProjectFileType);
-        !problem.empty()) {
+    std::string problem;
+    const auto read = readProjectFile(toPath(path), problem);
+    if (!read) {
         load.error = QString::fromStdString(problem);
         return load;
     }
-    const ProjectData project = decodeProjectData(content.data);
+    const ProjectData& project = *read;
     // Only a unit's own dataset: nobody is there to choose a stand-in.
     const auto wanted = [this, only](const DeviceUid& uid) {
         return discovered_.find(uid) != nullptr &&

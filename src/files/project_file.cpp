@@ -1,6 +1,7 @@
 #include "files/project_file.h"
 
 #include "files/byte_io.h"
+#include "files/preset_file.h"
 
 #include <algorithm>
 
@@ -65,6 +66,15 @@ void applyProjectDataset(std::span<const std::uint8_t> block, bool gainsOnly,
         applyPresetBlock(block, PresetKind::Matrix, record);
     }
     applyPresetBlock(block, PresetKind::Gains, record);
+}
+
+std::optional<ProjectData> readProjectFile(const std::filesystem::path& path, std::string& problem) {
+    const PresetFileContent content = readPresetFile(path);
+    problem = presetFileProblem(content, kProjectFileType);
+    if (!problem.empty()) {
+        return std::nullopt;
+    }
+    return decodeProjectData(content.data);
 }
 
 } // namespace varento

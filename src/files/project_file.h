@@ -4,7 +4,10 @@
 #include "protocol/device_uid.h"
 
 #include <cstdint>
+#include <filesystem>
+#include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace varento {
@@ -31,6 +34,10 @@ std::vector<std::uint8_t> encodeProjectData(const std::vector<ProjectDataset>& d
 // Reads datasets only as far as the data goes; a dataset whose head or block
 // would reach past the end ends the list, and one longer than 688 is skipped.
 ProjectData decodeProjectData(std::span<const std::uint8_t> data);
+
+// A project file read and checked as one (not a preset, not damaged); nothing,
+// with the reason in `problem`, when it cannot be loaded.
+std::optional<ProjectData> readProjectFile(const std::filesystem::path& path, std::string& problem);
 
 // Applies one dataset: everything (settings except the USB embedder bit, matrix,
 // gains) or the gains alone.
